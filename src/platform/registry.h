@@ -1,0 +1,86 @@
+#pragma once
+// The registry stand-in: a hierarchical store of typed values in one SQLite file under
+// $ZORVAX_HOME, shared safely with other processes (the companion program). Key paths use
+// backslashes; names compare without regard to ASCII case, as the registry's do.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zx::platform {
+
+enum class Hive { CurrentUser, ClassesRoot };
+
+namespace reg {
+constexpr std::uint32_t kMaximumAllowed = 0x02000000;
+constexpr std::uint32_t kKeyAllAccess = 0x000F003F;
+constexpr std::uint32_t REG_NONE = 0, REG_SZ = 1, REG_EXPAND_SZ = 2, REG_BINARY = 3,
+                        REG_DWORD = 4, REG_MULTI_SZ = 7;
+// Result codes as the registry gives them.
+constexpr long kSuccess = 0;
+constexpr long kFileNotFound = 2;
+constexpr long kAccessDenied = 5;
+constexpr long kInvalidHandle = 6;
+constexpr long kMoreData = 234;
+constexpr long kBadDatabase = 1009;
+}  // namespace reg
+
+struct RegValue {
+  std::string name;
+  std::uint32_t type = reg::REG_NONE;
+  std::string data;  // raw bytes
+};
+
+// An open key. Closing is the destructor's job.
+class RegKey {
+ public:
+  RegKey(Hive hive, std::int64_t id, std::string path) : hive_(hive), id_(id), path_(std::move(path)) {}
+  Hive hive() const { return hive_; }
+  std::int64_t id() const { return id_; }
+  const std::string& path() const { return path_; }
+
+ private:
+  Hive hive_;
+  std::int64_t id_;
+  std::string path_;
+};
+
+class Registry {
+ public:
+  // The store at `databaseFile`; opened lazily, so a damaged file only makes calls fail.
+  explicit Registry(std::string databaseFile);
+  ~Registry();
+  Registry(const Registry&) = delete;
+  Registry& operator=(const Registry&) = delete;
+
+  std::unique_ptr<RegKey> openKey(Hive hive, std::string_view path, std::uint32_t access, long* status = nullptr);
+  std::unique_ptr<RegKey> createKey(Hive hive, std::string_view path, std::uint32_t access, long* status = nullptr);
+
+  // Copies the value's data into buffer (capacity *size); on kMoreData nothing is copied.
+  // *size receives the data length, *type the stored type.
+  long queryValue(const RegKey& key, std::string_view name, void* buffer, std::uint32_t* size,
+                  std::uint32_t* type = nullptr);
+  long setValue(const RegKey& key, std::string_view name, std::uint32_t type, const void* data,
+                std::uint32_t size);
+  long deleteValue(const RegKey& key, std::string_view name);
+  // Deletes the key at path with everything below it.
+  long deleteTree(Hive hive, std::string_view path);
+  std::vector<std::string> subkeys(const RegKey& key);
+  std::vector<RegValue> values(const RegKey& key);
+
+  const std::string& databaseFile() const { return file_; }
+
+ private:
+  struct Db;
+  Db* db();
+  std::string file_;
+  std::unique_ptr<Db> db_;
+};
+
+// The process's store: $ZORVAX_HOME/registry.db. Reset when the home changes (tests).
+Registry& registry();
+void resetRegistry();
+
+}  // namespace zx::platform
