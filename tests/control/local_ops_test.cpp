@@ -73,8 +73,9 @@ TEST_F(LocalOps, SaveFileIntoAnUnwritablePlaceShowsTheErrorBox) {
   if (access("/dev/full", W_OK) == 0) {
     put(*c, "Filename", "/dev/full");
     EXPECT_EQ(c->saveFile(std::string(100000, 'z')), -1);
-    EXPECT_EQ(user->boxes().back().text, "파일에 기록할 수 없습니다.\n" + kDiskAdvice);
-    EXPECT_EQ(user->boxes().back().caption, "ERROR");
+    auto after = user->boxes();
+    EXPECT_EQ(after.back().text, "파일에 기록할 수 없습니다.\n" + kDiskAdvice);
+    EXPECT_EQ(after.back().caption, "ERROR");
   }
 }
 
