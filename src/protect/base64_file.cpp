@@ -191,7 +191,8 @@ int CBase64File::flush() {
   s.encodePhase = 0;
   if (s.readBuffer) return 0;  // a reader has nothing to flush
   const int flushed = std::fflush(s.file);
-  return padded ? flushed : EOF;
+  // A character lost earlier leaves the stream's error flag, even when nothing is pending now.
+  return padded && !std::ferror(s.file) ? flushed : EOF;
 }
 
 int CBase64File::close() {
