@@ -10,7 +10,7 @@ namespace zx {
 namespace {
 
 using test::readFile;
-using test::TempFolder;
+using test::TempDir;
 using test::writeFile;
 
 // Everything the reader yields, byte by byte.
@@ -22,14 +22,14 @@ std::string decodeAll(const std::string& path) {
   return bytes;
 }
 
-std::string decodeText(const TempFolder& folder, std::string_view text) {
-  const std::string path = folder.path("in.b64");
-  writeFile(path, text);
+std::string decodeText(const TempDir& folder, std::string_view text) {
+  const std::string path = folder.file("in.b64");
+  writeFile(path, std::string(text));
   return decodeAll(path);
 }
 
 TEST(Base64Reader, DecodesShortGroupsAndSkipsEverythingOutsideTheAlphabet) {
-  TempFolder folder;
+  TempDir folder;
   EXPECT_EQ(decodeText(folder, "QQ=="), "A");
   EXPECT_EQ(decodeText(folder, "QQ"), "A");
   EXPECT_EQ(decodeText(folder, " =Q\r\n =Q= "), "A");
@@ -41,13 +41,13 @@ TEST(Base64Reader, DecodesShortGroupsAndSkipsEverythingOutsideTheAlphabet) {
 }
 
 TEST(Base64Reader, LargeTextsDecodeLikeCryptopp) {
-  TempFolder folder;
+  TempDir folder;
   // Larger than the reader's bulk buffer, so groups straddle its refills.
   const std::string bytes = test::randomBytes(200'001, 7);
   for (std::string_view lineBreak : {"", "\n", "\r\n"}) {
     EXPECT_EQ(decodeText(folder, test::base64Text(bytes, lineBreak)), bytes) << "line break size " << lineBreak.size();
   }
-  const std::string path = folder.path("bulk.b64");
+  const std::string path = folder.file("bulk.b64");
   writeFile(path, test::base64Text(bytes, "\r\n"));
   CBase64File reader;
   ASSERT_NE(reader.open(path, "r"), nullptr);
@@ -60,8 +60,8 @@ TEST(Base64Reader, LargeTextsDecodeLikeCryptopp) {
 }
 
 TEST(Base64Reader, LinesAndBytesFollowEachOther) {
-  TempFolder folder;
-  const std::string path = folder.path("lines.b64");
+  TempDir folder;
+  const std::string path = folder.file("lines.b64");
   writeFile(path, test::base64Text("12\nXYZ\n\nlast", "\n", 3));
 
   CBase64File reader;
@@ -84,8 +84,8 @@ TEST(Base64Reader, LinesAndBytesFollowEachOther) {
 }
 
 TEST(Base64Reader, ALongLineStopsAfterNBytesAndLeavesItsRest) {
-  TempFolder folder;
-  const std::string path = folder.path("long.b64");
+  TempDir folder;
+  const std::string path = folder.file("long.b64");
   writeFile(path, test::base64Text("abcdefgh\nZ", "\n"));
   CBase64File reader;
   ASSERT_NE(reader.open(path, "r"), nullptr);
@@ -97,15 +97,15 @@ TEST(Base64Reader, ALongLineStopsAfterNBytesAndLeavesItsRest) {
 }
 
 TEST(Base64Reader, OpenFailsForAMissingFile) {
-  TempFolder folder;
+  TempDir folder;
   CBase64File reader;
-  EXPECT_EQ(reader.open(folder.path("missing"), "r"), nullptr);
+  EXPECT_EQ(reader.open(folder.file("missing"), "r"), nullptr);
   EXPECT_EQ(reader.readByte(), -1);
   EXPECT_EQ(reader.close(), 0) << "closing what was never opened does nothing";
 }
 
-std::string encodeBytes(const TempFolder& folder, std::string_view bytes, CBase64File* counters = nullptr) {
-  const std::string path = folder.path("out.b64");
+std::string encodeBytes(const TempDir& folder, std::string_view bytes, CBase64File* counters = nullptr) {
+  const std::string path = folder.file("out.b64");
   CBase64File writer;
   EXPECT_NE(writer.open(path, "w"), nullptr);
   EXPECT_EQ(writer.writeBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), static_cast<int>(bytes.size())),
@@ -120,7 +120,7 @@ std::string encodeBytes(const TempFolder& folder, std::string_view bytes, CBase6
 }
 
 TEST(Base64Writer, BreaksLinesAfterEvery72ndCharacterWithCrLf) {
-  TempFolder folder;
+  TempDir folder;
   const std::string bytes54 = test::randomBytes(54, 1);
   const std::string flat54 = test::base64Text(bytes54, "");
   CBase64File counters;
@@ -141,11 +141,11 @@ TEST(Base64Writer, BreaksLinesAfterEvery72ndCharacterWithCrLf) {
 }
 
 TEST(Base64Writer, WhatItWritesTheReaderReadsBack) {
-  TempFolder folder;
+  TempDir folder;
   for (std::size_t size : {1u, 2u, 3u, 53u, 54u, 55u, 4096u, 100'000u}) {
     const std::string bytes = test::randomBytes(size, static_cast<std::uint32_t>(size));
     encodeBytes(folder, bytes);
-    EXPECT_EQ(decodeAll(folder.path("out.b64")), bytes) << size;
+    EXPECT_EQ(decodeAll(folder.file("out.b64")), bytes) << size;
   }
 }
 
@@ -159,9 +159,9 @@ TEST(Base64Writer, AFullDiskGivesAShortCount) {
 }
 
 TEST(EncodeFileBase64, EncodesFilesAndReportsWhatFails) {
-  TempFolder folder;
-  const std::string source = folder.path("doc.bin");
-  const std::string target = folder.path("doc.b64");
+  TempDir folder;
+  const std::string source = folder.file("doc.bin");
+  const std::string target = folder.file("doc.b64");
   const std::string bytes = test::randomBytes(5000, 4);
   writeFile(source, bytes);
   EXPECT_EQ(encodeFileBase64(source, target), 0);
@@ -174,8 +174,8 @@ TEST(EncodeFileBase64, EncodesFilesAndReportsWhatFails) {
   EXPECT_EQ(encodeFileBase64(source, target), 0);
   EXPECT_EQ(readFile(target), "");
 
-  EXPECT_EQ(encodeFileBase64(folder.path("missing"), target), -101);
-  EXPECT_EQ(encodeFileBase64(source, folder.path("no/such/folder/out")), -101);
+  EXPECT_EQ(encodeFileBase64(folder.file("missing"), target), -101);
+  EXPECT_EQ(encodeFileBase64(source, folder.file("no/such/folder/out")), -101);
   writeFile(source, bytes);
   EXPECT_EQ(encodeFileBase64(source, "/dev/full"), -102);
 }

@@ -9,13 +9,15 @@
 
 #include "allocation_failure.h"
 #include "protect_support.h"
-#include "recording_ui.h"
 
 namespace zx {
 namespace {
 
+using DecompressStep = test::ControlTest;
+using CompressStep = test::ControlTest;
+
 using test::readFile;
-using test::TempFolder;
+using test::TempDir;
 using test::writeFile;
 
 struct Progress {
@@ -60,13 +62,13 @@ TEST(CryptoGunzip, ReportsDecompressedBytesAndRaisesTheRangeWithThem) {
   EXPECT_TRUE(g_progress.empty()) << "nothing decompressed, nothing reported";
 }
 
-TEST(DecompressStep, WritesThePlainFileAndDeletesTheInputWhenAsked) {
-  TempFolder folder;
-  const std::string gz = folder.path("doc.gz");
-  const std::string plainPath = folder.path("doc");
+TEST_F(DecompressStep, WritesThePlainFileAndDeletesTheInputWhenAsked) {
+  TempDir folder;
+  const std::string gz = folder.file("doc.gz");
+  const std::string plainPath = folder.file("doc");
   const std::string plain = test::randomBytes(300'000, 8) + std::string(300'000, 'a');
   for (bool deleteInput : {false, true}) {
-    test::UiRecorder recorder;
+    test::BoxWatch recorder(*user);
     writeFile(gz, test::gzipBytes(plain));
     EXPECT_EQ(decompressStep(gz, plainPath, deleteInput), 0);
     EXPECT_TRUE(readFile(plainPath) == plain);
@@ -79,18 +81,18 @@ TEST(DecompressStep, WritesThePlainFileAndDeletesTheInputWhenAsked) {
   EXPECT_EQ(readFile(plainPath), "") << "an empty document truncates the plain file";
 }
 
-TEST(DecompressStep, AMissingInputFailsWithoutAMessage) {
-  TempFolder folder;
-  test::UiRecorder recorder;
-  EXPECT_EQ(decompressStep(folder.path("missing.gz"), folder.path("plain"), true), -1);
+TEST_F(DecompressStep, AMissingInputFailsWithoutAMessage) {
+  TempDir folder;
+  test::BoxWatch recorder(*user);
+  EXPECT_EQ(decompressStep(folder.file("missing.gz"), folder.file("plain"), true), -1);
   EXPECT_TRUE(recorder.boxes().empty());
 }
 
-void expectDecompressFailure(const std::string& gz, const std::string& plainPath, const std::string& message,
+void expectDecompressFailure(const platform::ScriptedUi& user, const std::string& gz, const std::string& plainPath, const std::string& message,
                              std::size_t failingAllocation = 0) {
   for (bool deleteInput : {false, true}) {
     const std::string content = readFile(gz);
-    test::UiRecorder recorder;
+    test::BoxWatch recorder(user);
     if (failingAllocation) test::failNextAllocation(failingAllocation);
     EXPECT_EQ(decompressStep(gz, plainPath, deleteInput), -1);
     ASSERT_EQ(recorder.boxes().size(), 1u);
@@ -103,50 +105,50 @@ void expectDecompressFailure(const std::string& gz, const std::string& plainPath
   }
 }
 
-TEST(DecompressStep, DamagedInputShowsTheLibrarysMessage) {
-  TempFolder folder;
-  const std::string gz = folder.path("doc.gz");
-  const std::string plainPath = folder.path("doc");
+TEST_F(DecompressStep, DamagedInputShowsTheLibrarysMessage) {
+  TempDir folder;
+  const std::string gz = folder.file("doc.gz");
+  const std::string plainPath = folder.file("doc");
   std::string packed = test::gzipBytes(test::randomBytes(5000, 9));
 
   std::string badCrc = packed;
   badCrc[badCrc.size() - 8] ^= 0x01;
   writeFile(gz, badCrc);
-  expectDecompressFailure(gz, plainPath, "Gunzip: CRC check error");
+  expectDecompressFailure(*user, gz, plainPath, "Gunzip: CRC check error");
 
   std::string badLength = packed;
   badLength[badLength.size() - 1] ^= 0x01;
   writeFile(gz, badLength);
-  expectDecompressFailure(gz, plainPath, "Gunzip: length check error");
+  expectDecompressFailure(*user, gz, plainPath, "Gunzip: length check error");
 
   writeFile(gz, "this is not gzip at all");
-  expectDecompressFailure(gz, plainPath, "Gunzip: header decoding error");
+  expectDecompressFailure(*user, gz, plainPath, "Gunzip: header decoding error");
 
   writeFile(gz, packed.substr(0, packed.size() / 2));
-  expectDecompressFailure(gz, plainPath, "Inflator: unexpected end of compressed block");
+  expectDecompressFailure(*user, gz, plainPath, "Inflator: unexpected end of compressed block");
 }
 
-TEST(DecompressStep, AnUnwritablePlainFileOrAMemoryFailureIsShownToo) {
-  TempFolder folder;
-  const std::string gz = folder.path("doc.gz");
+TEST_F(DecompressStep, AnUnwritablePlainFileOrAMemoryFailureIsShownToo) {
+  TempDir folder;
+  const std::string gz = folder.file("doc.gz");
   writeFile(gz, test::gzipBytes("document"));
-  const std::string unwritable = folder.path("no/such/folder/doc");
-  expectDecompressFailure(gz, unwritable, "FileSink: error opening file for writing: " + unwritable);
+  const std::string unwritable = folder.file("no/such/folder/doc");
+  expectDecompressFailure(*user, gz, unwritable, "FileSink: error opening file for writing: " + unwritable);
 
-  expectDecompressFailure(gz, folder.path("doc"), "Out of memory.", sizeof(CryptoPP::CryptoGunzip));
+  expectDecompressFailure(*user, gz, folder.file("doc"), "Out of memory.", sizeof(CryptoPP::CryptoGunzip));
   EXPECT_FALSE(test::cancelAllocationFailure());
 }
 
-TEST(CompressStep, WritesGzipThatTheGzipCommandRestores) {
-  TempFolder folder;
-  const std::string source = folder.path("upload.doc");
-  const std::string packed = folder.path("upload.gz");
+TEST_F(CompressStep, WritesGzipThatTheGzipCommandRestores) {
+  TempDir folder;
+  const std::string source = folder.file("upload.doc");
+  const std::string packed = folder.file("upload.gz");
   for (const std::string& content : {test::randomBytes(700'000, 10) + std::string(100'000, 'x'), std::string()}) {
-    test::UiRecorder recorder;
+    test::BoxWatch recorder(*user);
     writeFile(source, content);
     writeFile(packed, "");
     EXPECT_EQ(compressStep(source, packed), 0);
-    const std::string restored = folder.path("restored");
+    const std::string restored = folder.file("restored");
     ASSERT_EQ(std::system(("gzip -dc < '" + packed + "' > '" + restored + "'").c_str()), 0);
     EXPECT_TRUE(readFile(restored) == content);
     EXPECT_EQ(readFile(source), content) << "the source stays";
@@ -154,14 +156,14 @@ TEST(CompressStep, WritesGzipThatTheGzipCommandRestores) {
   }
 }
 
-TEST(CompressStep, FailuresTellTheUserAndLeaveNoPartialCopy) {
-  TempFolder folder;
-  const std::string packed = folder.path("upload.gz");
-  const std::string source = folder.path("upload.doc");
+TEST_F(CompressStep, FailuresTellTheUserAndLeaveNoPartialCopy) {
+  TempDir folder;
+  const std::string packed = folder.file("upload.gz");
+  const std::string source = folder.file("upload.doc");
   writeFile(source, "document");
   for (const auto& [from, target] :
-       {std::pair{folder.path("missing.doc"), packed}, std::pair{source, folder.path("no/such/folder/x.gz")}}) {
-    test::UiRecorder recorder;
+       {std::pair{folder.file("missing.doc"), packed}, std::pair{source, folder.file("no/such/folder/x.gz")}}) {
+    test::BoxWatch recorder(*user);
     writeFile(packed, "");
     EXPECT_EQ(compressStep(from, target), -1);
     ASSERT_EQ(recorder.boxes().size(), 1u);

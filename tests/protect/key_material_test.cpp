@@ -13,10 +13,13 @@
 #include <vector>
 
 #include "allocation_failure.h"
-#include "recording_ui.h"
+#include "protect_support.h"
 
 namespace zx {
 namespace {
+
+using KeyWrap = test::ControlTest;
+using KeyUnwrap = test::ControlTest;
 
 std::vector<std::string> linesOf(const std::string& text) {
   std::vector<std::string> lines;
@@ -81,8 +84,8 @@ TEST(KeyPair, HoldsA1024BitKeyWithExponent17InBothTexts) {
   EXPECT_NE(makeKeyPair().publicKeyText, pair.publicKeyText) << "every control makes its own pair";
 }
 
-TEST(KeyWrap, A1024BitKeyGivesThreeLinesAndA172CharacterCipherKey) {
-  test::UiRecorder recorder;
+TEST_F(KeyWrap, A1024BitKeyGivesThreeLinesAndA172CharacterCipherKey) {
+  test::BoxWatch recorder(*user);
   const CKeyPair& pair = sharedPair();
   const std::uint8_t value[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
   const std::string wrapped = encryptRSAStringWithPub(pair.publicKeyText, value, sizeof value);
@@ -106,7 +109,7 @@ TEST(KeyWrap, A1024BitKeyGivesThreeLinesAndA172CharacterCipherKey) {
   EXPECT_TRUE(recorder.boxes().empty());
 }
 
-TEST(KeyWrap, TwoCipherKeysDifferInKeyAndText) {
+TEST_F(KeyWrap, TwoCipherKeysDifferInKeyAndText) {
   const CKeyPair& pair = sharedPair();
   std::uint8_t first[16], second[16];
   std::string firstText, secondText;
@@ -122,7 +125,7 @@ TEST(KeyWrap, TwoCipherKeysDifferInKeyAndText) {
   EXPECT_NE(once, encryptRSAStringWithPub(pair.publicKeyText, first, 16));
 }
 
-TEST(KeyWrap, A2048BitServerKeyGivesA344CharacterCipherKey) {
+TEST_F(KeyWrap, A2048BitServerKeyGivesA344CharacterCipherKey) {
   CryptoPP::AutoSeededRandomPool pool;
   CryptoPP::InvertibleRSAFunction serverKey;
   serverKey.Initialize(pool, 2048, 65537);
@@ -138,14 +141,14 @@ TEST(KeyWrap, A2048BitServerKeyGivesA344CharacterCipherKey) {
   EXPECT_EQ(decryptRSAStringWithPri(privateText, cipherKey), bytesOf(sessionKey, 16));
 }
 
-TEST(KeyWrap, LineBreaksAndSpacesInThePubkeyAreIgnored) {
+TEST_F(KeyWrap, LineBreaksAndSpacesInThePubkeyAreIgnored) {
   const CKeyPair& pair = sharedPair();
   std::string flat = pair.publicKeyText;
   std::erase(flat, '\n');
   std::string spaced;
   for (std::size_t i = 0; i < flat.size(); ++i) spaced += (i % 4 == 0 ? " " : "") + std::string(1, flat[i]);
   for (const std::string& variant : {flat, spaced, "\r\n" + pair.publicKeyText + "\r\n"}) {
-    test::UiRecorder recorder;
+    test::BoxWatch recorder(*user);
     std::uint8_t sessionKey[16];
     std::string cipherKey;
     makeCipherKey(variant, 16, sessionKey, cipherKey);
@@ -155,7 +158,7 @@ TEST(KeyWrap, LineBreaksAndSpacesInThePubkeyAreIgnored) {
   }
 }
 
-TEST(KeyWrap, AnUnusablePubkeyIsReportedOnceAndLeavesAnEmptyText) {
+TEST_F(KeyWrap, AnUnusablePubkeyIsReportedOnceAndLeavesAnEmptyText) {
   CryptoPP::AutoSeededRandomPool pool;
   CryptoPP::DSA::PrivateKey dsaKey;
   dsaKey.GenerateRandomWithKeySize(pool, 1024);
@@ -168,14 +171,14 @@ TEST(KeyWrap, AnUnusablePubkeyIsReportedOnceAndLeavesAnEmptyText) {
   const std::string tooSmall = keyText(CryptoPP::RSAFunction(tinyKey));
   for (const std::string& pubkey : {std::string(), std::string("not a key"), notRsa, tooSmall,
                                     sharedPair().privateKeyText}) {
-    test::UiRecorder recorder;
+    test::BoxWatch recorder(*user);
     std::uint8_t sessionKey[16] = {};
     std::string cipherKey = "stale";
     EXPECT_EQ(makeCipherKey(pubkey, 16, sessionKey, cipherKey), 0);
     EXPECT_EQ(cipherKey, "");
     EXPECT_NE(bytesOf(sessionKey, 16), std::string(16, '\0')) << "the session key is still made";
     ASSERT_EQ(recorder.boxes().size(), 1u);
-    const test::RecordedBox& box = recorder.boxes()[0];
+    const platform::UiRecord box = recorder.boxes()[0];
     EXPECT_EQ(box.caption, "암호키오류");
     EXPECT_EQ(box.text, "암호키를 만들 수 없습니다.\n서버의 공개키가 올바르지 않습니다.\n다시 시도 하십시오.");
     EXPECT_EQ(box.owner, platform::Owner::None);
@@ -183,8 +186,8 @@ TEST(KeyWrap, AnUnusablePubkeyIsReportedOnceAndLeavesAnEmptyText) {
   }
 }
 
-TEST(KeyWrap, AMemoryFailureShowsTheExceptionBox) {
-  test::UiRecorder recorder;
+TEST_F(KeyWrap, AMemoryFailureShowsTheExceptionBox) {
+  test::BoxWatch recorder(*user);
   const std::uint8_t value[16] = {};
   test::failNextAllocation();
   const std::string wrapped = encryptRSAStringWithPub(sharedPair().publicKeyText, value, sizeof value);
@@ -197,8 +200,8 @@ TEST(KeyWrap, AMemoryFailureShowsTheExceptionBox) {
   EXPECT_EQ(recorder.boxes()[0].flags, platform::mb::MB_OK);
 }
 
-TEST(KeyUnwrap, RejectedTextsGiveNothingAndShowNothing) {
-  test::UiRecorder recorder;
+TEST_F(KeyUnwrap, RejectedTextsGiveNothingAndShowNothing) {
+  test::BoxWatch recorder(*user);
   const CKeyPair& pair = sharedPair();
   const std::uint8_t value[16] = {42};
   std::string wrapped = encryptRSAStringWithPub(pair.publicKeyText, value, sizeof value);

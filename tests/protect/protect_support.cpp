@@ -6,38 +6,17 @@
 #include <cryptopp/modes.h>
 #include <cryptopp/seed.h>
 
-#include <fstream>
+#include <filesystem>
 #include <random>
-#include <sstream>
 
 namespace zx::test {
 
-TempFolder::TempFolder() {
-  std::random_device device;
-  root_ = std::filesystem::temp_directory_path() / ("zx-protect-" + std::to_string(device()));
-  std::filesystem::create_directories(root_);
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(root_, ignored);
-}
-
-std::string TempFolder::path(std::string_view name) const { return (root_ / name).string(); }
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
-
-void writeFile(const std::string& path, std::string_view bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
 bool fileExists(const std::string& path) { return std::filesystem::exists(path); }
+
+std::vector<platform::UiRecord> BoxWatch::boxes() const {
+  const std::vector<platform::UiRecord> all = user_.boxes();
+  return std::vector<platform::UiRecord>(all.begin() + static_cast<std::ptrdiff_t>(start_), all.end());
+}
 
 std::string randomBytes(std::size_t count, std::uint32_t seed) {
   std::mt19937 engine(seed);

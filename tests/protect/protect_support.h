@@ -1,28 +1,15 @@
 #pragma once
-// Files in a private temporary folder, and the server's side of the payload formats made with
-// Crypto++ alone, so the control's own code is checked against an independent encipherment.
+// The server's side of the payload formats made with Crypto++ alone, so that the control's own
+// code is checked against an independent encipherment; and the boxes a step showed.
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "support/zx_test.h"
 
 namespace zx::test {
 
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  std::string path(std::string_view name) const;
-
- private:
-  std::filesystem::path root_;
-};
-
-std::string readFile(const std::string& path);
-void writeFile(const std::string& path, std::string_view bytes);
-bool fileExists(const std::string& path);
 std::string randomBytes(std::size_t count, std::uint32_t seed);
 
 // Crypto++ SEED in ECB mode over whole blocks (no padding of its own).
@@ -33,5 +20,18 @@ std::string seedDecipherBlock(const std::uint8_t* key, std::string_view block);
 std::string base64Text(std::string_view bytes, std::string_view lineBreak, std::size_t lineLength = 76);
 
 std::string gzipBytes(std::string_view plain);
+
+bool fileExists(const std::string& path);
+
+// The boxes the scripted user has seen since the watch began.
+class BoxWatch {
+ public:
+  explicit BoxWatch(const platform::ScriptedUi& user) : user_(user), start_(user.boxes().size()) {}
+  std::vector<platform::UiRecord> boxes() const;
+
+ private:
+  const platform::ScriptedUi& user_;
+  std::size_t start_;
+};
 
 }  // namespace zx::test

@@ -12,13 +12,17 @@
 #include "control/exceptions.h"
 #include "platform/codepage.h"
 #include "protect_support.h"
-#include "recording_ui.h"
+#include "support/zx_test.h"
 
 namespace zx {
 namespace {
 
+using DecipherSeedFile = test::ControlTest;
+using DecipherStep = test::ControlTest;
+using EncipherStep = test::ControlTest;
+
 using test::readFile;
-using test::TempFolder;
+using test::TempDir;
 using test::writeFile;
 
 const std::uint8_t kKey[16] = {0x47, 0x06, 0x48, 0x08, 0x51, 0xE6, 0x1B, 0xE8,
@@ -39,10 +43,10 @@ struct Deciphered {
   std::string trace;
 };
 
-Deciphered decipherText(const TempFolder& folder, std::string_view text, bool hasHeader = true) {
-  const std::string ciphered = folder.path("reply.txt");
-  const std::string plain = folder.path("plain.bin");
-  writeFile(ciphered, text);
+Deciphered decipherText(const TempDir& folder, std::string_view text, bool hasHeader = true) {
+  const std::string ciphered = folder.file("reply.txt");
+  const std::string plain = folder.file("plain.bin");
+  writeFile(ciphered, std::string(text));
   testing::internal::CaptureStderr();
   const std::int64_t result = decipherSeedFile(kKey, ciphered, plain, hasHeader);
   const std::string trace = testing::internal::GetCapturedStderr();
@@ -53,8 +57,8 @@ std::string traceLine(std::size_t consumed, std::size_t written) {
   return "decipher : " + std::to_string(consumed) + " bytes --> " + std::to_string(written) + " bytes\n";
 }
 
-TEST(DecipherSeedFile, LastBlockPaddingKeepsOnlyItsLowFourBits) {
-  TempFolder folder;
+TEST_F(DecipherSeedFile, LastBlockPaddingKeepsOnlyItsLowFourBits) {
+  TempDir folder;
   const struct {
     std::uint8_t padding;
     std::size_t kept;
@@ -71,8 +75,8 @@ TEST(DecipherSeedFile, LastBlockPaddingKeepsOnlyItsLowFourBits) {
   }
 }
 
-TEST(DecipherSeedFile, ATailShorterThanABlockIsDecipheredZeroFilled) {
-  TempFolder folder;
+TEST_F(DecipherSeedFile, ATailShorterThanABlockIsDecipheredZeroFilled) {
+  TempDir folder;
   const std::string plain = paddedPlain(2, 16, 3);
   const std::string tail = "\x01\x02\x03";
   const std::string tailBlock = test::seedDecipherBlock(kKey, tail + std::string(13, '\0'));
@@ -87,8 +91,8 @@ TEST(DecipherSeedFile, ATailShorterThanABlockIsDecipheredZeroFilled) {
   EXPECT_EQ(only.plain, tailBlock.substr(0, 3));
 }
 
-TEST(DecipherSeedFile, AHeaderBeyond31BytesLeavesItsRestToTheCipherText) {
-  TempFolder folder;
+TEST_F(DecipherSeedFile, AHeaderBeyond31BytesLeavesItsRestToTheCipherText) {
+  TempDir folder;
   // A server text whose 40-byte header line runs into the cipher text: the 32nd header byte is
   // where the blocks begin, so the header's bytes from there, and its LF, must be cipher text.
   std::mt19937 engine(40);
@@ -106,8 +110,8 @@ TEST(DecipherSeedFile, AHeaderBeyond31BytesLeavesItsRestToTheCipherText) {
   }
 }
 
-TEST(DecipherSeedFile, MatchesAnIndependentEncipherment) {
-  TempFolder folder;
+TEST_F(DecipherSeedFile, MatchesAnIndependentEncipherment) {
+  TempDir folder;
   // Large enough to cross the reader's and the decipherer's bulk buffers several times.
   for (std::size_t blocks : {1u, 4095u, 4096u, 4097u, 20'000u}) {
     const std::string plain = paddedPlain(static_cast<int>(blocks), 7, static_cast<std::uint32_t>(blocks));
@@ -118,8 +122,8 @@ TEST(DecipherSeedFile, MatchesAnIndependentEncipherment) {
   }
 }
 
-TEST(DecipherSeedFile, HeaderOnlyAndEmptyTextsGiveEmptyFiles) {
-  TempFolder folder;
+TEST_F(DecipherSeedFile, HeaderOnlyAndEmptyTextsGiveEmptyFiles) {
+  TempDir folder;
   Deciphered out = decipherText(folder, test::base64Text("only a header\n", "\n"));
   EXPECT_EQ(out.result, 0);
   EXPECT_EQ(out.plain, "");
@@ -142,20 +146,20 @@ void makeSocketFile(const std::string& path) {
   ::close(fd);
 }
 
-TEST(DecipherSeedFile, FailuresReturnMinusOneWithTheirBoxes) {
-  TempFolder folder;
-  const std::string reply = folder.path("reply.txt");
+TEST_F(DecipherSeedFile, FailuresReturnMinusOneWithTheirBoxes) {
+  TempDir folder;
+  const std::string reply = folder.file("reply.txt");
   writeFile(reply, test::base64Text("h\n" + test::seedEncipherEcb(kKey, paddedPlain(2, 16, 1)), "\n"));
   {
-    test::UiRecorder recorder;
-    EXPECT_EQ(decipherSeedFile(kKey, folder.path("missing"), folder.path("plain"), true), -1);
+    test::BoxWatch recorder(*user);
+    EXPECT_EQ(decipherSeedFile(kKey, folder.file("missing"), folder.file("plain"), true), -1);
     EXPECT_TRUE(recorder.boxes().empty());
   }
   {
-    test::UiRecorder recorder;
-    const std::string socketPath = folder.path("sock");
+    test::BoxWatch recorder(*user);
+    const std::string socketPath = folder.file("sock");
     makeSocketFile(socketPath);
-    EXPECT_EQ(decipherSeedFile(kKey, socketPath, folder.path("plain"), true), -1);
+    EXPECT_EQ(decipherSeedFile(kKey, socketPath, folder.file("plain"), true), -1);
     ASSERT_EQ(recorder.boxes().size(), 1u);
     EXPECT_EQ(recorder.boxes()[0].text, "ERR:OPEN:1");
     EXPECT_EQ(recorder.boxes()[0].caption, "decipherSeedFile()");
@@ -163,15 +167,15 @@ TEST(DecipherSeedFile, FailuresReturnMinusOneWithTheirBoxes) {
     EXPECT_EQ(recorder.boxes()[0].flags, platform::mb::MB_TASKMODAL);
   }
   {
-    test::UiRecorder recorder;
-    EXPECT_EQ(decipherSeedFile(kKey, reply, folder.path("no/such/folder/plain"), true), -1);
+    test::BoxWatch recorder(*user);
+    EXPECT_EQ(decipherSeedFile(kKey, reply, folder.file("no/such/folder/plain"), true), -1);
     ASSERT_EQ(recorder.boxes().size(), 1u);
     EXPECT_EQ(recorder.boxes()[0].text, "키 정보를 추출하지 못했습니다.");
     EXPECT_EQ(recorder.boxes()[0].caption, "복호화");
     EXPECT_EQ(recorder.boxes()[0].owner, platform::Owner::None);
   }
   {
-    test::UiRecorder recorder;
+    test::BoxWatch recorder(*user);
     testing::internal::CaptureStderr();
     EXPECT_EQ(decipherSeedFile(kKey, reply, "/dev/full", true), -1) << "a short write fails";
     EXPECT_EQ(testing::internal::GetCapturedStderr().rfind("decipher : ", 0), 0u) << "the trace line still comes";
@@ -179,34 +183,14 @@ TEST(DecipherSeedFile, FailuresReturnMinusOneWithTheirBoxes) {
   }
 }
 
-// Points the temporary-name generator at a folder for one test.
-class TmpVariable {
- public:
-  explicit TmpVariable(const std::string& value) {
-    if (const char* old = std::getenv("TMP")) old_ = old;
-    ::setenv("TMP", value.c_str(), 1);
-  }
-  ~TmpVariable() {
-    if (old_.empty())
-      ::unsetenv("TMP");
-    else
-      ::setenv("TMP", old_.c_str(), 1);
-  }
-
- private:
-  std::string old_;
-};
-
-TEST(DecipherStep, ReplacesThePathWithTheTemporaryPlainFile) {
-  TempFolder folder;
-  const std::string tempDir = folder.path("tmp");
-  std::filesystem::create_directories(tempDir);
-  TmpVariable tmp(tempDir);
+TEST_F(DecipherStep, ReplacesThePathWithTheTemporaryPlainFile) {
+  TempDir folder;
+  const std::string tempDir = tmp.path();
   const std::string plain = paddedPlain(3, 4, 11);
-  const std::string reply = folder.path("reply.txt");
+  const std::string reply = folder.file("reply.txt");
 
   for (bool deleteInput : {true, false}) {
-    test::UiRecorder recorder;
+    test::BoxWatch recorder(*user);
     writeFile(reply, test::base64Text("header\n" + test::seedEncipherEcb(kKey, plain), "\r\n"));
     PathText path;
     ASSERT_TRUE(path.assign(reply));
@@ -221,13 +205,13 @@ TEST(DecipherStep, ReplacesThePathWithTheTemporaryPlainFile) {
   }
 }
 
-TEST(DecipherStep, AFailureTellsTheUserAndDeletesTheReceivedFile) {
-  TempFolder folder;
-  const std::string reply = folder.path("reply.txt");
+TEST_F(DecipherStep, AFailureTellsTheUserAndDeletesTheReceivedFile) {
+  TempDir folder;
+  const std::string reply = folder.file("reply.txt");
   // No temporary file can be made where nothing can be created.
-  TmpVariable tmp("/proc");
+  ::setenv("TMP", "/proc", 1);
   for (bool deleteInput : {true, false}) {
-    test::UiRecorder recorder;
+    test::BoxWatch recorder(*user);
     writeFile(reply, test::base64Text("header\n" + test::seedEncipherEcb(kKey, paddedPlain(1, 16, 1)), "\n"));
     PathText path;
     ASSERT_TRUE(path.assign(reply));
@@ -245,24 +229,24 @@ TEST(DecipherStep, AFailureTellsTheUserAndDeletesTheReceivedFile) {
   }
 }
 
-TEST(DecipherStep, AMissingReceivedFileRaisesTheFileException) {
-  TempFolder folder;
-  test::UiRecorder recorder;
+TEST_F(DecipherStep, AMissingReceivedFileRaisesTheFileException) {
+  TempDir folder;
+  test::BoxWatch recorder(*user);
   PathText path;
-  ASSERT_TRUE(path.assign(folder.path("gone.txt")));
+  ASSERT_TRUE(path.assign(folder.file("gone.txt")));
   try {
-    decipherStep(path, kKey, 16, true, folder.path(""));
+    decipherStep(path, kKey, 16, true, folder.file(""));
     ADD_FAILURE() << "no exception";
   } catch (const FileException& e) {
-    EXPECT_EQ(platform::ansiToUtf8(e.errorMessage()), "파일을 열 수 없습니다.\n" + folder.path("gone.txt"));
+    EXPECT_EQ(platform::ansiToUtf8(e.errorMessage()), "파일을 열 수 없습니다.\n" + folder.file("gone.txt"));
   }
   EXPECT_TRUE(recorder.boxes().empty());
 }
 
-TEST(EncipherStep, RefusesWithItsBoxAndLeavesTheFile) {
-  TempFolder folder;
-  test::UiRecorder recorder;
-  const std::string document = folder.path("upload.doc");
+TEST_F(EncipherStep, RefusesWithItsBoxAndLeavesTheFile) {
+  TempDir folder;
+  test::BoxWatch recorder(*user);
+  const std::string document = folder.file("upload.doc");
   writeFile(document, "document");
   EXPECT_EQ(encipherStep(document, kKey, 16, true), -1);
   EXPECT_EQ(readFile(document), "document");
@@ -272,7 +256,7 @@ TEST(EncipherStep, RefusesWithItsBoxAndLeavesTheFile) {
   EXPECT_EQ(recorder.boxes()[0].owner, platform::Owner::Control);
   EXPECT_EQ(recorder.boxes()[0].flags, platform::mb::MB_OK);
 
-  EXPECT_THROW(encipherStep(folder.path("missing"), kKey, 16, true), FileException);
+  EXPECT_THROW(encipherStep(folder.file("missing"), kKey, 16, true), FileException);
 }
 
 }  // namespace

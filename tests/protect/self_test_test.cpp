@@ -6,10 +6,12 @@
 
 #include "control/zorvax_ctrl.h"
 #include "protect/key_material.h"
-#include "recording_ui.h"
+#include "protect_support.h"
 
 namespace zx {
 namespace {
+
+using SelfTest = test::ControlTest;
 
 TEST(HexText, WritesUpperCaseDigitsAsFarAsTheyFit) {
   const std::uint8_t bytes[] = {0x00, 0x9F, 0xA0, 0xFF};
@@ -39,17 +41,17 @@ struct SelfTestBoxes {
   std::string pri[2], pub[2], enc[2], dec[2], after[2];
 };
 
-SelfTestBoxes runSelfTest(CZorvAXCtrl& control) {
-  test::UiRecorder recorder;
+SelfTestBoxes runSelfTest(CZorvAXCtrl& control, const platform::ScriptedUi& user) {
+  const test::BoxWatch recorder(user);
   EXPECT_EQ(control.test_zorvax(), 0);
   SelfTestBoxes seen;
-  const auto& boxes = recorder.boxes();
+  const std::vector<platform::UiRecord> boxes = recorder.boxes();
   EXPECT_EQ(boxes.size(), 3u);
   if (boxes.size() != 3) return seen;
   EXPECT_EQ(boxes[0].caption, "PASS PHRASE");
   seen.value = boxes[0].text;
   for (int round = 0; round < 2; ++round) {
-    const test::RecordedBox& box = boxes[1 + round];
+    const platform::UiRecord& box = boxes[1 + round];
     EXPECT_EQ(box.caption, "CHPHER KEY:" + std::to_string(round + 1));
     // PRI:\n<pri>\nPUB:\n<pub>\nENC:\n<enc>\n\nDEC:\n<hex><--<hex>
     const std::string& text = box.text;
@@ -74,9 +76,10 @@ SelfTestBoxes runSelfTest(CZorvAXCtrl& control) {
   return seen;
 }
 
-TEST(SelfTest, ShowsTheValueTheKeysAndTwoWrapsThatUnwrapToIt) {
+TEST_F(SelfTest, ShowsTheValueTheKeysAndTwoWrapsThatUnwrapToIt) {
   CZorvAXCtrl control;
-  const SelfTestBoxes first = runSelfTest(control);
+  ASSERT_NE(control.m_cipher, nullptr) << "the constructor makes the key pair";
+  const SelfTestBoxes first = runSelfTest(control, *user);
   EXPECT_TRUE(std::regex_match(first.value, std::regex("[0-9A-F]{32}"))) << first.value;
   for (int round = 0; round < 2; ++round) {
     EXPECT_EQ(first.pri[round], control.m_cipher->privateKeyText);
@@ -87,12 +90,12 @@ TEST(SelfTest, ShowsTheValueTheKeysAndTwoWrapsThatUnwrapToIt) {
   }
   EXPECT_NE(first.enc[0], first.enc[1]);
 
-  const SelfTestBoxes second = runSelfTest(control);
+  const SelfTestBoxes second = runSelfTest(control, *user);
   EXPECT_EQ(second.pub[0], first.pub[0]);
   EXPECT_NE(second.value, first.value);
 
   CZorvAXCtrl other;
-  EXPECT_NE(runSelfTest(other).pub[0], first.pub[0]);
+  EXPECT_NE(runSelfTest(other, *user).pub[0], first.pub[0]);
 }
 
 }  // namespace
