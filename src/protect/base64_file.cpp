@@ -29,7 +29,7 @@ CBase64File::State* CBase64File::open(std::string_view path, const char* mode) {
   state_ = std::make_unique<State>();
   state_->file = file;
   if (mode[0] == 'r') {
-    state_->readBuffer = std::make_unique<unsigned char[]>(kReadBufferSize);
+    state_->readBuffer = std::make_unique_for_overwrite<unsigned char[]>(kReadBufferSize);
     state_->readNext = state_->readEnd = state_->readBuffer.get();
   }
   return state_.get();

@@ -29,8 +29,8 @@ class BlockDecipherer {
 
   // Deciphers everything the reader yields; false after a short write.
   bool run(CBase64File& reader) {
-    auto in = std::make_unique<std::uint8_t[]>(kChunkSize);
-    auto out = std::make_unique<std::uint8_t[]>(kChunkSize + kSeedBlockSize);
+    auto in = std::make_unique_for_overwrite<std::uint8_t[]>(kChunkSize);
+    auto out = std::make_unique_for_overwrite<std::uint8_t[]>(kChunkSize + kSeedBlockSize);
     std::uint8_t pending[kSeedBlockSize];
     bool havePending = false;
 
