@@ -189,8 +189,9 @@ TEST_F(KeyWrap, AnUnusablePubkeyIsReportedOnceAndLeavesAnEmptyText) {
 TEST_F(KeyWrap, AMemoryFailureShowsTheExceptionBox) {
   test::BoxWatch recorder(*user);
   const std::uint8_t value[16] = {};
+  const std::string& publicKeyText = sharedPair().publicKeyText;
   test::failNextAllocation();
-  const std::string wrapped = encryptRSAStringWithPub(sharedPair().publicKeyText, value, sizeof value);
+  const std::string wrapped = encryptRSAStringWithPub(publicKeyText, value, sizeof value);
   EXPECT_FALSE(test::cancelAllocationFailure());
   EXPECT_EQ(wrapped, "");
   ASSERT_EQ(recorder.boxes().size(), 1u);
