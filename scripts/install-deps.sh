@@ -10,6 +10,7 @@ packages=(
   nlohmann-json3-dev libcpp-httplib-dev libssl-dev zlib1g-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   curl openssl gzip coreutils xdg-utils
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -1,0 +1,179 @@
+#include "protect/gunzip.h"
+
+#include <gtest/gtest.h>
+
+#include <cryptopp/filters.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "allocation_failure.h"
+#include "protect_support.h"
+
+namespace zx {
+namespace {
+
+using DecompressStep = test::ControlTest;
+using CompressStep = test::ControlTest;
+
+using test::readFile;
+using test::TempDir;
+using test::writeFile;
+
+struct Progress {
+  std::uint32_t userData, done, range;
+};
+std::vector<Progress> g_progress;
+void recordProgress(std::uint32_t userData, std::uint32_t done, std::uint32_t range) {
+  g_progress.push_back({userData, done, range});
+}
+
+std::string gunzipWithProgress(std::string_view packed, std::uint32_t expectedTotal) {
+  g_progress.clear();
+  std::string plain;
+  CryptoPP::StringSource(reinterpret_cast<const CryptoPP::byte*>(packed.data()), packed.size(), true,
+                         new CryptoPP::CryptoGunzip(new CryptoPP::StringSink(plain), false, -1, recordProgress, 7,
+                                                    expectedTotal));
+  return plain;
+}
+
+TEST(CryptoGunzip, ReportsDecompressedBytesAndRaisesTheRangeWithThem) {
+  const std::string plain(50'000, 'z');
+  const std::string packed = test::gzipBytes(plain);
+  ASSERT_LT(packed.size(), 1000u);
+  EXPECT_EQ(gunzipWithProgress(packed, static_cast<std::uint32_t>(packed.size())), plain);
+  ASSERT_FALSE(g_progress.empty());
+  std::uint32_t previous = 0;
+  for (const Progress& p : g_progress) {
+    EXPECT_EQ(p.userData, 7u);
+    EXPECT_GT(p.done, previous);
+    EXPECT_EQ(p.range, p.done <= packed.size() ? packed.size() : p.done);
+    previous = p.done;
+  }
+  EXPECT_EQ(g_progress.back().done, 50'000u);
+  EXPECT_EQ(g_progress.back().range, 50'000u) << "position and range meet at the end";
+
+  const std::string random = test::randomBytes(100'000, 5);
+  EXPECT_EQ(gunzipWithProgress(test::gzipBytes(random), 1'000'000), random);
+  EXPECT_EQ(g_progress.back().done, 100'000u);
+  EXPECT_EQ(g_progress.back().range, 1'000'000u) << "below the expected total the range stays";
+
+  EXPECT_EQ(gunzipWithProgress(test::gzipBytes(""), 20), "");
+  EXPECT_TRUE(g_progress.empty()) << "nothing decompressed, nothing reported";
+}
+
+TEST_F(DecompressStep, WritesThePlainFileAndDeletesTheInputWhenAsked) {
+  TempDir folder;
+  const std::string gz = folder.file("doc.gz");
+  const std::string plainPath = folder.file("doc");
+  const std::string plain = test::randomBytes(300'000, 8) + std::string(300'000, 'a');
+  for (bool deleteInput : {false, true}) {
+    test::BoxWatch recorder(*user);
+    writeFile(gz, test::gzipBytes(plain));
+    EXPECT_EQ(decompressStep(gz, plainPath, deleteInput), 0);
+    EXPECT_TRUE(readFile(plainPath) == plain);
+    EXPECT_EQ(test::fileExists(gz), !deleteInput);
+    EXPECT_TRUE(recorder.boxes().empty());
+  }
+  writeFile(gz, test::gzipBytes(""));
+  writeFile(plainPath, "old content");
+  EXPECT_EQ(decompressStep(gz, plainPath, true), 0);
+  EXPECT_EQ(readFile(plainPath), "") << "an empty document truncates the plain file";
+}
+
+TEST_F(DecompressStep, AMissingInputFailsWithoutAMessage) {
+  TempDir folder;
+  test::BoxWatch recorder(*user);
+  EXPECT_EQ(decompressStep(folder.file("missing.gz"), folder.file("plain"), true), -1);
+  EXPECT_TRUE(recorder.boxes().empty());
+}
+
+void expectDecompressFailure(const platform::ScriptedUi& user, const std::string& gz, const std::string& plainPath, const std::string& message,
+                             std::size_t failingAllocation = 0) {
+  for (bool deleteInput : {false, true}) {
+    const std::string content = readFile(gz);
+    test::BoxWatch recorder(user);
+    if (failingAllocation) test::failNextAllocation(failingAllocation);
+    EXPECT_EQ(decompressStep(gz, plainPath, deleteInput), -1);
+    ASSERT_EQ(recorder.boxes().size(), 1u);
+    EXPECT_EQ(recorder.boxes()[0].caption, "압축해제오류");
+    EXPECT_EQ(recorder.boxes()[0].text, message);
+    EXPECT_EQ(recorder.boxes()[0].owner, platform::Owner::Control);
+    EXPECT_EQ(recorder.boxes()[0].flags, platform::mb::MB_OK);
+    EXPECT_EQ(test::fileExists(gz), !deleteInput);
+    if (deleteInput) writeFile(gz, content);
+  }
+}
+
+TEST_F(DecompressStep, DamagedInputShowsTheLibrarysMessage) {
+  TempDir folder;
+  const std::string gz = folder.file("doc.gz");
+  const std::string plainPath = folder.file("doc");
+  std::string packed = test::gzipBytes(test::randomBytes(5000, 9));
+
+  std::string badCrc = packed;
+  badCrc[badCrc.size() - 8] ^= 0x01;
+  writeFile(gz, badCrc);
+  expectDecompressFailure(*user, gz, plainPath, "Gunzip: CRC check error");
+
+  std::string badLength = packed;
+  badLength[badLength.size() - 1] ^= 0x01;
+  writeFile(gz, badLength);
+  expectDecompressFailure(*user, gz, plainPath, "Gunzip: length check error");
+
+  writeFile(gz, "this is not gzip at all");
+  expectDecompressFailure(*user, gz, plainPath, "Gunzip: header decoding error");
+
+  writeFile(gz, packed.substr(0, packed.size() / 2));
+  expectDecompressFailure(*user, gz, plainPath, "Inflator: unexpected end of compressed block");
+}
+
+TEST_F(DecompressStep, AnUnwritablePlainFileOrAMemoryFailureIsShownToo) {
+  TempDir folder;
+  const std::string gz = folder.file("doc.gz");
+  writeFile(gz, test::gzipBytes("document"));
+  const std::string unwritable = folder.file("no/such/folder/doc");
+  expectDecompressFailure(*user, gz, unwritable, "FileSink: error opening file for writing: " + unwritable);
+
+  expectDecompressFailure(*user, gz, folder.file("doc"), "Out of memory.", sizeof(CryptoPP::CryptoGunzip));
+  EXPECT_FALSE(test::cancelAllocationFailure());
+}
+
+TEST_F(CompressStep, WritesGzipThatTheGzipCommandRestores) {
+  TempDir folder;
+  const std::string source = folder.file("upload.doc");
+  const std::string packed = folder.file("upload.gz");
+  for (const std::string& content : {test::randomBytes(700'000, 10) + std::string(100'000, 'x'), std::string()}) {
+    test::BoxWatch recorder(*user);
+    writeFile(source, content);
+    writeFile(packed, "");
+    EXPECT_EQ(compressStep(source, packed), 0);
+    const std::string restored = folder.file("restored");
+    ASSERT_EQ(std::system(("gzip -dc < '" + packed + "' > '" + restored + "'").c_str()), 0);
+    EXPECT_TRUE(readFile(restored) == content);
+    EXPECT_EQ(readFile(source), content) << "the source stays";
+    EXPECT_TRUE(recorder.boxes().empty());
+  }
+}
+
+TEST_F(CompressStep, FailuresTellTheUserAndLeaveNoPartialCopy) {
+  TempDir folder;
+  const std::string packed = folder.file("upload.gz");
+  const std::string source = folder.file("upload.doc");
+  writeFile(source, "document");
+  for (const auto& [from, target] :
+       {std::pair{folder.file("missing.doc"), packed}, std::pair{source, folder.file("no/such/folder/x.gz")}}) {
+    test::BoxWatch recorder(*user);
+    writeFile(packed, "");
+    EXPECT_EQ(compressStep(from, target), -1);
+    ASSERT_EQ(recorder.boxes().size(), 1u);
+    EXPECT_EQ(recorder.boxes()[0].text,
+              "자료를 압축할 수 없습니다.\n디스크 여유 공간을 확인하시고, 이상이 없으면 다시 시도 하십시오.");
+    EXPECT_EQ(recorder.boxes()[0].caption, "압축오류");
+    EXPECT_EQ(recorder.boxes()[0].owner, platform::Owner::Control);
+    EXPECT_FALSE(test::fileExists(target));
+  }
+}
+
+}  // namespace
+}  // namespace zx
