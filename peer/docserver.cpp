@@ -158,6 +158,12 @@ void DocServer::serve(Stream& stream) {
   std::vector<std::string> notes{"method=" + request.method, "target=" + request.target,
                                  std::string("secure=") + (stream.secure() ? "1" : "0"),
                                  std::string("body-complete=") + (request.bodyComplete ? "1" : "0")};
+  if (request.method.empty()) {
+    notes.push_back("status=400");
+    recorder_.note(number, notes);
+    send(stream, Response{400, {}, "not an HTTP request\r\n"});
+    return;
+  }
   if (switches.on("hang")) {
     notes.push_back("status=none");
     recorder_.note(number, notes);

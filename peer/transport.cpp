@@ -152,6 +152,8 @@ bool readRequest(Stream& stream, RawRequest& request, const std::function<int(co
     long n = stream.readSome(buffer, sizeof buffer, kHeaderWaitMs);
     if (n <= 0) return false;
     request.bytes.append(buffer, static_cast<size_t>(n));
+    // Not HTTP at all (a TLS handshake, for one): answered at once like any plain server would.
+    if (request.bytes[0] < 'A' || request.bytes[0] > 'Z') return true;
   }
   parseHeaderBlock(std::string_view(request.bytes).substr(0, headerEnd), request);
   if (request.method.empty()) return false;

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <vector>
 
 #include "control/exceptions.h"
 #include "platform/http.h"
@@ -246,15 +247,25 @@ struct Request::Transfer {
       curl_easy_setopt(easy, CURLOPT_PASSWORD, password.c_str());
     }
     configureTls(requestFlags);
-    // The caller's lines go out in their order and spelling; curl's own are withdrawn.
-    std::string agent;
+    // curl moves a Host line it recognises to the top, so the caller's lines travel as one entry
+    // (curl recognises only its first line) and curl's own lines are withdrawn by name.
+    std::string block;
+    bool hasAgent = false, hasHost = false, hasLength = false;
     forEachLine(headers, [&](std::string_view line) {
-      headerList = curl_slist_append(headerList, std::string(line).c_str());
-      if (headerName(line) == "user-agent") agent = "given";
+      std::string name = headerName(line);
+      hasAgent = hasAgent || name == "user-agent";
+      hasHost = hasHost || name == "host";
+      hasLength = hasLength || name == "content-length";
+      if (!block.empty()) block += "\r\n";
+      block.append(line);
     });
-    for (const char* withdrawn : {"Expect:", "Transfer-Encoding:", "Accept-Encoding:"})
-      headerList = curl_slist_append(headerList, withdrawn);
-    if (agent.empty()) curl_easy_setopt(easy, CURLOPT_USERAGENT, engine.agent.c_str());
+    std::vector<const char*> withdrawn{"Accept:", "Expect:", "Transfer-Encoding:", "Accept-Encoding:",
+                                       "Content-Type:"};
+    if (hasHost) withdrawn.insert(withdrawn.begin(), "Host:");
+    if (hasLength) withdrawn.push_back("Content-Length:");
+    for (const char* line : withdrawn) headerList = curl_slist_append(headerList, line);
+    if (!block.empty()) headerList = curl_slist_append(headerList, block.c_str());
+    if (!hasAgent) curl_easy_setopt(easy, CURLOPT_USERAGENT, engine.agent.c_str());
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headerList);
   }
 
@@ -305,12 +316,20 @@ struct Request::Transfer {
       if (code != CURLM_OK) fail("An internet error occurred", curl_multi_strerror(code));
       collectResult();
       if (ready() || finished) continue;
+      noticeConnected();
       long limit = idleLimitMs + (anyActivity ? 0 : engine.timeouts.connectMs);
       auto idle = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - lastActivity).count();
       if (idle >= limit) fail(reasonOf(CURLE_OPERATION_TIMEDOUT), "no answer from the server");
       int wait = static_cast<int>(std::min<long>(kPollSliceMs, limit - idle));
       curl_multi_poll(engine.multi, nullptr, 0, wait, nullptr);
     }
+  }
+
+  // Connecting has its own time-out; the idle clock starts once the request is on its way.
+  void noticeConnected() {
+    if (anyActivity) return;
+    curl_off_t pretransfer = 0;
+    if (curl_easy_getinfo(easy, CURLINFO_PRETRANSFER_TIME_T, &pretransfer) == CURLE_OK && pretransfer > 0) touched();
   }
 
   void awaitHeaders() {
