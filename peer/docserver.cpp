@@ -62,6 +62,12 @@ std::string joinLines(const std::vector<std::string>& lines) {
   return body;
 }
 
+std::string joinNumbers(const std::vector<size_t>& numbers) {
+  std::string text;
+  for (size_t n : numbers) text += (text.empty() ? "" : ",") + std::to_string(n);
+  return text;
+}
+
 std::string statusLine(const char* version, int status) {
   return std::string(version) + " " + std::to_string(status) + " " + reasonPhrase(status);
 }
@@ -157,7 +163,8 @@ void DocServer::serve(Stream& stream) {
   Switches switches(parseForm(request.query()), config_.defaults);
   std::vector<std::string> notes{"method=" + request.method, "target=" + request.target,
                                  std::string("secure=") + (stream.secure() ? "1" : "0"),
-                                 std::string("body-complete=") + (request.bodyComplete ? "1" : "0")};
+                                 std::string("body-complete=") + (request.bodyComplete ? "1" : "0"),
+                                 "body-reads=" + joinNumbers(request.bodyReads)};
   if (request.method.empty()) {
     notes.push_back("status=400");
     recorder_.note(number, notes);
@@ -200,6 +207,11 @@ Response DocServer::answer(const RawRequest& request, const Switches& switches, 
     return response;
   }
   FormFields form = parseForm(request.body);
+  if (form.empty() && switches.number("hop") > 0) {
+    std::lock_guard lock(hopsMutex_);
+    auto remembered = hopForms_.find(static_cast<unsigned>(switches.number("hop")));
+    if (remembered != hopForms_.end()) form = parseForm(remembered->second);
+  }
   std::string command = fieldOr(form, "command");
   if (command == "download") {
     response = download(request, form, switches);
@@ -222,7 +234,13 @@ Response DocServer::redirect(const RawRequest& request, const Switches& switches
   Response response;
   response.status = static_cast<int>(switches.number("redirect"));
   std::string to = switches.text("to", "http");
-  std::string follow = request.path() + "?" + followUpQuery(request.query(), ++hops_);
+  unsigned hop;
+  {
+    std::lock_guard lock(hopsMutex_);
+    hop = ++lastHop_;
+    hopForms_[hop] = request.body;
+  }
+  std::string follow = request.path() + "?" + followUpQuery(request.query(), hop);
   if (to == "http") {
     to = "http://" + config_.bindAddress + ":" + std::to_string(config_.httpPort) + follow;
   } else if (to == "https") {

@@ -2,6 +2,8 @@
 // The service's server side: answers the control's download and upload forms, with switches
 // that make it misbehave the ways the end-to-end tests need.
 #include <atomic>
+#include <map>
+#include <mutex>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -78,7 +80,10 @@ class DocServer {
   const ServerKeys& keys_;
   Recorder recorder_;
   std::string uploadDir_;
-  std::atomic<unsigned> hops_{0};
+  // The form of each redirected request, for its follow-up that arrives without a body.
+  std::mutex hopsMutex_;
+  unsigned lastHop_ = 0;
+  std::map<unsigned, std::string> hopForms_;
 };
 
 const char* reasonPhrase(int status);

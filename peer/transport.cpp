@@ -159,6 +159,7 @@ bool readRequest(Stream& stream, RawRequest& request, const std::function<int(co
   if (request.method.empty()) return false;
   size_t wanted = std::strtoull(request.header("Content-Length").c_str(), nullptr, 10);
   int waitMs = bodyWaitMs(request);
+  if (request.bytes.size() > headerEnd) request.bodyReads.push_back(request.bytes.size() - headerEnd);
   while (request.bytes.size() - headerEnd < wanted) {
     long n = stream.readSome(buffer, std::min(sizeof buffer, wanted - (request.bytes.size() - headerEnd)), waitMs);
     if (n <= 0) {
@@ -166,8 +167,10 @@ bool readRequest(Stream& stream, RawRequest& request, const std::function<int(co
       break;
     }
     request.bytes.append(buffer, static_cast<size_t>(n));
+    request.bodyReads.push_back(static_cast<size_t>(n));
   }
   request.body = request.bytes.substr(headerEnd);
+
   return true;
 }
 

@@ -40,6 +40,8 @@ struct RawRequest {
   std::vector<std::pair<std::string, std::string>> headers;
   std::string body;
   bool bodyComplete = true;
+  // Sizes of the reads that brought the body in (over TLS: one record each, so the writer's pieces).
+  std::vector<size_t> bodyReads;
 
   std::string header(std::string_view name) const;  // first match, any case; empty when absent
   std::string path() const;
