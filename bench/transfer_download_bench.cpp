@@ -13,6 +13,7 @@
 
 #include "control/zorvax_ctrl.h"
 #include "peer_process.h"
+#include "support/zx_test.h"
 #include "platform/scripted_ui.h"
 #include "transfer/download_exchange.h"
 #include "transfer/url_parsing.h"
@@ -52,7 +53,7 @@ double median(std::vector<double> values) {
 }
 
 double timeControl(zx::CZorvAXCtrl& control, const std::string& file, bool withDialog, std::size_t dataBytes) {
-  zxtest::writeFile(file, "");
+  zx::test::writeFile(file, "");
   if (withDialog) zx::showStatusDialog(control, "DOWNLOAD", "upper", "lower", true);
   auto start = Clock::now();
   std::int32_t result = zx::downloadExchange(control, "bench", "session", "0", "0");
@@ -82,8 +83,8 @@ double timeCurl(const std::string& url, const std::string& file) {
 }  // namespace
 
 int main() {
-  zxtest::TempDir work;
-  zxtest::ScopedEnv home("ZORVAX_HOME", work.path().string());
+  zx::test::TempDir work;
+  zxtest::ScopedEnv home("ZORVAX_HOME", work.path());
   zxtest::PeerProcess peer;
   std::size_t dataBytes = 0;
   std::string body = makeBody(dataBytes);
@@ -94,9 +95,9 @@ int main() {
   zx::CZorvAXCtrl control;
   control.url = url;
   if (zx::parseUrl(control) != 0) return 1;
-  std::string file = (work.path() / "received.tmp").string();
+  std::string file = work.file("received.tmp");
   control.m_filePath.assign(file);
-  std::string curlFile = (work.path() / "curl.out").string();
+  std::string curlFile = work.file("curl.out");
 
   std::vector<double> withDialog, withoutDialog, curl;
   for (int run = 0; run < kRuns; ++run) {

@@ -36,22 +36,24 @@ void damageGzipTrailer(std::string& gzip) {
   if (gzip.size() >= 8) gzip[gzip.size() - 8] ^= 0x5A;
 }
 
-std::string seedEncipherEcb(std::string_view plain, std::string_view key) {
-  CryptoPP::ECB_Mode<CryptoPP::SEED>::Encryption cipher(bytesOf(key), key.size());
+namespace {
+template <typename Direction>
+std::string seedEcb(std::string_view input, std::string_view key) {
+  Direction cipher(bytesOf(key), key.size());
   std::string out;
-  CryptoPP::StringSource(bytesOf(plain), plain.size(), true,
+  CryptoPP::StringSource(bytesOf(input), input.size(), true,
                          new CryptoPP::StreamTransformationFilter(cipher, new CryptoPP::StringSink(out),
                                                                   CryptoPP::BlockPaddingSchemeDef::PKCS_PADDING));
   return out;
 }
+}  // namespace
+
+std::string seedEncipherEcb(std::string_view plain, std::string_view key) {
+  return seedEcb<CryptoPP::ECB_Mode<CryptoPP::SEED>::Encryption>(plain, key);
+}
 
 std::string seedDecipherEcb(std::string_view cipherText, std::string_view key) {
-  CryptoPP::ECB_Mode<CryptoPP::SEED>::Decryption cipher(bytesOf(key), key.size());
-  std::string out;
-  CryptoPP::StringSource(bytesOf(cipherText), cipherText.size(), true,
-                         new CryptoPP::StreamTransformationFilter(cipher, new CryptoPP::StringSink(out),
-                                                                  CryptoPP::BlockPaddingSchemeDef::PKCS_PADDING));
-  return out;
+  return seedEcb<CryptoPP::ECB_Mode<CryptoPP::SEED>::Decryption>(cipherText, key);
 }
 
 std::vector<std::string> base64Lines(std::string_view bytes, size_t lineLength) {

@@ -17,15 +17,12 @@ void ControlFixture::TearDownTestSuite() {
 }
 
 void ControlFixture::SetUp() {
-  home_ = std::make_unique<TempDir>();
-  homeEnv_ = std::make_unique<ScopedEnv>("ZORVAX_HOME", home_->path().string());
-  std::filesystem::copy_file(peer_->certificate(), home_->path() / "ca.pem");
-  ui_ = std::make_shared<zx::platform::ScriptedUi>();
-  zx::platform::setUi(ui_);
-  control_ = std::make_unique<zx::CZorvAXCtrl>();
+  ControlTest::SetUp();
+  std::filesystem::copy_file(peer_->certificate(), home.file("ca.pem"));
+  control_ = makeControl();
   control_->Pubkey = peer_->publicKey();
-  filePath_ = (home_->path() / "received.tmp").string();
-  writeFile(filePath_, "");
+  filePath_ = tmp.file("received.tmp");
+  zx::test::writeFile(filePath_, "");
   ASSERT_TRUE(control_->m_filePath.assign(filePath_));
   zx::showStatusDialog(*control_, "DOWNLOAD", "upper", "lower", true);
 }
@@ -33,9 +30,7 @@ void ControlFixture::SetUp() {
 void ControlFixture::TearDown() {
   delete zx::currentStatusDlg;
   control_.reset();
-  zx::platform::setUi(nullptr);
-  homeEnv_.reset();
-  home_.reset();
+  ControlTest::TearDown();
 }
 
 void ControlFixture::pointAt(const std::string& url) {
@@ -43,12 +38,10 @@ void ControlFixture::pointAt(const std::string& url) {
   ASSERT_EQ(zx::parseUrl(*control_), 0);
 }
 
-std::vector<std::string> ControlFixture::boxes() const {
+std::vector<std::string> boxLines(const zx::platform::ScriptedUi& user) {
   std::vector<std::string> shown;
-  for (const auto& box : ui_->boxes()) shown.push_back(box.caption + "|" + box.text);
+  for (const auto& box : user.boxes()) shown.push_back(box.caption + "|" + box.text);
   return shown;
 }
-
-std::string ControlFixture::localFile() const { return readFile(filePath_); }
 
 }  // namespace zxtest

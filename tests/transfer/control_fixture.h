@@ -1,39 +1,35 @@
 #pragma once
-// A control as the flows hand it to the exchanges: a fresh $ZORVAX_HOME that trusts the peer's
-// certificate, the scripted user, the progress dialog on screen and an empty local file.
-#include <gtest/gtest.h>
-
+// A control as the flows hand it to the exchanges: the scripted user and a fresh home that
+// trusts the document server's certificate, the progress dialog on screen, an empty local file.
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "control/zorvax_ctrl.h"
 #include "peer_process.h"
-#include "platform/scripted_ui.h"
+#include "support/zx_test.h"
 
 namespace zxtest {
 
-class ControlFixture : public ::testing::Test {
+// The boxes a scripted user has seen, as "caption|text" in UTF-8.
+std::vector<std::string> boxLines(const zx::platform::ScriptedUi& user);
+
+class ControlFixture : public zx::test::ControlTest {
  protected:
   static void SetUpTestSuite();
   static void TearDownTestSuite();
   void SetUp() override;
   void TearDown() override;
 
-  // url := the peer's URL for path; parseUrl must accept it.
+  // url := the text; parseUrl must accept it.
   void pointAt(const std::string& url);
-  // The boxes shown so far, as "caption|text" in UTF-8.
-  std::vector<std::string> boxes() const;
-  std::string localFile() const;
-  // The newest request the peer recorded.
+  std::vector<std::string> boxes() const { return boxLines(*user); }
+  std::string localFile() const { return zx::test::readFile(filePath_); }
+  // The newest request the server recorded.
   std::string lastRequest() const { return peer().rawRequest(peer().requestCount()); }
   std::string lastNote(const std::string& key) const { return peer().requestNote(peer().requestCount(), key); }
 
   static PeerProcess& peer() { return *peer_; }
 
-  std::unique_ptr<TempDir> home_;
-  std::unique_ptr<ScopedEnv> homeEnv_;
-  std::shared_ptr<zx::platform::ScriptedUi> ui_;
   std::unique_ptr<zx::CZorvAXCtrl> control_;
   std::string filePath_;
 

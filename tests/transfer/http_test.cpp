@@ -7,6 +7,7 @@
 
 #include "control/exceptions.h"
 #include "peer_process.h"
+#include "support/zx_test.h"
 #include "platform/http.h"
 
 namespace http = zx::platform::http;
@@ -136,8 +137,8 @@ TEST(HttpRequest, ReadsLinesInPiecesAndStopsWhereTheReaderStops) {
 
 TEST(HttpRequest, UploadsInPiecesOverTls) {
   PeerProcess peer;
-  zxtest::TempDir home;
-  ScopedEnv zorvaxHome("ZORVAX_HOME", home.path().string());
+  zx::test::TempDir home;
+  ScopedEnv zorvaxHome("ZORVAX_HOME", home.path());
   std::string body = "command=upload&userId=u&filename=f.txt&compressed=0&ciphered=0&macAddr=&cipherData=" +
                      std::string(2049 - 83, 'Q');
   ASSERT_EQ(body.size(), 2049u);
@@ -158,7 +159,7 @@ TEST(HttpRequest, UploadsInPiecesOverTls) {
   } catch (const zx::InternetException& error) {
     EXPECT_NE(std::string(error.what()).find("certificate authority"), std::string::npos) << error.what();
   }
-  std::filesystem::copy_file(peer.certificate(), home.path() / "ca.pem");
+  std::filesystem::copy_file(peer.certificate(), std::filesystem::path(home.path()) / "ca.pem");
   EXPECT_EQ(upload(), 200u);
   unsigned last = peer.requestCount();
   EXPECT_EQ(peer.rawRequest(last), "POST /upload HTTP/1.0\r\n" + headers + "\r\n" + body);

@@ -1,5 +1,7 @@
 #include "peer_process.h"
 
+#include "support/zx_test.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -31,28 +33,6 @@ std::string readLineFrom(int fd) {
   return line;
 }
 }  // namespace
-
-TempDir::TempDir() {
-  std::string pattern = (fs::temp_directory_path() / "zxtest-XXXXXX").string();
-  if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-}
-
-TempDir::~TempDir() {
-  std::error_code ignored;
-  fs::remove_all(path_, ignored);
-}
-
-std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
-void writeFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
 
 ScopedEnv::ScopedEnv(const char* name, const std::string& value) : name_(name), had_(std::getenv(name) != nullptr) {
   if (had_) old_ = std::getenv(name);
@@ -120,7 +100,7 @@ std::string PeerProcess::uploadUrl(const std::string& path) const {
 }
 
 void PeerProcess::putDocument(const std::string& name, const std::string& bytes) const {
-  writeFile(dataDir_ / name, bytes);
+  zx::test::writeFile((dataDir_ / name).string(), bytes);
 }
 
 unsigned PeerProcess::requestCount() const {
@@ -137,11 +117,11 @@ static std::string numbered(unsigned number) {
 }
 
 std::string PeerProcess::rawRequest(unsigned number) const {
-  return readFile(stateDir_ / "requests" / (numbered(number) + ".http"));
+  return zx::test::readFile((stateDir_ / "requests" / (numbered(number) + ".http")).string());
 }
 
 std::string PeerProcess::requestNote(unsigned number, const std::string& key) const {
-  std::istringstream notes(readFile(stateDir_ / "requests" / (numbered(number) + ".txt")));
+  std::istringstream notes(zx::test::readFile((stateDir_ / "requests" / (numbered(number) + ".txt")).string()));
   for (std::string line; std::getline(notes, line);)
     if (line.starts_with(key + "=")) return line.substr(key.size() + 1);
   return {};

@@ -43,20 +43,6 @@ class PeerProcess {
   std::string publicKey_;
 };
 
-// A fresh folder under the system's temporary folder, removed with the object.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
-
-std::string readFile(const std::filesystem::path& path);
-void writeFile(const std::filesystem::path& path, const std::string& bytes);
-
 // Sets an environment variable for the object's lifetime.
 class ScopedEnv {
  public:

@@ -5,6 +5,7 @@
 #include <cryptopp/filters.h>
 
 #include "control_fixture.h"
+#include "support/zx_test.h"
 #include "platform/codepage.h"
 #include "transfer/upload_exchange.h"
 #include "transfer/url_parsing.h"
@@ -25,7 +26,7 @@ class UploadExchange : public ControlFixture {
 
   std::int32_t upload(const std::string& content, const std::string& path = "/upload",
                       const std::string& ciphered = "0", const std::string& cipherKey = "") {
-    zxtest::writeFile(filePath_, content);
+    zx::test::writeFile(filePath_, content);
     pointAt(peer().uploadUrl(path));
     return zx::uploadExchange(*control_, "u 1", "0", ciphered, cipherKey);
   }
@@ -54,7 +55,7 @@ TEST_F(UploadExchange, SendsTheFilteredFileAsTheLastField) {
   CryptoPP::StringSource("QUJDREVG+/=", true, new CryptoPP::Base64Decoder(new CryptoPP::StringSink(expected)));
   std::string stored = lastNote("stored");
   EXPECT_TRUE(stored.ends_with("-보고서 1.txt")) << stored;
-  EXPECT_EQ(zxtest::readFile(stored), expected);
+  EXPECT_EQ(zx::test::readFile(stored), expected);
   EXPECT_TRUE(boxes().empty());
 
   // An empty file still sends the field's name.
@@ -90,7 +91,7 @@ TEST_F(UploadExchange, StatusesAfterTheBodyWasSent) {
 
 TEST_F(UploadExchange, PlainServerOnTheUploadPortIsAnException) {
   zxtest::PeerProcess plain({"--plain-upload"});
-  zxtest::writeFile(filePath_, "QUJD");
+  zx::test::writeFile(filePath_, "QUJD");
   control_->url = "https://127.0.0.1:" + std::to_string(plain.uploadPort()) + "/upload";
   ASSERT_EQ(zx::parseUrl(*control_), 0);
   EXPECT_EQ(zx::uploadExchange(*control_, "u", "0", "0", ""), -1);
@@ -104,16 +105,16 @@ TEST_F(UploadExchange, PlainServerOnTheUploadPortIsAnException) {
 
 TEST_F(UploadExchange, CancelCountsWhileReadingAndNotWhileSending) {
   unsigned before = peer().requestCount();
-  ui_->press(zx::statusdlg::kTemplateId, zx::statusdlg::kCancelButton, zx::platform::ScriptedUi::When::Progress,
+  user->press(zx::statusdlg::kTemplateId, zx::statusdlg::kCancelButton, zx::platform::ScriptedUi::When::Progress,
              8192);
-  ui_->answerBox(mb::IDYES);
+  user->answerBox(mb::IDYES);
   EXPECT_EQ(upload(std::string(20000, 'Q')), -2);
   EXPECT_EQ(peer().requestCount(), before);
 
   zx::currentStatusDlg->cancelled = false;
-  ui_->press(zx::statusdlg::kTemplateId, zx::statusdlg::kCancelButton, zx::platform::ScriptedUi::When::Progress,
+  user->press(zx::statusdlg::kTemplateId, zx::statusdlg::kCancelButton, zx::platform::ScriptedUi::When::Progress,
              6000);
-  ui_->answerBox(mb::IDYES);
+  user->answerBox(mb::IDYES);
   EXPECT_EQ(upload(std::string(3000, '+')), 0);
   EXPECT_EQ(peer().requestCount(), before + 1);
   EXPECT_FALSE(zx::currentStatusDlg->cancelled);

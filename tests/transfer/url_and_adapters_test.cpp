@@ -8,7 +8,8 @@
 #include <regex>
 
 #include "control/zorvax_ctrl.h"
-#include "peer_process.h"
+#include "control_fixture.h"
+#include "support/zx_test.h"
 #include "platform/adapters.h"
 #include "platform/codepage.h"
 #include "platform/http.h"
@@ -20,25 +21,14 @@ namespace adapters = zx::platform::adapters;
 
 namespace {
 
-class ControlWithUi : public ::testing::Test {
+class ControlWithUi : public zx::test::ControlTest {
  protected:
-  void SetUp() override {
-    ui_ = std::make_shared<zx::platform::ScriptedUi>();
-    zx::platform::setUi(ui_);
-  }
   void TearDown() override {
     adapters::injectScenario(std::nullopt);
-    zx::platform::setUi(nullptr);
+    ControlTest::TearDown();
   }
-  std::vector<std::string> boxes() const {
-    std::vector<std::string> shown;
-    for (const auto& box : ui_->boxes()) shown.push_back(box.caption + "|" + box.text);
-    return shown;
-  }
+  std::vector<std::string> boxes() const { return zxtest::boxLines(*user); }
 
-  zxtest::TempDir home_;
-  zxtest::ScopedEnv homeEnv_{"ZORVAX_HOME", home_.path().string()};
-  std::shared_ptr<zx::platform::ScriptedUi> ui_;
   zx::CZorvAXCtrl control_;
 };
 
@@ -92,7 +82,7 @@ TEST_F(ParseUrl, FillsTheServerMembers) {
   ASSERT_EQ(zx::parseUrl(control_), 0);
   EXPECT_EQ(control_.Hostname, zx::ansi("가"));
   EXPECT_EQ(control_.Port, "81");
-  EXPECT_TRUE(ui_->boxes().empty());
+  EXPECT_TRUE(user->boxes().empty());
 }
 
 TEST_F(ParseUrl, RejectsWithTheConnectionBox) {
@@ -106,8 +96,8 @@ TEST_F(ParseUrl, RejectsWithTheConnectionBox) {
   ASSERT_EQ(shown.size(), 4u);
   EXPECT_EQ(shown[0], "연결|URL 형식이 잘 못 되었습니다.\r\n다시 시도 하십시오.\n[file://srv/doc]");
   EXPECT_EQ(shown[2], "연결|URL 형식이 잘 못 되었습니다.\r\n다시 시도 하십시오.\n[]");
-  EXPECT_EQ(ui_->boxes()[0].owner, zx::platform::Owner::Control);
-  EXPECT_EQ(ui_->boxes()[0].flags, zx::platform::mb::MB_TASKMODAL);
+  EXPECT_EQ(user->boxes()[0].owner, zx::platform::Owner::Control);
+  EXPECT_EQ(user->boxes()[0].flags, zx::platform::mb::MB_TASKMODAL);
 }
 
 TEST_F(MacAddress, FormatsTheAdapterList) {
@@ -118,7 +108,7 @@ TEST_F(MacAddress, FormatsTheAdapterList) {
   EXPECT_EQ(control_.getMACAddr(""), "0A1B2C3D4E5F::FF00010203040506");
   adapters::injectScenario(listOf(std::vector<adapters::AdapterInfo>(52, adapter({1}))));
   EXPECT_EQ(control_.getMACAddr("0"), "");
-  EXPECT_TRUE(ui_->boxes().empty());
+  EXPECT_TRUE(user->boxes().empty());
   EXPECT_EQ(control_.getMACAddr("1"), "");
   EXPECT_EQ(boxes(), std::vector<std::string>{"정보읽기|ERROR: BUFFER_OVERFLOW"});
 }
@@ -126,7 +116,7 @@ TEST_F(MacAddress, FormatsTheAdapterList) {
 TEST_F(MacAddress, FailuresGiveEmptyTextAndTheirBoxes) {
   adapters::injectScenario(listOf({}));
   EXPECT_EQ(control_.getMACAddr("0"), "");
-  EXPECT_TRUE(ui_->boxes().empty());
+  EXPECT_TRUE(user->boxes().empty());
   EXPECT_EQ(control_.getMACAddr("1"), "");
   for (std::uint32_t code : {50u, 87u, 5u}) {
     adapters::Scenario failing;
@@ -148,7 +138,7 @@ TEST_F(MacAddress, FailuresGiveEmptyTextAndTheirBoxes) {
                          "정보읽기|ERROR: NO_DATA", "정보읽기|ERROR: NOT_SUPPORTED", "정보읽기|ERROR: INVALID_PARAMETER",
                          "정보읽기|ERROR: 5", "모듈로딩|IPHlpApi.dll 에서 함수 GetAdaptersInfo()을 찾을 수 없습니다.",
                          "모듈로딩|IPHlpApi.dll 을 찾을 수 없습니다."}));
-  EXPECT_EQ(ui_->boxes().back().flags, zx::platform::mb::MB_ICONHAND | zx::platform::mb::MB_TASKMODAL);
+  EXPECT_EQ(user->boxes().back().flags, zx::platform::mb::MB_ICONHAND | zx::platform::mb::MB_TASKMODAL);
 }
 
 TEST_F(MacAddress, ReadsThisMachinesAdaptersInTheSystemsOrder) {
@@ -157,7 +147,7 @@ TEST_F(MacAddress, ReadsThisMachinesAdaptersInTheSystemsOrder) {
   ASSERT_EQ(getifaddrs(&list), 0);
   for (ifaddrs* entry = list; entry; entry = entry->ifa_next)
     if (entry->ifa_addr && entry->ifa_addr->sa_family == AF_PACKET && !(entry->ifa_flags & IFF_LOOPBACK)) {
-      std::string address = zxtest::readFile(std::string("/sys/class/net/") + entry->ifa_name + "/address");
+      std::string address = zx::test::readFile(std::string("/sys/class/net/") + entry->ifa_name + "/address");
       std::string hex;
       for (char c : address)
         if (std::isxdigit(static_cast<unsigned char>(c))) hex += static_cast<char>(std::toupper(c));
