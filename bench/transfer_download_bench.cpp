@@ -24,7 +24,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr std::size_t kBodyBytes = 64u << 20;
 constexpr std::size_t kLineLength = 76;
-constexpr int kRuns = 3;
+constexpr int kRuns = 5;
 
 // Base64-looking lines of 76 characters with CRLF up to 64 MiB, then the "." line.
 std::string makeBody(std::size_t& dataBytes) {
