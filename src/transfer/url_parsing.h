@@ -1,0 +1,13 @@
+#pragma once
+// The server address of a transfer, taken from the page's `url` property.
+#include <cstdint>
+
+namespace zx {
+
+class CZorvAXCtrl;
+
+// Fills Hostname, Port, m_requestObject, m_serverPort and m_serviceType from `url`; 0, or -1
+// after the malformed-URL box.
+std::int32_t parseUrl(CZorvAXCtrl& control);
+
+}  // namespace zx

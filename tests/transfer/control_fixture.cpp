@@ -1,0 +1,47 @@
+#include "control_fixture.h"
+
+#include <filesystem>
+
+#include "transfer/url_parsing.h"
+#include "ui/status_dialog.h"
+
+namespace zxtest {
+
+PeerProcess* ControlFixture::peer_ = nullptr;
+
+void ControlFixture::SetUpTestSuite() { peer_ = new PeerProcess(); }
+
+void ControlFixture::TearDownTestSuite() {
+  delete peer_;
+  peer_ = nullptr;
+}
+
+void ControlFixture::SetUp() {
+  ControlTest::SetUp();
+  std::filesystem::copy_file(peer_->certificate(), home.file("ca.pem"));
+  control_ = makeControl();
+  control_->Pubkey = peer_->publicKey();
+  filePath_ = tmp.file("received.tmp");
+  zx::test::writeFile(filePath_, "");
+  ASSERT_TRUE(control_->m_filePath.assign(filePath_));
+  zx::showStatusDialog(*control_, "DOWNLOAD", "upper", "lower", true);
+}
+
+void ControlFixture::TearDown() {
+  delete zx::currentStatusDlg;
+  control_.reset();
+  ControlTest::TearDown();
+}
+
+void ControlFixture::pointAt(const std::string& url) {
+  control_->url = url;
+  ASSERT_EQ(zx::parseUrl(*control_), 0);
+}
+
+std::vector<std::string> boxLines(const zx::platform::ScriptedUi& user) {
+  std::vector<std::string> shown;
+  for (const auto& box : user.boxes()) shown.push_back(box.caption + "|" + box.text);
+  return shown;
+}
+
+}  // namespace zxtest

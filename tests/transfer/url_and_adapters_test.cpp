@@ -1,0 +1,172 @@
+// parseUrl and getMACAddr with the scripted user: their texts, members and boxes.
+#include <gtest/gtest.h>
+
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <sys/socket.h>
+
+#include <regex>
+
+#include "control/zorvax_ctrl.h"
+#include "control_fixture.h"
+#include "support/zx_test.h"
+#include "platform/adapters.h"
+#include "platform/codepage.h"
+#include "platform/http.h"
+#include "platform/scripted_ui.h"
+#include "transfer/http_exchange.h"
+#include "transfer/url_parsing.h"
+
+namespace adapters = zx::platform::adapters;
+
+namespace {
+
+class ControlWithUi : public zx::test::ControlTest {
+ protected:
+  void TearDown() override {
+    adapters::injectScenario(std::nullopt);
+    ControlTest::TearDown();
+  }
+  std::vector<std::string> boxes() const { return zxtest::boxLines(*user); }
+
+  zx::CZorvAXCtrl control_;
+};
+
+using ParseUrl = ControlWithUi;
+using MacAddress = ControlWithUi;
+
+adapters::AdapterInfo adapter(std::initializer_list<std::uint8_t> bytes) {
+  adapters::AdapterInfo info;
+  info.addressLength = static_cast<std::uint32_t>(bytes.size());
+  std::copy(bytes.begin(), bytes.end(), info.address);
+  return info;
+}
+
+adapters::Scenario listOf(std::vector<adapters::AdapterInfo> list) {
+  adapters::Scenario scenario;
+  scenario.kind = adapters::Scenario::Kind::List;
+  scenario.adapters = std::move(list);
+  return scenario;
+}
+
+}  // namespace
+
+TEST_F(ParseUrl, FillsTheServerMembers) {
+  control_.url = "http://srv/path/svc";
+  ASSERT_EQ(zx::parseUrl(control_), 0);
+  EXPECT_EQ(control_.Hostname, "srv");
+  EXPECT_EQ(control_.m_serverPort, 80);
+  EXPECT_EQ(control_.Port, "80");
+  EXPECT_EQ(control_.m_requestObject, "/path/svc");
+  EXPECT_EQ(control_.m_serviceType, 3u);
+  // The Host line always names the port, 80 included.
+  EXPECT_NE(zx::requestHeaders(control_, zx::Direction::Download, 5).find("\r\nHost: srv:80\r\n"), std::string::npos);
+
+  control_.url = "http://srv:8080/a/b?x=1";
+  ASSERT_EQ(zx::parseUrl(control_), 0);
+  EXPECT_EQ(control_.Port, "8080");
+  EXPECT_EQ(control_.m_requestObject, "/a/b?x=1");
+
+  for (auto [url, host, port] : {std::tuple{"file://srv:9000/doc", "srv", "9000"},
+                                 std::tuple{"file://srv:9000", "srv", "9000"},
+                                 std::tuple{"file://srv:abc/doc", "srv", "0"},
+                                 std::tuple{"file://srv: 70000x/doc", "srv", "4464"},
+                                 std::tuple{"FILE://srv:9000/doc", "srv:9000", "0"}}) {
+    control_.url = url;
+    ASSERT_EQ(zx::parseUrl(control_), 0) << url;
+    EXPECT_EQ(control_.Hostname, host) << url;
+    EXPECT_EQ(control_.Port, port) << url;
+  }
+  // A Korean host name whose second byte is ':' in code page 949 terms is not split there.
+  control_.url = "file://" + zx::ansi("가") + ":81/x";
+  ASSERT_EQ(zx::parseUrl(control_), 0);
+  EXPECT_EQ(control_.Hostname, zx::ansi("가"));
+  EXPECT_EQ(control_.Port, "81");
+  EXPECT_TRUE(user->boxes().empty());
+}
+
+TEST_F(ParseUrl, RejectsWithTheConnectionBox) {
+  control_.Port = "1234";
+  for (const char* url : {"file://srv/doc", "file://", "", "not a url"}) {
+    control_.url = url;
+    EXPECT_EQ(zx::parseUrl(control_), -1) << url;
+  }
+  EXPECT_EQ(control_.Port, "1234");
+  auto shown = boxes();
+  ASSERT_EQ(shown.size(), 4u);
+  EXPECT_EQ(shown[0], "연결|URL 형식이 잘 못 되었습니다.\r\n다시 시도 하십시오.\n[file://srv/doc]");
+  EXPECT_EQ(shown[2], "연결|URL 형식이 잘 못 되었습니다.\r\n다시 시도 하십시오.\n[]");
+  EXPECT_EQ(user->boxes()[0].owner, zx::platform::Owner::Control);
+  EXPECT_EQ(user->boxes()[0].flags, zx::platform::mb::MB_TASKMODAL);
+}
+
+TEST_F(MacAddress, FormatsTheAdapterList) {
+  adapters::injectScenario(listOf({adapter({0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F})}));
+  EXPECT_EQ(control_.getMACAddr("1"), "0A1B2C3D4E5F");
+  adapters::injectScenario(listOf({adapter({0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F}), adapter({}),
+                                   adapter({0xff, 0, 1, 2, 3, 4, 5, 6})}));
+  EXPECT_EQ(control_.getMACAddr(""), "0A1B2C3D4E5F::FF00010203040506");
+  adapters::injectScenario(listOf(std::vector<adapters::AdapterInfo>(52, adapter({1}))));
+  EXPECT_EQ(control_.getMACAddr("0"), "");
+  EXPECT_TRUE(user->boxes().empty());
+  EXPECT_EQ(control_.getMACAddr("1"), "");
+  EXPECT_EQ(boxes(), std::vector<std::string>{"정보읽기|ERROR: BUFFER_OVERFLOW"});
+}
+
+TEST_F(MacAddress, FailuresGiveEmptyTextAndTheirBoxes) {
+  adapters::injectScenario(listOf({}));
+  EXPECT_EQ(control_.getMACAddr("0"), "");
+  EXPECT_TRUE(user->boxes().empty());
+  EXPECT_EQ(control_.getMACAddr("1"), "");
+  for (std::uint32_t code : {50u, 87u, 5u}) {
+    adapters::Scenario failing;
+    failing.kind = adapters::Scenario::Kind::ErrorCode;
+    failing.errorCode = code;
+    adapters::injectScenario(failing);
+    EXPECT_EQ(control_.getMACAddr("yes"), "");
+    EXPECT_EQ(control_.getMACAddr("0"), "");
+  }
+  adapters::Scenario missing;
+  missing.kind = adapters::Scenario::Kind::FunctionMissing;
+  adapters::injectScenario(missing);
+  EXPECT_EQ(control_.getMACAddr("0"), "");
+  EXPECT_EQ(control_.getMACAddr("1"), "");
+  missing.kind = adapters::Scenario::Kind::LibraryMissing;
+  adapters::injectScenario(missing);
+  EXPECT_EQ(control_.getMACAddr("0"), "");
+  EXPECT_EQ(boxes(), (std::vector<std::string>{
+                         "정보읽기|ERROR: NO_DATA", "정보읽기|ERROR: NOT_SUPPORTED", "정보읽기|ERROR: INVALID_PARAMETER",
+                         "정보읽기|ERROR: 5", "모듈로딩|IPHlpApi.dll 에서 함수 GetAdaptersInfo()을 찾을 수 없습니다.",
+                         "모듈로딩|IPHlpApi.dll 을 찾을 수 없습니다."}));
+  EXPECT_EQ(user->boxes().back().flags, zx::platform::mb::MB_ICONHAND | zx::platform::mb::MB_TASKMODAL);
+}
+
+TEST_F(MacAddress, ReadsThisMachinesAdaptersInTheSystemsOrder) {
+  std::vector<std::string> expected;
+  ifaddrs* list = nullptr;
+  ASSERT_EQ(getifaddrs(&list), 0);
+  for (ifaddrs* entry = list; entry; entry = entry->ifa_next)
+    if (entry->ifa_addr && entry->ifa_addr->sa_family == AF_PACKET && !(entry->ifa_flags & IFF_LOOPBACK)) {
+      std::string address = zx::test::readFile(std::string("/sys/class/net/") + entry->ifa_name + "/address");
+      std::string hex;
+      for (char c : address)
+        if (std::isxdigit(static_cast<unsigned char>(c))) hex += static_cast<char>(std::toupper(c));
+      expected.push_back(hex);
+    }
+  freeifaddrs(list);
+  std::string joined;
+  for (size_t i = 0; i < expected.size(); ++i) joined += (i ? ":" : "") + expected[i];
+  std::string text = control_.getMACAddr("1");
+  if (expected.empty()) {
+    EXPECT_EQ(boxes(), std::vector<std::string>{"정보읽기|ERROR: NO_DATA"});
+  } else {
+    EXPECT_EQ(text, joined);
+    EXPECT_TRUE(std::regex_match(text, std::regex("[0-9A-F]*(:[0-9A-F]*)*")));
+  }
+
+  // The environment's scenario serves host-level tests.
+  zxtest::ScopedEnv given("ZORVAX_ADAPTERS", "0A1B2C3D4E5F,,FF");
+  EXPECT_EQ(control_.getMACAddr("1"), "0A1B2C3D4E5F::FF");
+  EXPECT_FALSE(adapters::parseScenario("0A1"));
+  EXPECT_FALSE(adapters::parseScenario("GG"));
+}
