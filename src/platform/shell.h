@@ -33,7 +33,13 @@ class Shell {
   virtual int launch(std::string_view commandLine) = 0;
 };
 
-// The system shell (xdg-open, posix_spawn).
+// The system shell: the desktop's opener (xdg-open) and posix_spawn.
+class SystemShell : public Shell {
+ public:
+  int open(std::string_view path) override;
+  int openFolder(std::string_view folder) override;
+  int launch(std::string_view commandLine) override;
+};
 Shell& systemShell();
 
 // For tests: records every request and runs nothing. The answer says what the shell reports.

@@ -86,7 +86,11 @@ struct DialogTemplate {
   std::vector<DialogItem> items;
 };
 
-// What a dialog tells its owner in the control.
+// The item id a press uses for Esc or the caption's close box.
+constexpr int kDialogEscape = -2;
+
+// What a dialog tells its owner in the control. The creator runs onInitDialog once the view
+// it got from createDialog is in place.
 class DialogHandler {
  public:
   virtual ~DialogHandler() = default;

@@ -1,0 +1,248 @@
+// zorvax: creates one control, as one object element of a page would, and runs statements
+// against it in order.
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "control/zorvax_ctrl.h"
+#include "host/statement_runner.h"
+#include "platform/console_ui.h"
+#include "platform/logging_ui.h"
+#include "platform/scripted_ui.h"
+#include "platform/ui.h"
+
+namespace {
+
+using zx::host::Outcome;
+using zx::host::StatementRunner;
+
+const char* const kUsage = R"(usage: zorvax [--home DIR] [--ui=auto|qt|console|script:FILE] [--ui-log FILE] [--lcid N] STATEMENT...
+
+Creates one control, as one object element of a page would, and runs the statements in order.
+
+  set NAME VALUE         write a property by name (its change handler runs)
+  get NAME               print a property's value on a line of its own
+  call NAME [ARG...]     call a method by name; the arity comes from the dispatch table;
+                         prints the result on a line of its own (decimal for integers, the
+                         text for texts, nothing for methods without a result)
+  invoke DISPID [ARG...] the same by DISPID
+  ids NAME...            name lookup with the --lcid locale: prints each DISPID, or the
+                         failure code as 0x%08X (for example 0x80020006)
+  script FILE|-          statements as JSON lines, one reply line each
+  register | unregister  the module's self-registration entry points
+
+Options:
+  --home DIR       the configuration home (registry store, Windows directory); default
+                   $ZORVAX_HOME, else $XDG_CONFIG_HOME/zorvax
+  --ui=KIND        auto (default), qt, console (boxes to standard error as "[caption] text"),
+                   or script:FILE (a scripted user answering from JSON lines)
+  --ui-log FILE    write every box and dialog shown as one JSON line each
+  --lcid N         the locale of name lookups (default 0)
+
+Arguments and output are UTF-8. A dispatch-object argument is written @xml:PATH.
+Exit status: 0 when every statement ran, 2 for a usage error, 1 when a statement failed at
+the dispatch boundary (its code printed to standard error).
+)";
+
+struct Statement {
+  std::string verb;
+  std::vector<std::string> words;
+};
+
+struct Options {
+  std::string ui = "auto";
+  std::string uiLog;
+  zx::ole::LCID lcid = 0;
+  std::vector<Statement> statements;
+};
+
+[[noreturn]] void usageError(const std::string& message) {
+  std::cerr << "zorvax: " << message << "\n(see zorvax --help)\n";
+  std::exit(2);
+}
+
+size_t wordsFor(const std::string& verb, const std::vector<std::string>& args, size_t at) {
+  auto need = [&](size_t n) {
+    if (at + n > args.size()) usageError("'" + verb + "' needs " + std::to_string(n) + " more word(s)");
+    return n;
+  };
+  if (verb == "set") return need(2);
+  if (verb == "get" || verb == "script") return need(1);
+  if (verb == "register" || verb == "unregister") return 0;
+  if (verb == "call" || verb == "invoke") {
+    need(1);
+    std::optional<size_t> arity;
+    if (verb == "call") {
+      arity = StatementRunner::arity(args[at]);
+    } else {
+      char* end = nullptr;
+      long id = std::strtol(args[at].c_str(), &end, 10);
+      if (*end) usageError("'invoke' takes a decimal DISPID, not '" + args[at] + "'");
+      arity = StatementRunner::arity(static_cast<zx::ole::DISPID>(id));
+    }
+    // An unknown member takes no arguments: the call itself reports it.
+    return need(1 + arity.value_or(0));
+  }
+  if (verb == "ids") {
+    size_t n = 0;
+    while (at + n < args.size()) ++n;
+    if (n == 0) usageError("'ids' needs at least one name");
+    return n;
+  }
+  usageError("unknown statement '" + verb + "'");
+}
+
+Options parse(int argc, char** argv) {
+  Options o;
+  std::vector<std::string> args(argv + 1, argv + argc);
+  size_t i = 0;
+  for (; i < args.size() && args[i].rfind("--", 0) == 0; ++i) {
+    const std::string& a = args[i];
+    auto value = [&](const std::string& name) {
+      if (a.size() > name.size() && a[name.size()] == '=') return a.substr(name.size() + 1);
+      if (++i >= args.size()) usageError(name + " needs a value");
+      return args[i];
+    };
+    if (a == "--help") {
+      std::cout << kUsage;
+      std::exit(0);
+    } else if (a.rfind("--home", 0) == 0) {
+      setenv("ZORVAX_HOME", value("--home").c_str(), 1);
+    } else if (a.rfind("--ui-log", 0) == 0) {
+      o.uiLog = value("--ui-log");
+    } else if (a.rfind("--ui", 0) == 0) {
+      o.ui = value("--ui");
+    } else if (a.rfind("--lcid", 0) == 0) {
+      o.lcid = static_cast<zx::ole::LCID>(std::strtoul(value("--lcid").c_str(), nullptr, 0));
+    } else {
+      usageError("unknown option " + a);
+    }
+  }
+  if (i == args.size()) usageError("no statement");
+  while (i < args.size()) {
+    std::string verb = args[i++];
+    size_t n = wordsFor(verb, args, i);
+    o.statements.push_back({verb, std::vector<std::string>(args.begin() + i, args.begin() + i + n)});
+    i += n;
+  }
+  return o;
+}
+
+std::shared_ptr<zx::platform::Ui> makeUi(const Options& o) {
+  std::shared_ptr<zx::platform::Ui> ui;
+  if (o.ui == "auto" || o.ui == "console") {
+    ui = std::make_shared<zx::platform::ConsoleUi>();
+  } else if (o.ui.rfind("script:", 0) == 0) {
+    auto scripted = std::make_shared<zx::platform::ScriptedUi>();
+    std::string error;
+    if (!scripted->loadScript(o.ui.substr(7), &error)) usageError(error);
+    ui = scripted;
+  } else if (o.ui == "qt") {
+    usageError("the desktop interface is not part of this build");
+  } else {
+    usageError("unknown interface '" + o.ui + "'");
+  }
+  if (o.uiLog.empty()) return ui;
+  std::FILE* log = std::fopen(o.uiLog.c_str(), "a");
+  if (!log) usageError("cannot write the log " + o.uiLog);
+  return std::make_shared<zx::platform::LoggingUi>(ui, log);
+}
+
+// Runs one statement; false when it failed at the dispatch boundary.
+bool run(StatementRunner& runner, const Statement& s, std::ostream& out);
+
+bool report(const Outcome& outcome, std::ostream& out) {
+  if (!outcome.ok) {
+    std::cerr << "zorvax: " << zx::host::formatCode(outcome.code) << "\n";
+    return false;
+  }
+  if (outcome.output) out << *outcome.output << "\n";
+  return true;
+}
+
+std::vector<std::string> stringsOf(const nlohmann::json& j) {
+  std::vector<std::string> out;
+  if (j.is_array())
+    for (const auto& v : j) out.push_back(v.is_string() ? v.get<std::string>() : v.dump());
+  return out;
+}
+
+nlohmann::json reply(const Outcome& outcome) {
+  if (!outcome.ok) return {{"ok", false}, {"code", zx::host::formatCode(outcome.code)}};
+  nlohmann::json j = {{"ok", true}};
+  if (outcome.output) j["result"] = *outcome.output;
+  return j;
+}
+
+// Statements as JSON lines: {"set":N,"value":V} {"get":N} {"call":N,"args":[...]}
+// {"invoke":ID,"args":[...]} {"ids":[...]}; one reply line each.
+bool runScript(StatementRunner& runner, const std::string& file, std::ostream& out) {
+  std::ifstream f;
+  if (file != "-") {
+    f.open(file);
+    if (!f) usageError("cannot open the script " + file);
+  }
+  std::istream& in = file == "-" ? std::cin : f;
+  std::string line;
+  bool allOk = true;
+  while (std::getline(in, line)) {
+    if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
+    nlohmann::json j;
+    try {
+      j = nlohmann::json::parse(line);
+    } catch (const std::exception& e) {
+      out << nlohmann::json({{"ok", false}, {"error", e.what()}}).dump() << "\n";
+      allOk = false;
+      continue;
+    }
+    Outcome o;
+    if (j.contains("set")) o = runner.set(j["set"].get<std::string>(), j.value("value", ""));
+    else if (j.contains("get")) o = runner.get(j["get"].get<std::string>());
+    else if (j.contains("call")) o = runner.call(j["call"].get<std::string>(), stringsOf(j.value("args", nlohmann::json::array())));
+    else if (j.contains("invoke")) o = runner.invoke(j["invoke"].get<int>(), stringsOf(j.value("args", nlohmann::json::array())));
+    else if (j.contains("ids")) {
+      out << nlohmann::json({{"ok", true}, {"ids", runner.ids(stringsOf(j["ids"]))}}).dump() << "\n";
+      continue;
+    } else {
+      out << nlohmann::json({{"ok", false}, {"error", "unknown statement"}}).dump() << "\n";
+      allOk = false;
+      continue;
+    }
+    out << reply(o).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+    allOk = allOk && o.ok;
+  }
+  return allOk;
+}
+
+bool run(StatementRunner& runner, const Statement& s, std::ostream& out) {
+  const auto& w = s.words;
+  if (s.verb == "set") return report(runner.set(w[0], w[1]), out);
+  if (s.verb == "get") return report(runner.get(w[0]), out);
+  if (s.verb == "call") return report(runner.call(w[0], {w.begin() + 1, w.end()}), out);
+  if (s.verb == "invoke") return report(runner.invoke(std::stoi(w[0]), {w.begin() + 1, w.end()}), out);
+  if (s.verb == "ids") {
+    for (const auto& line : runner.ids(w)) out << line << "\n";
+    return true;
+  }
+  if (s.verb == "script") return runScript(runner, w[0], out);
+  std::cerr << "zorvax: '" << s.verb << "' is not part of this build\n";
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options = parse(argc, argv);
+  zx::platform::setUi(makeUi(options));
+  auto control = std::make_shared<zx::CZorvAXCtrl>();
+  StatementRunner runner(control, options.lcid, nullptr);
+  for (const auto& statement : options.statements) {
+    if (!run(runner, statement, std::cout)) return 1;
+    std::cout.flush();
+  }
+  return 0;
+}

@@ -1,0 +1,68 @@
+#include <mutex>
+
+#include "platform/console_ui.h"
+#include "platform/ui.h"
+
+namespace zx::platform {
+
+const char* ownerName(Owner owner) {
+  switch (owner) {
+    case Owner::None:
+      return "none";
+    case Owner::Control:
+      return "control";
+    case Owner::StatusDialog:
+      return "status";
+    case Owner::Dialog:
+      return "dialog";
+  }
+  return "none";
+}
+
+std::vector<FileFilter> parseFilterText(std::string_view text) {
+  std::vector<FileFilter> filters;
+  size_t i = 0;
+  while (i < text.size()) {
+    size_t bar = text.find('|', i);
+    std::string description(text.substr(i, bar == std::string_view::npos ? std::string_view::npos : bar - i));
+    if (description.empty()) break;
+    std::string pattern;
+    if (bar != std::string_view::npos) {
+      size_t next = text.find('|', bar + 1);
+      pattern = std::string(text.substr(bar + 1, next == std::string_view::npos ? std::string_view::npos : next - bar - 1));
+      i = next == std::string_view::npos ? text.size() : next + 1;
+    } else {
+      i = text.size();
+    }
+    filters.push_back({description, pattern});
+  }
+  return filters;
+}
+
+void MessageQueue::post(std::function<void()> message) { messages_.push_back(std::move(message)); }
+
+size_t MessageQueue::pending() const { return messages_.size(); }
+
+int MessageQueue::pump(int limit) {
+  int dispatched = 0;
+  while (dispatched < limit && !messages_.empty()) {
+    auto message = std::move(messages_.front());
+    messages_.pop_front();
+    ++dispatched;
+    message();
+  }
+  return dispatched;
+}
+
+namespace {
+std::shared_ptr<Ui> currentUi;
+}
+
+Ui& ui() {
+  if (!currentUi) currentUi = std::make_shared<ConsoleUi>();
+  return *currentUi;
+}
+
+void setUi(std::shared_ptr<Ui> replacement) { currentUi = std::move(replacement); }
+
+}  // namespace zx::platform

@@ -1,0 +1,237 @@
+#include "ui/status_dialog.h"
+
+#include <algorithm>
+
+#include "control/file_helpers.h"
+#include "control/scripting.h"
+#include "control/zorvax_ctrl.h"
+#include "platform/codepage.h"
+#include "platform/shell.h"
+
+namespace zx {
+
+namespace mb = platform::mb;
+using platform::DialogItem;
+using platform::ItemKind;
+using platform::Owner;
+
+CStatusDlg* currentStatusDlg = nullptr;
+
+namespace statusdlg {
+
+platform::DialogTemplate dialogTemplate() {
+  platform::DialogTemplate t;
+  t.id = kTemplateId;
+  t.caption = ansi("다운로드");
+  t.font = ansi("굴림체");
+  t.pointSize = 9;
+  t.width = 222;
+  t.height = 122;
+  t.items = {
+      DialogItem{kUpperText, ItemKind::StaticCentred, 10, 10, 202, 12, "Static"},
+      DialogItem{kLowerText, ItemKind::StaticCentred, 8, 26, 206, 19, "Static"},
+      DialogItem{kProgress, ItemKind::ProgressBar, 17, 50, 189, 10, "Progress1"},
+      DialogItem{kLeftFigure, ItemKind::Static, 17, 63, 75, 9, "Static"},
+      DialogItem{kRightFigure, ItemKind::StaticRight, 129, 63, 75, 12, "Static"},
+      DialogItem{kOpenButton, ItemKind::PushButton, 21, 77, 54, 18, ansi("열기(&O)")},
+      DialogItem{kSaveButton, ItemKind::PushButton, 88, 77, 50, 18, ansi("저장(&S)")},
+      DialogItem{kCancelButton, ItemKind::PushButton, 150, 77, 50, 18, ansi("취소(&C)")},
+      DialogItem{-1, ItemKind::StaticCentred, 10, 108, 200, 9, ansi("다운로드 진행되는 동안 통신 보안이 적용됩니다.")},
+  };
+  return t;
+}
+
+}  // namespace statusdlg
+
+using namespace statusdlg;
+
+CStatusDlg::CStatusDlg(bool vista) : vistaMode(vista) {}
+
+CStatusDlg::~CStatusDlg() {
+  if (currentStatusDlg == this) currentStatusDlg = nullptr;
+}
+
+void CStatusDlg::Create(Owner owner) {
+  view_ = platform::ui().createDialog(dialogTemplate(), *this, owner);
+  cancelled = false;
+  onInitDialog();
+}
+
+int CStatusDlg::DoModal() {
+  view_ = platform::ui().createDialog(dialogTemplate(), *this, Owner::Control);
+  onInitDialog();
+  return view_->runModal();
+}
+
+void CStatusDlg::onInitDialog() {
+  UpdateData();
+  view_->setCaption(title);
+  showByteCounts(0, 0);
+}
+
+void CStatusDlg::UpdateData() {
+  view_->setItemText(kUpperText, upperText);
+  view_->setItemText(kLowerText, lowerText);
+}
+
+void CStatusDlg::showByteCounts(std::int64_t done, std::int64_t total) {
+  if (total <= 0) {
+    view_->setItemText(kLeftFigure, "");
+    view_->setItemText(kRightFigure, "");
+    return;
+  }
+  std::string right = std::to_string(total);
+  formatThousands(right, 20);
+  view_->setItemText(kLeftFigure, std::to_string(done));
+  view_->setItemText(kRightFigure, right);
+}
+
+void CStatusDlg::enableChoices(bool enable) {
+  for (int id : {kOpenButton, kSaveButton})
+    if (view_->hasItem(id)) view_->enableItem(id, enable);
+}
+
+void CStatusDlg::OnOpen() {
+  openChosen = true;
+  if (progressMode) platform::shell().open(path.view());
+  enableChoices(false);
+  EndDialog(kEndOk);
+}
+
+void CStatusDlg::OnSave() {
+  openChosen = false;
+  if (progressMode) {
+    platform::shell().openFolder(directoryOf(path.view()));
+    enableChoices(false);
+    EndDialog(kEndOk);
+  } else if (!vistaMode) {
+    runSaveAsLoop();
+  } else {
+    enableChoices(false);
+    EndDialog(kEndOk);
+  }
+}
+
+void CStatusDlg::OnCancel() {
+  std::string label = view_->itemText(kCancelButton);
+  cancelled = true;
+  if (progressMode && label == ansi("취소(&C)")) {
+    int answer = platform::ui().messageBox(Owner::StatusDialog, ansi("질문"), ansi("취소 하겠습니까 ?"), mb::MB_YESNOCANCEL);
+    if (answer != mb::IDYES) {
+      cancelled = false;
+      return;
+    }
+  }
+  EndDialog(kEndCancel);
+}
+
+void CStatusDlg::EndDialog(int result) {
+  view_->endDialog(result);
+  // The completed download dialog belongs to nobody: it goes once its window has gone.
+  if (completed_) {
+    completed_ = false;
+    platform::ui().queue().post([this] { delete this; });
+  }
+}
+
+void CStatusDlg::becomeCompleted(std::string_view savedPath) {
+  path.assign(savedPath);
+  view_->enableItem(kOpenButton, true);
+  view_->setItemText(kOpenButton, ansi("파일열기(&O)"));
+  view_->setFocus(kOpenButton);
+  view_->enableItem(kSaveButton, true);
+  view_->setItemText(kSaveButton, ansi("폴더열기(&D)"));
+  view_->setItemText(kCancelButton, ansi("닫기(&C)"));
+  view_->activate();
+  completed_ = true;
+}
+
+void CStatusDlg::onCommand(int itemId) {
+  if (itemId == kOpenButton) OnOpen();
+  else if (itemId == kSaveButton) OnSave();
+  else if (itemId == kCancelButton) OnCancel();
+}
+
+void CStatusDlg::onCancel() { OnCancel(); }
+
+void CStatusDlg::onDestroyed() {}
+
+void showStatusDialog(CZorvAXCtrl& control, std::string_view title, std::string_view upperLine,
+                      std::string_view lowerLine, bool choicesEnabled) {
+  auto* dlg = new CStatusDlg(control.m_isVistaOrLater);
+  currentStatusDlg = dlg;
+  dlg->title = title;
+  dlg->progressMode = true;
+  dlg->Create(Owner::Control);
+  dlg->enableChoices(choicesEnabled);
+  auto* view = dlg->view();
+  view->centreOver(Owner::Control);
+  view->show();
+  platform::Rect rect = view->screenRect();
+  int height = rect.bottom - rect.top;
+  rect.top = std::max(0, rect.top - 40);
+  rect.bottom = rect.top + height;
+  view->moveTo(rect, true);
+  pumpMessages(100);
+  std::string upper(upperLine), lower(lowerLine);
+  updateStatus(upper.c_str(), lower.c_str(), 0, 100);
+  stepProgress(5);
+}
+
+void updateStatus(const char* upperLine, const char* lowerLine, std::int32_t position, std::int32_t range) {
+  CStatusDlg* dlg = currentStatusDlg;
+  if (!dlg || dlg->cancelled) return;
+  if (upperLine) dlg->upperText = upperLine;
+  if (lowerLine) dlg->lowerText = lowerLine;
+  auto* view = dlg->view();
+  if (range != dlg->lastRange) {
+    view->setProgressPos(kProgress, 0);
+    view->setProgressRange(kProgress, 0, range);
+    dlg->lastRange = range;
+  }
+  view->setProgressPos(kProgress, position);
+  dlg->UpdateData();
+  view->repaint();
+  view->activate();
+  pumpMessages(100);
+}
+
+void stepProgress(std::int32_t step) {
+  CStatusDlg* dlg = currentStatusDlg;
+  if (!dlg || dlg->cancelled) return;
+  auto* view = dlg->view();
+  std::int64_t next = static_cast<std::int64_t>(view->progressPos(kProgress)) + step;
+  view->setProgressPos(kProgress, static_cast<std::int32_t>(std::min<std::int64_t>(dlg->lastRange, next)));
+  dlg->UpdateData();
+  view->activate();
+  pumpMessages(100);
+}
+
+void reportProgress(std::uint32_t, std::uint32_t position, std::uint32_t range) {
+  updateStatus(nullptr, nullptr, static_cast<std::int32_t>(position), static_cast<std::int32_t>(range));
+}
+
+void showCurrentByteCounts(std::int64_t done, std::int64_t total) {
+  if (currentStatusDlg) currentStatusDlg->showByteCounts(done, total);
+}
+
+bool statusCancelled() { return currentStatusDlg && currentStatusDlg->cancelled; }
+
+void formatThousands(std::string& text, std::size_t capacity) {
+  size_t b = text.find_first_not_of(" \t\r\n\v\f");
+  size_t e = text.find_last_not_of(" \t\r\n\v\f");
+  std::string t = b == std::string::npos ? std::string() : text.substr(b, e - b + 1);
+  size_t point = t.rfind('.');
+  std::string digits = t.substr(0, point), rest = point == std::string::npos ? std::string() : t.substr(point);
+  std::string out;
+  size_t lead = digits.size() % 3;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && i >= lead && (i - lead) % 3 == 0) out += ',';
+    out += digits[i];
+  }
+  out += rest;
+  if (capacity > 0 && out.size() > capacity - 1) out.resize(capacity - 1);
+  text = out;
+}
+
+}  // namespace zx
