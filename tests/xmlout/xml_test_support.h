@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/codepage.h"
@@ -14,10 +15,12 @@
 
 namespace zx::testing {
 
+// A private $ZORVAX_HOME and $TMP for one test; the previous ones come back afterwards.
 class ScratchFolder {
  public:
-  ScratchFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "zx-xml-XXXXXX").string();
+  ScratchFolder() : savedHome_(variable("ZORVAX_HOME")), savedTmp_(variable("TMP")) {
+    static const std::filesystem::path base = std::filesystem::temp_directory_path();
+    std::string pattern = (base / "zx-xml-XXXXXX").string();
     root_ = ::mkdtemp(pattern.data());
     std::filesystem::create_directories(root_ / "home");
     std::filesystem::create_directories(root_ / "tmp");
@@ -26,6 +29,9 @@ class ScratchFolder {
     platform::resetRegistry();
   }
   ~ScratchFolder() {
+    restore("ZORVAX_HOME", savedHome_);
+    restore("TMP", savedTmp_);
+    platform::resetRegistry();
     std::error_code ignored;
     std::filesystem::remove_all(root_, ignored);
   }
@@ -33,6 +39,18 @@ class ScratchFolder {
   std::filesystem::path tmp() const { return root_ / "tmp"; }
 
  private:
+  static std::optional<std::string> variable(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? std::optional<std::string>(value) : std::nullopt;
+  }
+  static void restore(const char* name, const std::optional<std::string>& value) {
+    if (value)
+      ::setenv(name, value->c_str(), 1);
+    else
+      ::unsetenv(name);
+  }
+
+  std::optional<std::string> savedHome_, savedTmp_;
   std::filesystem::path root_;
 };
 
