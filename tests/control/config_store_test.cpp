@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include "control/config_store.h"
+#include "control/file_helpers.h"
+#include "platform/codepage.h"
+#include "platform/osinfo.h"
+#include "platform/sysdirs.h"
+#include "support/zx_test.h"
+
+namespace zx {
+namespace {
+
+using test::ControlTest;
+namespace reg = platform::reg;
+
+class ConfigStore : public ControlTest {
+ protected:
+  std::unique_ptr<platform::RegKey> key(const std::string& path) {
+    return platform::registry().openKey(platform::Hive::CurrentUser, path, reg::kMaximumAllowed);
+  }
+  std::optional<std::string> rootValue(const std::string& name) {
+    auto k = openConfigKey(nullptr, false);
+    return k ? readKeyText(*k, name, 4096) : std::nullopt;
+  }
+  void setRootValue(const std::string& name, const std::string& value) { writeConfigValue(name, value); }
+};
+
+TEST_F(ConfigStore, PackageKeyLifecycleAndTheThreeScriptMethods) {
+  auto c = makeControl();
+  EXPECT_EQ(textOf(call(*c, "getRegisterValue", {text("k")})), "");
+  EXPECT_EQ(call(*c, "setRegisterValue", {text("k"), text("v")}).intValue(), 1) << "no package key yet";
+  EXPECT_EQ(key("Software\\QORAX\\ZorvAX0"), nullptr) << "reading creates nothing";
+  ASSERT_EQ(put(*c, "Package", "P1"), ole::S_OK);
+  EXPECT_NE(key("Software\\QORAX\\ZorvAX0\\P1"), nullptr);
+  EXPECT_EQ(call(*c, "setRegisterValue", {text("k"), text("값")}).intValue(), 0);
+  EXPECT_EQ(textOf(call(*c, "getRegisterValue", {text("k")})), "값");
+  // Stored as the text's code page bytes without a terminator.
+  auto k = key("Software\\QORAX\\ZorvAX0\\P1");
+  char raw[16];
+  std::uint32_t size = sizeof raw, type = 0;
+  ASSERT_EQ(platform::registry().queryValue(*k, "k", raw, &size, &type), reg::kSuccess);
+  EXPECT_EQ(type, reg::REG_SZ);
+  EXPECT_EQ(std::string(raw, size), platform::utf8ToAnsi("값"));
+
+  EXPECT_EQ(call(*c, "setRegisterIfEmpty", {text("k"), text("other")}).intValue(), 0);
+  EXPECT_EQ(textOf(call(*c, "getRegisterValue", {text("k")})), "값");
+  platform::registry().deleteValue(*k, "k");
+  EXPECT_EQ(call(*c, "setRegisterIfEmpty", {text("k"), text("other")}).intValue(), 0);
+  EXPECT_EQ(textOf(call(*c, "getRegisterValue", {text("k")})), "other");
+  call(*c, "setRegisterValue", {text("k"), text(std::string(900, 'L'))});
+  call(*c, "setRegisterValue", {text("k"), text("ab")});
+  EXPECT_EQ(textOf(call(*c, "getRegisterValue", {text("k")})), "ab");
+}
+
+TEST_F(ConfigStore, PortAndHostnameChangesReachOnlyAnExistingPackageKey) {
+  auto c = makeControl();
+  ASSERT_EQ(put(*c, "Port", "8080"), ole::S_OK);
+  EXPECT_EQ(c->Port, "8080");
+  EXPECT_EQ(key("Software\\QORAX\\ZorvAX0"), nullptr) << "the registry is unchanged";
+  put(*c, "Package", "P1");
+  put(*c, "Port", "9090");
+  put(*c, "Hostname", "srv");
+  EXPECT_EQ(c->getRegisterValue("Port"), "9090");
+  EXPECT_EQ(c->getRegisterValue("Hostname"), "srv");
+
+  // An empty package names no key: nothing reaches the root key's own values.
+  put(*c, "Package", "");
+  put(*c, "Port", "1");
+  EXPECT_EQ(textOf(call(*c, "getRegisterValue", {text("Port")})), "");
+  EXPECT_EQ(call(*c, "setRegisterValue", {text("Path"), text("/evil")}).intValue(), 1);
+  put(*c, "Package", "\\");
+  EXPECT_EQ(call(*c, "setRegisterValue", {text("debug"), text("true")}).intValue(), 1);
+  EXPECT_FALSE(rootValue("Path").has_value());
+  EXPECT_FALSE(rootValue("debug").has_value());
+}
+
+TEST_F(ConfigStore, ValuesThatDoNotFitTheirBufferCountAsUnreadable) {
+  auto c = makeControl();
+  put(*c, "Package", "P1");
+  auto k = key("Software\\QORAX\\ZorvAX0\\P1");
+  std::string big(1025, 'x');
+  platform::registry().setValue(*k, "big", reg::REG_SZ, big.data(), 1025);
+  EXPECT_EQ(c->getRegisterValue("big"), "");
+  EXPECT_EQ(c->setRegisterIfEmpty("big", "new"), 0) << "an unreadable value is replaced";
+  EXPECT_EQ(c->getRegisterValue("big"), "new");
+  std::string full(1024, 'y');
+  platform::registry().setValue(*k, "full", reg::REG_BINARY, full.data(), 1024);
+  EXPECT_EQ(c->getRegisterValue("full"), full) << "a full buffer without a terminator still ends at the data";
+  platform::registry().setValue(*k, "nul", reg::REG_BINARY, "ab\0cd", 5);
+  EXPECT_EQ(c->getRegisterValue("nul"), "ab");
+
+  setRootValue("Path", std::string(255, 'p'));
+  EXPECT_EQ(readInstallPath(), std::string(255, 'p'));
+  setRootValue("Path", std::string(256, 'p'));
+  EXPECT_FALSE(readInstallPath().has_value());
+}
+
+TEST_F(ConfigStore, DebugSwitchIsExactlyTrue) {
+  EXPECT_FALSE(readConfigFlag("debug", false));
+  setRootValue("debug", "true");
+  EXPECT_TRUE(readConfigFlag("debug", false));
+  setRootValue("debug", "TRUE");
+  EXPECT_FALSE(readConfigFlag("debug", false));
+  setRootValue("debug", "false");
+  EXPECT_FALSE(readConfigFlag("debug", true));
+  setRootValue("debug", "yes");
+  EXPECT_TRUE(readConfigFlag("debug", true));
+}
+
+TEST_F(ConfigStore, DownloadDirectoryOnAModernSystemIsTheTempFolderAndSticks) {
+  auto c = makeControl();
+  EXPECT_EQ(downloadDirectory(*c), c->m_tempDir.str());
+  EXPECT_EQ(rootValue("downloadDir"), c->m_tempDir.str());
+  setRootValue("downloadDir", "/not/checked");
+  EXPECT_EQ(downloadDirectory(*c), "/not/checked");
+  setRootValue("downloadDir", "/" + std::string(600, 'd'));
+  EXPECT_EQ(downloadDirectory(*c), c->m_tempDir.str()) << "an over-long value counts as missing";
+}
+
+TEST_F(ConfigStore, OlderSystemTakesOverTheOldIniFileOnce) {
+  platform::emulateOsMajor(5);
+  auto c = makeControl();
+  EXPECT_FALSE(c->m_isVistaOrLater);
+  test::TempDir docs;
+  std::string ini = platform::windowsDirectory() + "/ZorvAX.ini";
+  test::writeFile(ini, "[download]\r\ndir=" + docs.path() + "\r\n");
+  EXPECT_EQ(downloadDirectory(*c), docs.path());
+  EXPECT_FALSE(std::filesystem::exists(ini));
+  EXPECT_EQ(rootValue("downloadDir"), docs.path());
+
+  test::writeFile(ini, "[download]\r\ndir=/no/such/dir\r\n");
+  setRootValue("downloadDir", "_____");
+  EXPECT_EQ(downloadDirectory(*c), c->m_tempDir.str());
+  EXPECT_FALSE(std::filesystem::exists(ini));
+}
+
+TEST_F(ConfigStore, DownloadPathJoinsTheLastElementAndRefusesOverlongJoins) {
+  auto c = makeControl();
+  setRootValue("downloadDir", "/srv/in");
+  EXPECT_EQ(makeDownloadPath(*c, "a/b/report.hwp"), "/srv/in/report.hwp");
+  EXPECT_EQ(makeDownloadPath(*c, "a\\b/c\\x.txt"), "/srv/in/x.txt");
+  setRootValue("downloadDir", "/");
+  EXPECT_EQ(makeDownloadPath(*c, "doc.txt"), "/doc.txt");
+  setRootValue("downloadDir", "C:\\");
+  EXPECT_EQ(makeDownloadPath(*c, "doc.txt"), "C:\\doc.txt");
+  setRootValue("downloadDir", "/" + std::string(500, 'd'));
+  EXPECT_EQ(makeDownloadPath(*c, std::string(9, 'n')), "/" + std::string(500, 'd') + "/" + std::string(9, 'n'));
+  EXPECT_FALSE(makeDownloadPath(*c, std::string(10, 'n')).has_value());
+}
+
+}  // namespace
+}  // namespace zx

@@ -1,0 +1,97 @@
+// The zorvax command as a person or a test drives it.
+#include <gtest/gtest.h>
+
+#include "support/zx_test.h"
+
+namespace zx {
+namespace {
+
+using test::runCommand;
+using test::TempDir;
+
+std::string zorvax(const TempDir& home, const std::string& rest) {
+  return test::binary("zorvax") + " --home " + home.path() + " " + rest;
+}
+
+TEST(Host, PrintsDefaultsAndVersion) {
+  TempDir home;
+  auto r = runCommand(zorvax(home, "get Port get Package get dialog call getVersion"));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "80\nTENDRIAX\n1\n3.1.0\n");
+}
+
+TEST(Host, RegistryRoundTripIsSeenByASecondProcess) {
+  TempDir home;
+  auto first = runCommand(zorvax(home, "set Package P1 call setRegisterValue k 값 call getRegisterValue k"));
+  EXPECT_EQ(first.status, 0);
+  EXPECT_EQ(first.out, "0\n값\n");
+  auto second = runCommand(zorvax(home, "set Package P1 call getRegisterValue k"));
+  EXPECT_EQ(second.out, "값\n");
+}
+
+TEST(Host, TwoProcessesWritingAtOnceLoseNothing) {
+  TempDir home;
+  runCommand(zorvax(home, "set Package P call getVersion"));
+  std::string scriptA = home.file("a.jsonl"), scriptB = home.file("b.jsonl");
+  std::string a, b;
+  for (int i = 0; i < 60; ++i) {
+    a += "{\"call\":\"setRegisterValue\",\"args\":[\"a" + std::to_string(i) + "\",\"x\"]}\n";
+    b += "{\"call\":\"setRegisterValue\",\"args\":[\"b" + std::to_string(i) + "\",\"y\"]}\n";
+  }
+  test::writeFile(scriptA, "{\"set\":\"Package\",\"value\":\"P\"}\n" + a);
+  test::writeFile(scriptB, "{\"set\":\"Package\",\"value\":\"P\"}\n" + b);
+  auto r = runCommand("(" + zorvax(home, "script " + scriptA) + " > " + home.file("outA") + " & " +
+                      zorvax(home, "script " + scriptB) + " > " + home.file("outB") + "; wait)");
+  EXPECT_EQ(r.status, 0);
+  std::string check = "set Package P";
+  for (int i = 0; i < 60; i += 7) check += " call getRegisterValue a" + std::to_string(i) + " call getRegisterValue b" + std::to_string(i);
+  auto seen = runCommand(zorvax(home, check));
+  std::string expected;
+  for (int i = 0; i < 60; i += 7) expected += "x\ny\n";
+  EXPECT_EQ(seen.out, expected);
+  EXPECT_EQ(test::readFile(home.file("outA")).find("\"ok\":false"), std::string::npos);
+}
+
+TEST(Host, LookupsFollowTheLocaleAndInvokeWorksEitherWay) {
+  TempDir home;
+  EXPECT_EQ(runCommand(zorvax(home, "--lcid 0 ids setRegisterValue")).out, "12\n");
+  auto r = runCommand(zorvax(home, "--lcid 1033 ids setRegisterValue getVersion"));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "0x80020006\n15\n");
+  // The default package's key exists once a page has set it; then either locale stores by DISPID.
+  EXPECT_EQ(runCommand(zorvax(home, "set Package TENDRIAX")).status, 0);
+  EXPECT_EQ(runCommand(zorvax(home, "--lcid 1033 invoke 12 k v")).out, "0\n");
+  EXPECT_EQ(runCommand(zorvax(home, "--lcid 0 invoke 12 k2 w")).out, "0\n");
+  EXPECT_EQ(runCommand(zorvax(home, "call getRegisterValue k call getRegisterValue k2")).out, "v\nw\n");
+}
+
+TEST(Host, SaveFileWritesCodePageBytesAndUsageErrorsExitTwo) {
+  TempDir home, tmp;
+  auto r = runCommand("TMP=" + tmp.path() + " " + zorvax(home, "set dialog 0 call saveFile 한글 get Filename"));
+  ASSERT_EQ(r.status, 0);
+  std::string name = r.out.substr(r.out.find('\n') + 1);
+  name.pop_back();
+  EXPECT_EQ(test::readFile(name), std::string("\xC7\xD1\xB1\xDB"));
+  EXPECT_EQ(runCommand(zorvax(home, "frobnicate")).status, 2);
+  EXPECT_EQ(runCommand(zorvax(home, "set Port")).status, 2);
+  EXPECT_EQ(runCommand(test::binary("zorvax") + " --help").status, 0);
+  auto failed = runCommand(zorvax(home, "call noSuchMethod"));
+  EXPECT_EQ(failed.status, 1);
+  EXPECT_NE(failed.err.find("0x80020006"), std::string::npos);
+}
+
+TEST(Host, UiLogAndConsoleShowEveryBox) {
+  TempDir home;
+  std::string log = home.file("ui.jsonl");
+  auto r = runCommand(zorvax(home, "--ui=console --ui-log " + log + " set dialog 0 set Filename /no/dir/x call saveFile a"));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "-1\n");
+  EXPECT_NE(r.err.find("[ERROR] 파일을 열 수 없습니다.\n"), std::string::npos);
+  std::string line = test::readFile(log);
+  EXPECT_NE(line.find("\"kind\":\"box\""), std::string::npos);
+  EXPECT_NE(line.find("\"owner\":\"control\""), std::string::npos);
+  EXPECT_NE(line.find("\"caption\":\"ERROR\""), std::string::npos);
+}
+
+}  // namespace
+}  // namespace zx

@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "control/config_store.h"
+#include "platform/codepage.h"
+#include "support/zx_test.h"
+
+namespace zx {
+namespace {
+
+using test::ControlTest;
+namespace mb = platform::mb;
+
+const std::string kDiskAdvice = "디스크 여유 공간을 확인하시고, 이상이 없으면 다시 시도 하십시오.";
+
+class LocalOps : public ControlTest {};
+
+TEST_F(LocalOps, SaveFileWithoutDialogWritesTheCodePageBytesIntoAFreshTemporaryFile) {
+  auto c = makeControl();
+  put(*c, "dialog", "0");
+  EXPECT_EQ(call(*c, "saveFile", {text("한글")}).intValue(), 0);
+  EXPECT_EQ(c->ret, 0);
+  ASSERT_FALSE(c->Filename.empty());
+  EXPECT_EQ(c->Filename.rfind(tmp.path() + "/", 0), 0u) << "placed by the TMP rule";
+  EXPECT_EQ(test::readFile(c->Filename), std::string("\xC7\xD1\xB1\xDB"));
+  EXPECT_TRUE(user->records().empty());
+
+  // The same name is written again, emptied first.
+  EXPECT_EQ(c->saveFile("x"), 0);
+  EXPECT_EQ(test::readFile(c->Filename), "x");
+}
+
+TEST_F(LocalOps, SaveFileThroughTheDialog) {
+  auto c = makeControl();
+  put(*c, "Filename", "start.txt");
+  put(*c, "FileFilter", "Text (*.txt)|*.txt|All (*.*)|*.*||");
+  c->ret = 7;
+  EXPECT_EQ(c->saveFile("abc"), -2);
+  EXPECT_EQ(c->ret, 7) << "a cancelled dialog leaves ret alone";
+  ASSERT_EQ(user->records().size(), 1u);
+  const auto& asked = user->records()[0].file;
+  EXPECT_TRUE(asked.save);
+  EXPECT_EQ(test::utf8(asked.defaultExtension), "파일저장");
+  EXPECT_EQ(asked.initialName, "start.txt");
+  EXPECT_EQ(asked.flags, 0x6u);
+  EXPECT_EQ(asked.owner, platform::Owner::None);
+  ASSERT_EQ(asked.filters.size(), 2u);
+  EXPECT_EQ(asked.filters[1].pattern, "*.*");
+
+  user->answerFile(tmp.file("chosen.txt"));
+  EXPECT_EQ(c->saveFile("abc"), 0);
+  EXPECT_EQ(c->Filename, tmp.file("chosen.txt"));
+  EXPECT_EQ(test::readFile(tmp.file("chosen.txt")), "abc");
+}
+
+TEST_F(LocalOps, SaveFileIntoAnUnwritablePlaceShowsTheErrorBox) {
+  auto c = makeControl();
+  put(*c, "dialog", "0");
+  put(*c, "Filename", "/no/such/folder/x.txt");
+  EXPECT_EQ(c->saveFile("abc"), -1);
+  EXPECT_EQ(c->ret, -1);
+  ASSERT_EQ(user->boxes().size(), 1u);
+  const auto& box = user->boxes()[0];
+  EXPECT_EQ(box.text, "파일을 열 수 없습니다.\n" + kDiskAdvice);
+  EXPECT_EQ(box.caption, "ERROR");
+  EXPECT_EQ(box.owner, platform::Owner::Control);
+  EXPECT_EQ(box.flags, mb::MB_OK);
+
+  if (access("/dev/full", W_OK) == 0) {
+    put(*c, "Filename", "/dev/full");
+    EXPECT_EQ(c->saveFile(std::string(100000, 'z')), -1);
+    EXPECT_EQ(user->boxes().back().text, "파일에 기록할 수 없습니다.\n" + kDiskAdvice);
+    EXPECT_EQ(user->boxes().back().caption, "ERROR");
+  }
+}
+
+TEST_F(LocalOps, ShowRemoveAndGetPath) {
+  auto c = makeControl();
+  call(*c, "showFile");
+  EXPECT_TRUE(shell.requests.empty()) << "an empty Filename does nothing";
+  put(*c, "Filename", "없는파일.txt");
+  shell.answer = [](const platform::ShellRequest&) { return platform::launch::kFileNotFound; };
+  call(*c, "showFile");
+  ASSERT_EQ(shell.requests.size(), 1u);
+  EXPECT_EQ(shell.requests[0].verb, "open");
+  ASSERT_EQ(user->boxes().size(), 1u);
+  EXPECT_EQ(user->boxes()[0].text, "파일을 열 수 없습니다.\n없는파일.txt");
+  EXPECT_EQ(user->boxes()[0].caption, "파일열기");
+  EXPECT_EQ(user->boxes()[0].flags, mb::MB_TASKMODAL);
+  EXPECT_EQ(user->boxes()[0].owner, platform::Owner::Control);
+
+  std::string file = tmp.file("last.txt");
+  test::writeFile(file, "x");
+  c->m_filePath.assign(file);
+  c->Filename = "other.txt";
+  EXPECT_EQ(textOf(call(*c, "getPath")), file);
+  call(*c, "removeFile");
+  EXPECT_TRUE(std::filesystem::exists(file)) << "Filename names another file";
+  EXPECT_EQ(textOf(call(*c, "getPath")), "");
+  c->m_filePath.assign(file);
+  c->Filename = file;
+  call(*c, "removeFile");
+  EXPECT_FALSE(std::filesystem::exists(file));
+  EXPECT_EQ(textOf(call(*c, "getPath")), "");
+}
+
+TEST_F(LocalOps, RunBuildsTheCompanionCommandLine) {
+  auto c = makeControl();
+  shell.answer = [](const platform::ShellRequest&) { return platform::launch::kPathNotFound; };
+  EXPECT_EQ(call(*c, "Run").intValue(), platform::launch::kPathNotFound);
+  ASSERT_EQ(shell.requests.size(), 1u);
+  EXPECT_EQ(shell.requests[0].target, "c:\\Program Files\\QORAX\\ZorvC\\Bin\\ZorvC.EXE -PKGNAME TENDRIAX");
+  writeConfigValue("Path", "/opt/zorvc");
+  c->Run();
+  EXPECT_EQ(shell.requests[1].target, "/opt/zorvc/ZorvC.EXE -PKGNAME TENDRIAX");
+  c->Package = std::string(1000, 'P');
+  EXPECT_EQ(c->Run(), platform::launch::kPathNotFound) << "an over-long line is refused, not cut";
+  EXPECT_EQ(shell.requests.size(), 2u);
+}
+
+TEST_F(LocalOps, RunStartsARealCompanionProgram) {
+  platform::setShell(nullptr);
+  auto c = makeControl();
+  EXPECT_EQ(c->Run(), platform::launch::kPathNotFound) << "nothing at the default path";
+  std::string program = tmp.file("ZorvC.EXE");
+  test::writeFile(program, "#!/bin/sh\necho \"$@\" > \"$(dirname \"$0\")/started\"\n");
+  chmod(program.c_str(), 0755);
+  writeConfigValue("Path", tmp.path());
+  put(*c, "Package", "P9");
+  EXPECT_GT(c->Run(), 31);
+  std::string marker = tmp.file("started");
+  for (int i = 0; i < 300 && test::readFile(marker).empty(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(test::readFile(marker), "-PKGNAME P9\n");
+}
+
+}  // namespace
+}  // namespace zx

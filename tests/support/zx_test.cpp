@@ -1,0 +1,136 @@
+#include "support/zx_test.h"
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+
+#include "control/dispatch_table.h"
+#include "platform/codepage.h"
+#include "platform/osinfo.h"
+#include "platform/registry.h"
+
+namespace zx::test {
+
+TempDir::TempDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "zxtest-XXXXXX").string();
+  std::vector<char> buffer(pattern.begin(), pattern.end());
+  buffer.push_back('\0');
+  if (!mkdtemp(buffer.data())) throw std::runtime_error("mkdtemp failed");
+  path_ = buffer.data();
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+  for (auto& entry : std::filesystem::recursive_directory_iterator(path_, ec))
+    if (entry.is_directory(ec))
+      std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
+                                   std::filesystem::perm_options::add, ec);
+  std::filesystem::remove_all(path_, ec);
+}
+
+std::vector<std::string> TempDir::files() const {
+  std::vector<std::string> names;
+  for (auto& entry : std::filesystem::recursive_directory_iterator(path_))
+    if (entry.is_regular_file()) names.push_back(std::filesystem::relative(entry.path(), path_).string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out << bytes;
+}
+
+std::string utf8(const std::string& ansiText) { return platform::ansiToUtf8(ansiText); }
+
+std::string binary(const std::string& name) {
+  const char* dir = std::getenv("ZX_TEST_BIN_DIR");
+  return std::string(dir ? dir : ".") + "/bin/" + name;
+}
+
+CommandResult runCommand(const std::string& commandLine) {
+  TempDir capture;
+  std::string err = capture.file("stderr");
+  CommandResult result;
+  std::FILE* pipe = popen((commandLine + " 2>" + err).c_str(), "r");
+  if (!pipe) return result;
+  std::array<char, 4096> buffer;
+  size_t n;
+  while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.out.append(buffer.data(), n);
+  int status = pclose(pipe);
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  result.err = readFile(err);
+  return result;
+}
+
+void ControlTest::SetUp() {
+  setenv("ZORVAX_HOME", home.path().c_str(), 1);
+  const char* saved = std::getenv("TMP");
+  hadTmp_ = saved != nullptr;
+  if (saved) savedTmp_ = saved;
+  setenv("TMP", tmp.path().c_str(), 1);
+  platform::resetRegistry();
+  user = std::make_shared<platform::ScriptedUi>();
+  platform::setUi(user);
+  platform::setShell(&shell);
+}
+
+void ControlTest::TearDown() {
+  platform::setUi(nullptr);
+  platform::setShell(nullptr);
+  platform::emulateOsMajor(0);
+  platform::resetRegistry();
+  setTypeLibraryAvailable(true);
+  if (hadTmp_) setenv("TMP", savedTmp_.c_str(), 1);
+  else unsetenv("TMP");
+}
+
+std::unique_ptr<CZorvAXCtrl> ControlTest::makeControl() { return std::make_unique<CZorvAXCtrl>(); }
+
+namespace {
+ole::DISPID idOf(CZorvAXCtrl& control, const std::string& name) {
+  std::vector<ole::DISPID> ids;
+  EXPECT_EQ(control.getIDsOfNames(ole::IID_NULL(), {platform::utf8ToUtf16(name)}, 0, ids), ole::S_OK) << name;
+  return ids.empty() ? 0 : ids[0];
+}
+}  // namespace
+
+ole::HRESULT ControlTest::put(CZorvAXCtrl& control, const std::string& name, const std::string& utf8Value) {
+  return control.invoke(idOf(control, name), ole::IID_NULL(), 0, ole::DISPATCH_PROPERTYPUT, {text(utf8Value)}, nullptr,
+                        nullptr);
+}
+
+ole::Variant ControlTest::get(CZorvAXCtrl& control, const std::string& name) {
+  ole::Variant v;
+  EXPECT_EQ(control.invoke(idOf(control, name), ole::IID_NULL(), 0, ole::DISPATCH_PROPERTYGET, {}, &v, nullptr),
+            ole::S_OK);
+  return v;
+}
+
+ole::Variant ControlTest::call(CZorvAXCtrl& control, const std::string& name, const std::vector<ole::Variant>& args,
+                               ole::HRESULT* code) {
+  ole::Variant v;
+  ole::HRESULT rc = control.invoke(idOf(control, name), ole::IID_NULL(), 0, ole::DISPATCH_METHOD, args, &v, nullptr);
+  if (code) *code = rc;
+  else EXPECT_EQ(rc, ole::S_OK) << name;
+  return v;
+}
+
+ole::Variant ControlTest::text(const std::string& utf8Value) {
+  return ole::Variant::fromString(platform::utf8ToUtf16(utf8Value));
+}
+
+std::string ControlTest::textOf(const ole::Variant& value) { return platform::utf16ToUtf8(value.stringValue()); }
+
+}  // namespace zx::test
