@@ -16,6 +16,7 @@
 
 #include "platform/codepage.h"
 #include "platform/xmldom.h"
+#include "support/zx_test.h"
 #include "xml_test_support.h"
 
 namespace zx::platform {
@@ -105,7 +106,7 @@ TEST(XmlDomLimits, EntityExpansionBombsStayWithinBoundedMemory) {
     PeakMeter meter;
     const Loaded blowUp = load(text);
     if (blowUp.loaded) {
-      const std::string xml = zx::testing::xmlOf(*blowUp.document);
+      const std::string xml = zx::test::xmlOf(*blowUp.document);
       EXPECT_LT(xml.size(), 2 * text.size());
       EXPECT_NE(xml.find("&big;&big;"), std::string::npos);
     }
@@ -122,10 +123,10 @@ xmlParserInputPtr recordingLoader(const char* url, const char* id, xmlParserCtxt
 }
 
 TEST(XmlDomLimits, ExternalEntitiesAndDtdsAreNeverRead) {
-  zx::testing::ScratchFolder folder;
-  const auto secret = folder.root() / "secret.txt";
-  zx::testing::writeBytes(secret, "top-secret-marker");
-  const std::string url = "file://" + secret.string();
+  zx::test::TempDir folder;
+  const std::string secret = folder.file("secret.txt");
+  zx::test::writeFile(secret, "top-secret-marker");
+  const std::string url = "file://" + secret;
   load("<r/>");  // the component has set itself up
   previousLoader = xmlGetExternalEntityLoader();
   xmlSetExternalEntityLoader(recordingLoader);
@@ -133,7 +134,7 @@ TEST(XmlDomLimits, ExternalEntitiesAndDtdsAreNeverRead) {
 
   const std::string hostile[] = {
       "<!DOCTYPE r [<!ENTITY x SYSTEM \"" + url + "\">]><r>&x;</r>",
-      "<!DOCTYPE r [<!ENTITY x SYSTEM \"" + secret.string() + "\">]><r a=\"1\">&x;</r>",
+      "<!DOCTYPE r [<!ENTITY x SYSTEM \"" + secret + "\">]><r a=\"1\">&x;</r>",
       "<!DOCTYPE r SYSTEM \"" + url + "\"><r/>",
       "<!DOCTYPE r [<!ENTITY % p SYSTEM \"" + url + "\"> %p;]><r/>",
       "<!DOCTYPE r [<!ENTITY x SYSTEM \"http://127.0.0.1:9/x\">]><r>&x;</r>",
@@ -142,13 +143,13 @@ TEST(XmlDomLimits, ExternalEntitiesAndDtdsAreNeverRead) {
   for (const std::string& text : hostile) {
     const Loaded result = load(text);
     if (result.loaded) {
-      EXPECT_EQ(zx::testing::xmlOf(*result.document).find("top-secret"), std::string::npos) << text;
+      EXPECT_EQ(zx::test::xmlOf(*result.document).find("top-secret"), std::string::npos) << text;
     }
   }
-  const std::string fromFile = (folder.root() / "doc.xml").string();
-  zx::testing::writeBytes(fromFile, hostile[0]);
+  const std::string fromFile = folder.file("doc.xml");
+  zx::test::writeFile(fromFile, hostile[0]);
   if (auto document = createXmlDocumentFromFile(fromFile)) {
-    EXPECT_EQ(zx::testing::xmlOf(*document).find("top-secret"), std::string::npos);
+    EXPECT_EQ(zx::test::xmlOf(*document).find("top-secret"), std::string::npos);
   }
   EXPECT_TRUE(requested.empty()) << requested.front();
 
@@ -162,7 +163,7 @@ TEST(XmlDomLimits, ExternalEntitiesAndDtdsAreNeverRead) {
 
 TEST(XmlDomLimits, LargeDocumentsAreHandledOrRefusedByTheirSize) {
   ASSERT_TRUE(hooksInstalled);
-  zx::testing::ScratchFolder folder;
+  zx::test::TempDir folder;
   {
     // 50 MiB of ordinary markup: loaded, copied and serialised whole.
     std::string text = "<?xml version=\"1.0\"?>\n<records>";
@@ -175,7 +176,7 @@ TEST(XmlDomLimits, LargeDocumentsAreHandledOrRefusedByTheirSize) {
     std::shared_ptr<ole::Dispatch> copy;
     createXmlDocument(copy);
     ASSERT_EQ(asXmlDomDocument(big.document.get())->save(ole::Variant::fromDispatch(copy)), ole::S_OK);
-    EXPECT_EQ(zx::testing::xmlOf(*copy), text);
+    EXPECT_EQ(zx::test::xmlOf(*copy), text);
     // Two trees of the document at once, each about twelve times its text on markup this dense.
     EXPECT_LT(meter.peak(), 28 * static_cast<long long>(text.size()));
   }
@@ -185,11 +186,11 @@ TEST(XmlDomLimits, LargeDocumentsAreHandledOrRefusedByTheirSize) {
     PeakMeter meter;
     EXPECT_FALSE(load(tooLarge).loaded);
     EXPECT_LT(meter.peak(), kMiB);
-    const auto sparse = folder.root() / "sparse.xml";
-    zx::testing::writeBytes(sparse, "<r>");
+    const std::string sparse = folder.file("sparse.xml");
+    zx::test::writeFile(sparse, "<r>");
     std::filesystem::resize_file(sparse, kMaxXmlDocumentBytes + 1);
     std::string error;
-    EXPECT_EQ(createXmlDocumentFromFile(sparse.string(), &error), nullptr);
+    EXPECT_EQ(createXmlDocumentFromFile(sparse, &error), nullptr);
     EXPECT_NE(error.find("64 MiB"), std::string::npos);
   }
   {

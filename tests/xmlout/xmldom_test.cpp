@@ -3,13 +3,14 @@
 #include <gtest/gtest.h>
 
 #include "platform/codepage.h"
+#include "support/zx_test.h"
 #include "xml_test_support.h"
 
 namespace zx::platform {
 namespace {
 
-using zx::testing::documentFromUtf8;
-using zx::testing::xmlOf;
+using zx::test::documentFromUtf8;
+using zx::test::xmlOf;
 
 TEST(XmlDom, SerialisesWithTheDeclarationTheDocumentCarries) {
   EXPECT_EQ(xmlOf(*documentFromUtf8("<r a='1'>x</r>")), "<?xml version=\"1.0\"?>\n<r a=\"1\">x</r>\n");
@@ -94,27 +95,27 @@ TEST(XmlDom, OnlyDocumentsAnswerTheDocumentInterface) {
 }
 
 TEST(XmlDom, LoadsFilesInTheirOwnEncoding) {
-  zx::testing::ScratchFolder folder;
-  const auto euckr = folder.root() / "euckr.xml";
-  zx::testing::writeBytes(euckr, "<?xml version=\"1.0\" encoding=\"euc-kr\"?><r>" + ansi("한글") + "</r>");
+  zx::test::TempDir folder;
+  const std::string euckr = folder.file("euckr.xml");
+  zx::test::writeFile(euckr, "<?xml version=\"1.0\" encoding=\"euc-kr\"?><r>" + ansi("한글") + "</r>");
   std::string error;
-  auto document = createXmlDocumentFromFile(euckr.string(), &error);
+  auto document = createXmlDocumentFromFile(euckr, &error);
   ASSERT_NE(document, nullptr) << error;
   EXPECT_EQ(xmlOf(*document), "<?xml version=\"1.0\" encoding=\"euc-kr\"?>\n<r>한글</r>\n");
 
-  const auto utf8 = folder.root() / "plain.xml";
-  zx::testing::writeBytes(utf8, "<r>한글</r>");
-  document = createXmlDocumentFromFile(utf8.string(), &error);
+  const std::string utf8 = folder.file("plain.xml");
+  zx::test::writeFile(utf8, "<r>한글</r>");
+  document = createXmlDocumentFromFile(utf8, &error);
   ASSERT_NE(document, nullptr) << error;
   EXPECT_EQ(xmlOf(*document), "<?xml version=\"1.0\"?>\n<r>한글</r>\n");
 
-  zx::testing::writeBytes(folder.root() / "bad.xml", "<r><open></r>");
-  EXPECT_EQ(createXmlDocumentFromFile((folder.root() / "bad.xml").string(), &error), nullptr);
+  zx::test::writeFile(folder.file("bad.xml"), "<r><open></r>");
+  EXPECT_EQ(createXmlDocumentFromFile(folder.file("bad.xml"), &error), nullptr);
   EXPECT_FALSE(error.empty());
   error.clear();
-  EXPECT_EQ(createXmlDocumentFromFile((folder.root() / "missing.xml").string(), &error), nullptr);
+  EXPECT_EQ(createXmlDocumentFromFile(folder.file("missing.xml"), &error), nullptr);
   EXPECT_FALSE(error.empty());
-  EXPECT_EQ(createXmlDocumentFromFile(folder.root().string(), &error), nullptr);
+  EXPECT_EQ(createXmlDocumentFromFile(folder.path(), &error), nullptr);
 }
 
 }  // namespace
