@@ -58,7 +58,8 @@ ParseResult parse(std::string_view bytes, const char* forcedEncoding) {
 // the UTF-8 it was converted to, which hides the declared name from the parser; the
 // serialised text must still carry it, as the component's does.
 std::optional<std::string> declaredEncoding(std::string_view text) {
-  if (text.substr(0, 5) != "<?xml") return std::nullopt;
+  if (text.size() < 6 || text.substr(0, 5) != "<?xml" || std::string_view(" \t\r\n").find(text[5]) == std::string_view::npos)
+    return std::nullopt;
   const std::string_view declaration = text.substr(0, text.find("?>"));
   size_t at = declaration.find("encoding");
   if (at == std::string_view::npos) return std::nullopt;

@@ -20,6 +20,9 @@ TEST(XmlDom, SerialisesWithTheDeclarationTheDocumentCarries) {
             "<?xml version=\"1.0\" encoding=\"euc-kr\"?>\n<r>한글</r>\n");
   EXPECT_EQ(xmlOf(*documentFromUtf8("<?xml version='1.0' encoding = 'UTF-8' standalone='yes'?><r/>")),
             "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<r/>\n");
+  // Only the declaration names the encoding; an instruction that merely starts alike does not.
+  EXPECT_EQ(xmlOf(*documentFromUtf8("<?xml-stylesheet href=\"a.xsl\" encoding=\"x\"?><r/>")),
+            "<?xml version=\"1.0\"?>\n<?xml-stylesheet href=\"a.xsl\" encoding=\"x\"?>\n<r/>\n");
 }
 
 TEST(XmlDom, KeepsInstructionsCommentsAndTextInOrder) {
