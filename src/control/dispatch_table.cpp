@@ -204,6 +204,9 @@ HRESULT invokeMember(CZorvAXCtrl& control, DISPID dispid, std::uint16_t flags, c
     return invokeProperty(control, *member, flags, args, result);
   } catch (const std::bad_alloc&) {
     return ole::E_OUTOFMEMORY;
+  } catch (const std::exception&) {
+    // A failure no method caught must not take the page down with it.
+    return ole::DISP_E_EXCEPTION;
   }
 }
 

@@ -112,8 +112,8 @@ bool CFileExportDialog::DoModal() {
   auto result = platform::ui().fileDialog(request);
   filterIndex = result.filterIndex;
   if (!result.ok) return false;
+  // The next run opens with the user's last choice in place.
   fileBuffer = result.path;
-  // The next run opens where the user last was.
   std::string folder = directoryOf(result.path);
   if (fs::isDirectory(folder)) initialFolder = folder;
   return true;

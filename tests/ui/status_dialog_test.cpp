@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include "platform/codepage.h"
+#include "support/zx_test.h"
+#include "ui/status_dialog.h"
+
+namespace zx {
+namespace {
+
+using namespace statusdlg;
+using test::ControlTest;
+namespace mb = platform::mb;
+
+class StatusDialog : public ControlTest {
+ protected:
+  platform::HeadlessDialogView* view() { return static_cast<platform::HeadlessDialogView*>(currentStatusDlg->view()); }
+  void TearDown() override {
+    delete currentStatusDlg;
+    currentStatusDlg = nullptr;
+    ControlTest::TearDown();
+  }
+};
+
+TEST_F(StatusDialog, ProgressDialogStartsAtFiveOfAHundredWithItsTexts) {
+  auto c = makeControl();
+  showStatusDialog(*c, "UPLOAD", platform::utf8ToAnsi("센터로 자료를 전송합니다."),
+                   platform::utf8ToAnsi("전송할 자료를 준비하고 있습니다."), false);
+  ASSERT_NE(currentStatusDlg, nullptr);
+  auto* v = view();
+  EXPECT_EQ(v->caption(), "UPLOAD");
+  EXPECT_TRUE(v->isVisible());
+  EXPECT_EQ(test::utf8(v->itemText(kUpperText)), "센터로 자료를 전송합니다.");
+  EXPECT_EQ(test::utf8(v->itemText(kLowerText)), "전송할 자료를 준비하고 있습니다.");
+  EXPECT_EQ(v->progressHigh(kProgress), 100);
+  EXPECT_EQ(v->progressPos(kProgress), 5);
+  EXPECT_FALSE(v->isItemEnabled(kOpenButton));
+  EXPECT_FALSE(v->isItemEnabled(kSaveButton));
+  EXPECT_EQ(v->itemText(kLeftFigure), "");
+  EXPECT_EQ(v->screenRect().top, 0) << "moved up by 40 pixels, never above the screen";
+  EXPECT_EQ(user->records().back().kind, "dialog");
+  EXPECT_EQ(user->records().back().templateId, kTemplateId);
+}
+
+TEST_F(StatusDialog, RangeChangesResetThePositionAndStepsStopAtTheRange) {
+  auto c = makeControl();
+  showStatusDialog(*c, "DOWNLOAD", "a", "b", true);
+  auto* v = view();
+  updateStatus(nullptr, nullptr, 40, 100);
+  EXPECT_EQ(v->progressPos(kProgress), 40);
+  EXPECT_EQ(currentStatusDlg->lastRange, 100);
+  updateStatus(nullptr, "x", 7, 1000);
+  EXPECT_EQ(v->progressHigh(kProgress), 1000);
+  EXPECT_EQ(v->progressPos(kProgress), 7);
+  EXPECT_EQ(v->itemText(kLowerText), "x");
+  EXPECT_EQ(v->itemText(kUpperText), "a") << "a null line stays as it was";
+  stepProgress(990);
+  EXPECT_EQ(v->progressPos(kProgress), 997);
+  stepProgress(50);
+  EXPECT_EQ(v->progressPos(kProgress), 1000);
+  reportProgress(0, 60000, 60000);
+  EXPECT_EQ(v->progressHigh(kProgress), 60000);
+}
+
+TEST_F(StatusDialog, ByteCountsReadAsAScaleWithThousands) {
+  auto c = makeControl();
+  showStatusDialog(*c, "DOWNLOAD", "a", "b", true);
+  showCurrentByteCounts(0, 1000);
+  EXPECT_EQ(view()->itemText(kLeftFigure), "0");
+  EXPECT_EQ(view()->itemText(kRightFigure), "1,000");
+  showCurrentByteCounts(0, -5);
+  EXPECT_EQ(view()->itemText(kRightFigure), "");
+  showCurrentByteCounts(0, 1234567);
+  EXPECT_EQ(view()->itemText(kRightFigure), "1,234,567");
+  std::string t = " 1234567.891 ";
+  formatThousands(t, 20);
+  EXPECT_EQ(t, "1,234,567.891");
+  t = "123";
+  formatThousands(t, 20);
+  EXPECT_EQ(t, "123");
+  t = "12345";
+  formatThousands(t, 20);
+  EXPECT_EQ(t, "12,345");
+  t = "1234567890123456789012";
+  formatThousands(t, 20);
+  EXPECT_EQ(t.size(), 19u) << "bounded by the capacity";
+}
+
+TEST_F(StatusDialog, CancelAsksFirstAndOnlyYesCancels) {
+  auto c = makeControl();
+  showStatusDialog(*c, "DOWNLOAD", "a", "b", true);
+  auto* v = view();
+  user->answerBox(mb::IDNO);
+  v->press(kCancelButton);
+  EXPECT_FALSE(currentStatusDlg->cancelled);
+  EXPECT_TRUE(v->isVisible());
+  auto q = user->boxes().back();
+  EXPECT_EQ(q.caption, "질문");
+  EXPECT_EQ(q.text, "취소 하겠습니까 ?");
+  EXPECT_EQ(q.owner, platform::Owner::StatusDialog);
+  EXPECT_EQ(q.flags, mb::MB_YESNOCANCEL);
+  user->answerBox(mb::IDCANCEL);
+  v->press(platform::kDialogEscape);
+  EXPECT_FALSE(currentStatusDlg->cancelled);
+  user->answerBox(mb::IDYES);
+  v->press(kCancelButton);
+  EXPECT_TRUE(currentStatusDlg->cancelled);
+  EXPECT_FALSE(v->isVisible());
+  EXPECT_TRUE(statusCancelled());
+  updateStatus("changed", "changed", 50, 200);
+  EXPECT_NE(v->itemText(kUpperText), "changed") << "a cancelled dialog takes no more updates";
+  EXPECT_EQ(v->progressHigh(kProgress), 100);
+}
+
+TEST_F(StatusDialog, CompletedDialogOpensFileOrFolderAndFreesItself) {
+  auto c = makeControl();
+  showStatusDialog(*c, "DOWNLOAD", "a", "b", true);
+  CStatusDlg* dlg = currentStatusDlg;
+  dlg->becomeCompleted("/srv/in/report.hwp");
+  currentStatusDlg = nullptr;
+  auto* v = static_cast<platform::HeadlessDialogView*>(dlg->view());
+  EXPECT_EQ(test::utf8(v->itemText(kOpenButton)), "파일열기(&O)");
+  EXPECT_EQ(test::utf8(v->itemText(kSaveButton)), "폴더열기(&D)");
+  EXPECT_EQ(test::utf8(v->itemText(kCancelButton)), "닫기(&C)");
+  EXPECT_EQ(v->focus(), kOpenButton);
+  size_t boxes = user->boxes().size();
+  user->postPress(v, kSaveButton);
+  user->queue().pump(100);
+  ASSERT_EQ(shell.requests.size(), 1u);
+  EXPECT_EQ(shell.requests[0].verb, "folder");
+  EXPECT_EQ(shell.requests[0].target, "/srv/in");
+  EXPECT_EQ(user->boxes().size(), boxes) << "closing the completed dialog asks nothing";
+  EXPECT_TRUE(user->liveDialogs().empty()) << "the dialog freed itself";
+}
+
+TEST_F(StatusDialog, ChoiceRoleOnAModernSystemSavesWithoutAsking) {
+  CStatusDlg choice(true);
+  choice.path.assign("/srv/in/doc.hwp");
+  user->press(kTemplateId, kSaveButton, platform::ScriptedUi::When::Modal);
+  EXPECT_EQ(choice.DoModal(), kEndOk);
+  EXPECT_FALSE(choice.openChosen);
+  EXPECT_EQ(choice.path.str(), "/srv/in/doc.hwp");
+  EXPECT_TRUE(shell.requests.empty());
+
+  CStatusDlg again(true);
+  user->press(kTemplateId, kOpenButton, platform::ScriptedUi::When::Modal);
+  EXPECT_EQ(again.DoModal(), kEndOk);
+  EXPECT_TRUE(again.openChosen);
+  EXPECT_TRUE(shell.requests.empty()) << "Open in the choice role opens nothing yet";
+  CStatusDlg third(true);
+  EXPECT_EQ(third.DoModal(), kEndCancel) << "dismissing the choice dialog is a cancel";
+  EXPECT_TRUE(user->boxes().empty()) << "the choice role does not ask before cancelling";
+}
+
+}  // namespace
+}  // namespace zx
