@@ -1,0 +1,106 @@
+#include "control/class_factory.h"
+
+#include <atomic>
+#include <new>
+
+#include "control/prop_page.h"
+#include "control/registration.h"
+#include "control/zorvax_ctrl.h"
+
+namespace zx {
+namespace {
+
+std::atomic<long> liveObjects{0};
+
+// The module stays loaded while anything it made is alive: every object carries the count.
+template <typename T>
+ole::HRESULT makeCounted(std::shared_ptr<ole::Dispatch>& object) {
+  try {
+    T* made = new T;
+    ++liveObjects;
+    object = std::shared_ptr<ole::Dispatch>(made, [](ole::Dispatch* released) {
+      delete released;
+      --liveObjects;
+    });
+    return ole::S_OK;
+  } catch (const std::bad_alloc&) {
+    object.reset();
+    return ole::E_OUTOFMEMORY;
+  }
+}
+
+ole::Guid guid(const char* text) { return *ole::Guid::parse(text); }
+
+struct Category {
+  ole::Guid catid;
+  const char* description;
+};
+
+// Safe for scripting, and safe for initialising from persistent data.
+const std::vector<Category>& safetyCategories() {
+  static const std::vector<Category> categories{
+      {guid("{7DD95801-9882-11CF-9FA9-00AA006C42C4}"), "Controls that are safely scriptable"},
+      {guid("{7DD95802-9882-11CF-9FA9-00AA006C42C4}"), "Controls safely initializable from persistent data"}};
+  return categories;
+}
+
+// OLEMISC_RECOMPOSEONRESIZE | CANTLINKINSIDE | INSIDEOUT | ACTIVATEWHENVISIBLE | SETCLIENTSITEFIRST
+constexpr unsigned kControlMiscStatus = 0x20191;
+
+}  // namespace
+
+namespace ids {
+const ole::Guid& IID_IUnknown() {
+  static const ole::Guid g = guid("{00000000-0000-0000-C000-000000000046}");
+  return g;
+}
+const ole::Guid& IID_IClassFactory() {
+  static const ole::Guid g = guid("{00000001-0000-0000-C000-000000000046}");
+  return g;
+}
+}  // namespace ids
+
+long liveObjectCount() { return liveObjects.load(); }
+
+ole::HRESULT CZorvAXCtrlFactory::createInstance(std::shared_ptr<ole::Dispatch>& object) {
+  return makeCounted<CZorvAXCtrl>(object);
+}
+
+const ole::Guid& CZorvAXCtrlFactory::classId() const { return ids::CLSID_ZorvAX(); }
+
+ole::HRESULT CZorvAXCtrlFactory::updateRegistry(bool registering) {
+  const ControlClass control{&classId(), progId(), "ZorvAX Control", kControlMiscStatus};
+  if (!registering) return unregisterControlClass(control) ? ole::S_OK : ole::E_FAIL;
+  const bool registered = registerControlClass(control);
+  // The categories never decide the result.
+  for (const Category& category : safetyCategories())
+    if (registerCategory(category.catid, category.description)) registerImplementedCategory(classId(), category.catid);
+  return registered ? ole::S_OK : ole::E_FAIL;
+}
+
+ole::HRESULT CZorvAXPropPageFactory::createInstance(std::shared_ptr<ole::Dispatch>& object) {
+  return makeCounted<CZorvAXPropPage>(object);
+}
+
+const ole::Guid& CZorvAXPropPageFactory::classId() const { return ids::CLSID_ZorvAXPropPage(); }
+
+ole::HRESULT CZorvAXPropPageFactory::updateRegistry(bool registering) {
+  const bool done = registering ? registerPropertyPageClass(classId(), "ZorvAX Property Page")
+                                : unregisterPropertyPageClass(classId());
+  return done ? ole::S_OK : ole::E_FAIL;
+}
+
+const std::vector<ole::ClassFactory*>& moduleFactories() {
+  static CZorvAXCtrlFactory controlFactory;
+  static CZorvAXPropPageFactory pageFactory;
+  static const std::vector<ole::ClassFactory*> factories{&controlFactory, &pageFactory};
+  return factories;
+}
+
+ole::ClassFactory* factoryFor(const ole::Guid& clsid) {
+  for (ole::ClassFactory* factory : moduleFactories())
+    if (factory->classId() == clsid) return factory;
+  return nullptr;
+}
+
+}  // namespace zx

@@ -1,0 +1,202 @@
+// The module's self-registration against a real registry store in a fresh home.
+#include <sqlite3.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "control/class_factory.h"
+#include "control/prop_page.h"
+#include "control/registration.h"
+#include "control/zorvax_ctrl.h"
+#include "platform/module_file.h"
+#include "platform/registry.h"
+#include "support/zx_test.h"
+
+namespace zx {
+namespace {
+
+namespace reg = platform::reg;
+using platform::Hive;
+
+const char* const kControlKey = "CLSID\\{40B8C7BB-FD7C-44CA-BF70-5ADB0DC635CB}";
+const char* const kPageKey = "CLSID\\{C285A07C-EE89-4B46-8E3A-1F73D705BBEE}";
+const char* const kLibraryKey = "TypeLib\\{412532B1-0C61-4900-8767-647BD63CA0C5}\\1.0";
+const char* const kScriptable = "{7DD95801-9882-11CF-9FA9-00AA006C42C4}";
+const char* const kInitializable = "{7DD95802-9882-11CF-9FA9-00AA006C42C4}";
+
+bool keyExists(const std::string& path) {
+  return platform::registry().openKey(Hive::ClassesRoot, path, reg::kMaximumAllowed) != nullptr;
+}
+
+// A value of the classes root, or "<missing>".
+std::string valueOf(const std::string& path, const std::string& name = "") {
+  auto key = platform::registry().openKey(Hive::ClassesRoot, path, reg::kMaximumAllowed);
+  if (!key) return "<missing>";
+  for (const auto& value : platform::registry().values(*key))
+    if (value.name == name) return value.data;
+  return "<missing>";
+}
+
+class RegistrationTest : public test::ControlTest {};
+
+TEST_F(RegistrationTest, RegisterWritesTheControlPageAndLibraryInTheStandardLayout) {
+  ASSERT_EQ(DllRegisterServer(), ole::S_OK);
+  const std::string module = platform::moduleFileName();
+  ASSERT_FALSE(module.empty());
+  EXPECT_NE(module.find("libzorvax"), std::string::npos);
+
+  EXPECT_EQ(clsidFromProgId("ZORVAX.ZorvAXCtrl.1"), ole::Guid::parse("{40B8C7BB-FD7C-44CA-BF70-5ADB0DC635CB}"));
+  EXPECT_EQ(valueOf("ZORVAX.ZorvAXCtrl.1"), "ZorvAX Control");
+  const std::string control = kControlKey;
+  EXPECT_EQ(valueOf(control), "ZorvAX Control");
+  EXPECT_EQ(valueOf(control + "\\InprocServer32"), module);
+  EXPECT_EQ(valueOf(control + "\\InprocServer32", "ThreadingModel"), "Apartment");
+  EXPECT_EQ(valueOf(control + "\\ProgID"), "ZORVAX.ZorvAXCtrl.1");
+  EXPECT_TRUE(keyExists(control + "\\Control"));
+  EXPECT_EQ(valueOf(control + "\\ToolboxBitmap32"), module + ", 1");
+  EXPECT_EQ(valueOf(control + "\\MiscStatus"), "0");
+  EXPECT_EQ(valueOf(control + "\\MiscStatus\\1"), "131473");
+  EXPECT_EQ(valueOf(control + "\\TypeLib"), "{412532B1-0C61-4900-8767-647BD63CA0C5}");
+  EXPECT_EQ(valueOf(control + "\\Version"), "1.0");
+
+  // Listed under both categories, which carry their English descriptions.
+  for (const char* catid : {kScriptable, kInitializable})
+    EXPECT_TRUE(keyExists(control + "\\Implemented Categories\\" + catid)) << catid;
+  EXPECT_EQ(valueOf(std::string("Component Categories\\") + kScriptable, "409"), "Controls that are safely scriptable");
+  EXPECT_EQ(valueOf(std::string("Component Categories\\") + kInitializable, "409"),
+            "Controls safely initializable from persistent data");
+
+  EXPECT_EQ(valueOf(kPageKey), "ZorvAX Property Page");
+  EXPECT_EQ(valueOf(std::string(kPageKey) + "\\InprocServer32"), module);
+
+  const std::string library = kLibraryKey;
+  EXPECT_EQ(valueOf(library), "ZorvAX ActiveX Control module");
+  EXPECT_EQ(valueOf(library + "\\409\\win32"), module);
+  EXPECT_EQ(valueOf(library + "\\HELPDIR"), std::filesystem::path(module).parent_path().string());
+  EXPECT_EQ(valueOf("Interface\\{0E5D207E-8BCD-4ED8-BBB9-3FB75793A0B2}"), "_DZorvAX");
+  EXPECT_EQ(valueOf("Interface\\{0DA7FB57-54D0-4926-846F-D4906D5C2FBF}\\TypeLib"),
+            "{412532B1-0C61-4900-8767-647BD63CA0C5}");
+  EXPECT_TRUE(isTypeLibraryRegistered());
+
+  // Registering again changes nothing.
+  ASSERT_EQ(DllRegisterServer(), ole::S_OK);
+  EXPECT_EQ(valueOf(control + "\\MiscStatus\\1"), "131473");
+}
+
+TEST_F(RegistrationTest, UnregisterRemovesTheClassButLeavesItsCategories) {
+  ASSERT_EQ(DllRegisterServer(), ole::S_OK);
+  ASSERT_EQ(DllUnregisterServer(), ole::S_OK);
+
+  EXPECT_EQ(clsidFromProgId("ZORVAX.ZorvAXCtrl.1"), std::nullopt);
+  EXPECT_FALSE(keyExists("ZORVAX.ZorvAXCtrl.1"));
+  const std::string control = kControlKey;
+  for (const char* entry : {"InprocServer32", "ProgID", "Control", "ToolboxBitmap32", "MiscStatus", "TypeLib", "Version"})
+    EXPECT_FALSE(keyExists(control + "\\" + entry)) << entry;
+  for (const char* catid : {kScriptable, kInitializable}) {
+    EXPECT_TRUE(keyExists(control + "\\Implemented Categories\\" + catid)) << catid;
+    EXPECT_TRUE(keyExists(std::string("Component Categories\\") + catid)) << catid;
+  }
+  EXPECT_FALSE(keyExists(kPageKey));
+  EXPECT_FALSE(keyExists(kLibraryKey));
+  EXPECT_FALSE(keyExists("Interface\\{0E5D207E-8BCD-4ED8-BBB9-3FB75793A0B2}"));
+  EXPECT_FALSE(isTypeLibraryRegistered());
+
+  std::shared_ptr<ole::Dispatch> object;
+  EXPECT_EQ(createObjectByProgId("ZORVAX.ZorvAXCtrl.1", object), ole::hr(0x800401F3));
+  EXPECT_EQ(object, nullptr);
+
+  // Nothing left to unregister: the type library step fails first.
+  EXPECT_EQ(DllUnregisterServer(), ole::SELFREG_E_TYPELIB);
+  // And the module registers again.
+  EXPECT_EQ(DllRegisterServer(), ole::S_OK);
+  EXPECT_TRUE(clsidFromProgId("ZORVAX.ZorvAXCtrl.1").has_value());
+}
+
+TEST_F(RegistrationTest, AStoreThatCannotBeWrittenFailsTheStepItStops) {
+  // The whole store unusable: the type library, registered first, cannot be written.
+  const std::string database = home.file("registry.db");
+  std::filesystem::create_directories(database);
+  platform::resetRegistry();
+  EXPECT_EQ(DllRegisterServer(), ole::SELFREG_E_TYPELIB);
+  EXPECT_EQ(DllUnregisterServer(), ole::SELFREG_E_TYPELIB);
+  std::filesystem::remove(database);
+  platform::resetRegistry();
+
+  // A store that takes everything but the control's class key: the class step fails.
+  ASSERT_TRUE(platform::registry().createKey(Hive::ClassesRoot, "Probe", reg::kKeyAllAccess));
+  sqlite3* handle = nullptr;
+  ASSERT_EQ(sqlite3_open(database.c_str(), &handle), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(handle,
+                         "CREATE TRIGGER refuse_class BEFORE INSERT ON keys "
+                         "WHEN NEW.name = '{40B8C7BB-FD7C-44CA-BF70-5ADB0DC635CB}' "
+                         "BEGIN SELECT RAISE(ABORT, 'read only'); END",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(handle);
+  EXPECT_EQ(DllRegisterServer(), ole::SELFREG_E_CLASS);
+  EXPECT_TRUE(isTypeLibraryRegistered());
+  EXPECT_EQ(clsidFromProgId("ZORVAX.ZorvAXCtrl.1"), std::nullopt);
+}
+
+TEST_F(RegistrationTest, FactoriesMakeObjectsAndCountThem) {
+  void* factory = nullptr;
+  EXPECT_EQ(DllGetClassObject(&ids::CLSID_ZorvAX(), &ids::IID_IClassFactory(), nullptr), ole::E_POINTER);
+  EXPECT_EQ(DllGetClassObject(&ids::LIBID_ZORVAXLib(), &ids::IID_IClassFactory(), &factory),
+            ole::CLASS_E_CLASSNOTAVAILABLE);
+  EXPECT_EQ(DllGetClassObject(&ids::CLSID_ZorvAX(), &ids::IID_DZorvAX(), &factory), ole::E_NOINTERFACE);
+  EXPECT_EQ(factory, nullptr);
+  ASSERT_EQ(DllGetClassObject(&ids::CLSID_ZorvAX(), &ids::IID_IClassFactory(), &factory), ole::S_OK);
+  auto* controls = static_cast<ole::ClassFactory*>(factory);
+  EXPECT_STREQ(controls->progId(), "ZORVAX.ZorvAXCtrl.1");
+  ASSERT_EQ(DllGetClassObject(&ids::CLSID_ZorvAXPropPage(), &ids::IID_IUnknown(), &factory), ole::S_OK);
+  auto* pages = static_cast<ole::ClassFactory*>(factory);
+  EXPECT_STREQ(pages->progId(), "ZORVAX.ZorvAXPropPage.1");
+
+  EXPECT_EQ(DllCanUnloadNow(), ole::S_OK);
+  std::shared_ptr<ole::Dispatch> first, second, page;
+  ASSERT_EQ(controls->createInstance(first), ole::S_OK);
+  ASSERT_EQ(controls->createInstance(second), ole::S_OK);
+  ASSERT_EQ(pages->createInstance(page), ole::S_OK);
+  EXPECT_NE(first, second);
+  EXPECT_NE(dynamic_cast<CZorvAXCtrl*>(first.get()), nullptr);
+  EXPECT_NE(dynamic_cast<CZorvAXPropPage*>(page.get()), nullptr);
+  EXPECT_EQ(liveObjectCount(), 3);
+  EXPECT_EQ(DllCanUnloadNow(), ole::S_FALSE);
+  first.reset();
+  page.reset();
+  EXPECT_EQ(DllCanUnloadNow(), ole::S_FALSE);
+  second.reset();
+  EXPECT_EQ(DllCanUnloadNow(), ole::S_OK);
+}
+
+TEST_F(RegistrationTest, ProgIdCreationGoesThroughTheRegisteredClass) {
+  std::shared_ptr<ole::Dispatch> object;
+  EXPECT_EQ(createObjectByProgId("ZORVAX.ZorvAXCtrl.1", object), ole::hr(0x800401F3));
+  ASSERT_EQ(DllRegisterServer(), ole::S_OK);
+  ASSERT_EQ(createObjectByProgId("zorvax.zorvaxctrl.1", object), ole::S_OK);  // names ignore case
+  auto* control = dynamic_cast<CZorvAXCtrl*>(object.get());
+  ASSERT_NE(control, nullptr);
+  EXPECT_EQ(control->getVersion(), "3.1.0");
+  EXPECT_EQ(liveObjectCount(), 1);
+  object.reset();
+  EXPECT_EQ(liveObjectCount(), 0);
+
+  // A ProgID naming a class without a server, and one naming another module's class.
+  auto store = [](const std::string& path, const std::string& text) {
+    auto key = platform::registry().createKey(Hive::ClassesRoot, path, reg::kKeyAllAccess);
+    platform::registry().setValue(*key, "", reg::REG_SZ, text.data(), static_cast<std::uint32_t>(text.size()));
+  };
+  store("Other.NoServer\\CLSID", "{11111111-2222-3333-4444-555555555555}");
+  EXPECT_EQ(createObjectByProgId("Other.NoServer", object), ole::REGDB_E_CLASSNOTREG);
+  store("CLSID\\{11111111-2222-3333-4444-555555555555}\\InprocServer32", "/usr/lib/other.so");
+  EXPECT_EQ(createObjectByProgId("Other.NoServer", object), ole::CLASS_E_CLASSNOTAVAILABLE);
+  store("Other.Broken\\CLSID", "not a guid");
+  EXPECT_EQ(createObjectByProgId("Other.Broken", object), ole::hr(0x800401F3));
+  EXPECT_EQ(createObjectByProgId("", object), ole::hr(0x800401F3));
+  EXPECT_EQ(createObjectByProgId("CLSID\\{40B8C7BB-FD7C-44CA-BF70-5ADB0DC635CB}", object), ole::hr(0x800401F3));
+  EXPECT_EQ(object, nullptr);
+}
+
+}  // namespace
+}  // namespace zx
