@@ -66,7 +66,9 @@ std::vector<DispatchMember> buildTable() {
                      [](C& c, const MethodArgs& a) { return text(c.getRegisterValue(a.texts[0])); }));
   t.push_back(method("getVersion", 15, true, {}, ResultType::Text,
                      [](C& c, const MethodArgs&) { return text(c.getVersion()); }));
-  t.push_back(method("download", 16, true, {T, T, T, T}, ResultType::Int, nullptr));
+  t.push_back(method("download", 16, true, {T, T, T, T}, ResultType::Int, [](C& c, const MethodArgs& a) {
+    return number(c.download(a.texts[0], a.texts[1], a.texts[2], a.texts[3]));
+  }));
   t.push_back(method("getPath", 17, true, {}, ResultType::Text, [](C& c, const MethodArgs&) { return text(c.getPath()); }));
   t.push_back(method("removeFile", 18, true, {}, ResultType::None, [](C& c, const MethodArgs&) {
     c.removeFile();
@@ -76,14 +78,24 @@ std::vector<DispatchMember> buildTable() {
     c.showFile();
     return MethodResult{};
   }));
-  t.push_back(method("saveXml", 20, true, {D}, ResultType::Int, nullptr));
-  t.push_back(method("upload", 21, true, {T, T, T}, ResultType::Int, nullptr));
-  t.push_back(method("getMACAddr", 22, true, {T}, ResultType::Text, nullptr));
+  t.push_back(method("saveXml", 20, true, {D}, ResultType::Int,
+                     [](C& c, const MethodArgs& a) { return number(c.saveXml(a.objects[0])); }));
+  t.push_back(method("upload", 21, true, {T, T, T}, ResultType::Int, [](C& c, const MethodArgs& a) {
+    return number(c.upload(a.texts[0], a.texts[1], a.texts[2]));
+  }));
+  t.push_back(method("getMACAddr", 22, true, {T}, ResultType::Text,
+                     [](C& c, const MethodArgs& a) { return text(c.getMACAddr(a.texts[0])); }));
   t.push_back(method("saveFile", 23, true, {T}, ResultType::Int,
                      [](C& c, const MethodArgs& a) { return number(c.saveFile(a.texts[0])); }));
-  t.push_back(method("saveXmlWithStyle", 24, true, {D, T}, ResultType::Int, nullptr));
-  t.push_back(method("AboutBox", ole::DISPID_ABOUTBOX, true, {}, ResultType::None, nullptr));
-  t.push_back(method("test_zorvax", 25, true, {}, ResultType::Int, nullptr));
+  t.push_back(method("saveXmlWithStyle", 24, true, {D, T}, ResultType::Int, [](C& c, const MethodArgs& a) {
+    return number(c.saveXmlWithStyle(a.objects[0], a.texts[0]));
+  }));
+  t.push_back(method("AboutBox", ole::DISPID_ABOUTBOX, true, {}, ResultType::None, [](C& c, const MethodArgs&) {
+    c.AboutBox();
+    return MethodResult{};
+  }));
+  t.push_back(method("test_zorvax", 25, true, {}, ResultType::Int,
+                     [](C& c, const MethodArgs&) { return number(c.test_zorvax()); }));
   return t;
 }
 

@@ -46,6 +46,7 @@ CZorvAXCtrl::CZorvAXCtrl() {
   m_isVistaOrLater = m_osVersion.majorVersion >= 6;
   // A temporary folder too long for the buffer is left out: the generator then uses its own.
   m_tempDir.assign(tempDirectoryOf());
+  m_cipher = std::make_unique<CKeyPair>(makeKeyPair());
 }
 
 CZorvAXCtrl::~CZorvAXCtrl() = default;

@@ -8,12 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "control/registration.h"
 #include "control/zorvax_ctrl.h"
 #include "host/statement_runner.h"
 #include "platform/console_ui.h"
+#include "platform/codepage.h"
 #include "platform/logging_ui.h"
 #include "platform/scripted_ui.h"
 #include "platform/ui.h"
+#include "platform/xmldom.h"
 
 namespace {
 
@@ -229,8 +232,29 @@ bool run(StatementRunner& runner, const Statement& s, std::ostream& out) {
     return true;
   }
   if (s.verb == "script") return runScript(runner, w[0], out);
-  std::cerr << "zorvax: '" << s.verb << "' is not part of this build\n";
-  return false;
+  zx::ole::HRESULT code = s.verb == "register" ? DllRegisterServer() : DllUnregisterServer();
+  out << zx::host::formatCode(code) << "\n";
+  return !zx::ole::failed(code);
+}
+
+// "@xml:PATH" builds a document object from an XML file, as a page hands one over.
+std::shared_ptr<zx::ole::Dispatch> makeObject(const std::string& text) {
+  const std::string prefix = "@xml:";
+  if (text.rfind(prefix, 0) != 0) return nullptr;
+  std::string error;
+  auto document = zx::platform::createXmlDocumentFromFile(zx::platform::utf8ToAnsi(text.substr(prefix.size())), &error);
+  if (!document) std::cerr << "zorvax: " << error << "\n";
+  return document;
+}
+
+// The control comes from the class factory its ProgID names once the module is registered,
+// as a browser makes it; before that it is made directly.
+std::shared_ptr<zx::ole::Dispatch> createControl() {
+  std::shared_ptr<zx::ole::Dispatch> control;
+  if (zx::clsidFromProgId("ZORVAX.ZorvAXCtrl.1") &&
+      !zx::ole::failed(zx::createObjectByProgId("ZORVAX.ZorvAXCtrl.1", control)) && control)
+    return control;
+  return std::make_shared<zx::CZorvAXCtrl>();
 }
 
 }  // namespace
@@ -238,8 +262,7 @@ bool run(StatementRunner& runner, const Statement& s, std::ostream& out) {
 int main(int argc, char** argv) {
   Options options = parse(argc, argv);
   zx::platform::setUi(makeUi(options));
-  auto control = std::make_shared<zx::CZorvAXCtrl>();
-  StatementRunner runner(control, options.lcid, nullptr);
+  StatementRunner runner(createControl(), options.lcid, makeObject);
   for (const auto& statement : options.statements) {
     if (!run(runner, statement, std::cout)) return 1;
     std::cout.flush();

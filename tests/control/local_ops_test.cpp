@@ -63,8 +63,9 @@ TEST_F(LocalOps, SaveFileIntoAnUnwritablePlaceShowsTheErrorBox) {
   put(*c, "Filename", "/no/such/folder/x.txt");
   EXPECT_EQ(c->saveFile("abc"), -1);
   EXPECT_EQ(c->ret, -1);
-  ASSERT_EQ(user->boxes().size(), 1u);
-  const auto& box = user->boxes()[0];
+  auto shown = user->boxes();
+  ASSERT_EQ(shown.size(), 1u);
+  const auto& box = shown[0];
   EXPECT_EQ(box.text, "파일을 열 수 없습니다.\n" + kDiskAdvice);
   EXPECT_EQ(box.caption, "ERROR");
   EXPECT_EQ(box.owner, platform::Owner::Control);
