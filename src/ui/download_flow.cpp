@@ -108,8 +108,10 @@ std::optional<std::int32_t> chooseTarget(CZorvAXCtrl& control, Target& target) {
 std::int32_t transferAndPlace(CZorvAXCtrl& control, const Target& target, const std::string& userId,
                               const std::string& sessionId, const std::string& compressed, const std::string& ciphered) {
   bool deleteInputs = !isDebugEnabled();
+  // Open and Save stay disabled until there is a file: pressed earlier they would hand the shell
+  // an empty path and hide the dialog, which the completion would then leave hidden for good.
   showStatusDialog(control, "DOWNLOAD", ansi("현재 위치에서 파일을 다운로드 합니다"), ansi("다운로드 센터에 접속 중 입니다"),
-                   true);
+                   false);
   control.m_filePath.assign(makeTempFileName(control.m_tempDir.view(), ""));
   if ((control.ret = downloadExchange(control, userId, sessionId, compressed, ciphered)) != 0) return control.ret;
   if (ciphered != "0" &&

@@ -1,0 +1,165 @@
+// The upload method end to end: the user's file, the payload the flow prepares, what the
+// document server stores, and the temporary files the flow leaves behind.
+#include <cryptopp/base64.h>
+#include <cryptopp/filters.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "control/config_store.h"
+#include "flow_fixture.h"
+#include "platform/codepage.h"
+#include "ui/status_dialog.h"
+
+namespace {
+
+using zxtest::expectBox;
+using zxtest::FlowTest;
+using zx::platform::Owner;
+using When = zx::platform::ScriptedUi::When;
+using Files = std::vector<std::string>;
+namespace mb = zx::platform::mb;
+namespace sd = zx::statusdlg;
+
+const std::string kTransferCancelled = "자료 전송을 취소하였습니다.";
+
+class UploadFlow : public FlowTest {
+ protected:
+  // The user's own file in the temporary folder and a control that names it (or lets the
+  // user pick it when dialog is not "0").
+  std::unique_ptr<zx::CZorvAXCtrl> prepare(const std::string& name, const std::string& bytes,
+                                           const std::string& dialog) {
+    zx::test::writeFile(tmp.file(name), bytes);
+    return pageControl(peer().uploadUrl("/upload"), dialog == "0" ? tmp.file(name) : name, dialog);
+  }
+  // What the server stored from the newest upload, when there is a new one.
+  std::string newestStored(size_t before) const {
+    auto stored = storedUploads();
+    return stored.size() > before ? zx::test::readFile(stored.back()) : "(nothing stored)";
+  }
+};
+
+TEST_F(UploadFlow, NamedFileThatCannotBeOpenedEndsBeforeAnythingIsShown) {
+  auto control = pageControl(peer().uploadUrl("/upload"), tmp.file("absent.txt"), "0");
+  unsigned requests = requestsReceived();
+  EXPECT_EQ(upload(*control, "1", "0"), -1);
+  ASSERT_EQ(user->records().size(), 1u) << "one box, no progress dialog";
+  expectBox(user->records()[0], "파일열기",
+            "업로드 할 자료를 열 수 없습니다.\r\n다시 시도 하십시오.[" + tmp.file("absent.txt") + "]", Owner::Control,
+            mb::MB_TASKMODAL);
+  EXPECT_EQ(requestsReceived(), requests);
+  EXPECT_TRUE(tmp.files().empty());
+}
+
+TEST_F(UploadFlow, CancelledFileDialogEndsSilently) {
+  // Not trimmed here: " 0" asks for the file dialog.
+  auto control = prepare("doc.txt", "text", " 0");
+  ASSERT_EQ(put(*control, "FileFilter", "Text (*.txt)|*.txt|"), zx::ole::S_OK);
+  unsigned requests = requestsReceived();
+  EXPECT_EQ(upload(*control, "0", "0"), -2);
+  ASSERT_EQ(user->records().size(), 1u) << "the file dialog and nothing else";
+  const auto& asked = user->records()[0];
+  EXPECT_EQ(asked.kind, "file");
+  EXPECT_EQ(asked.text, "doc.txt") << "the dialog starts at Filename";
+  EXPECT_FALSE(asked.file.save);
+  EXPECT_EQ(asked.file.defaultExtension, zx::ansi("파일선택"));
+  EXPECT_EQ(requestsReceived(), requests);
+  EXPECT_EQ(filenameOf(*control), "doc.txt");
+  EXPECT_EQ(tmp.files(), Files{"doc.txt"});
+}
+
+TEST_F(UploadFlow, PlainUploadStoresExactlyThePickedFileAndKeepsIt) {
+  const std::string bytes = zxtest::mixedBytes(70000, 11);
+  auto control = prepare("picked.bin", bytes, "1");
+  user->answerFile(zx::ansi(tmp.file("picked.bin")));
+  size_t before = storedUploads().size();
+  ASSERT_EQ(upload(*control, "0", "0"), 0);
+  EXPECT_TRUE(newestStored(before) == bytes);
+  EXPECT_TRUE(user->boxes().empty());
+  EXPECT_EQ(dialogsShown(), 1);
+  EXPECT_TRUE(user->liveDialogs().empty()) << "the progress dialog is always deleted";
+  EXPECT_EQ(zx::test::readFile(tmp.file("picked.bin")), bytes);
+  EXPECT_EQ(tmp.files(), Files{"picked.bin"}) << "the Base64 text that was sent is gone";
+  std::string sent = filenameOf(*control);
+  EXPECT_NE(sent, tmp.file("picked.bin")) << "Filename names the prepared file that was sent";
+  EXPECT_EQ(std::filesystem::path(sent).parent_path(), std::filesystem::path(tmp.path()));
+}
+
+TEST_F(UploadFlow, CompressedUploadArrivesAsThePickedFile) {
+  const std::string bytes = std::string(200000, 'a') + zxtest::mixedBytes(50000, 12);
+  auto control = prepare("named.bin", bytes, "0");
+  size_t before = storedUploads().size();
+  ASSERT_EQ(upload(*control, "1", "0"), 0);
+  EXPECT_TRUE(newestStored(before) == bytes) << "the server gunzips the Base64-decoded payload";
+  EXPECT_TRUE(user->boxes().empty());
+  EXPECT_EQ(tmp.files(), Files{"named.bin"}) << "the compressed copy and its Base64 text are gone";
+  EXPECT_EQ(zx::test::readFile(tmp.file("named.bin")), bytes);
+}
+
+TEST_F(UploadFlow, EncipheringIsRefusedWithItsBox) {
+  auto control = prepare("secret.txt", "secret\r\n", "0");
+  size_t before = storedUploads().size();
+  unsigned requests = requestsReceived();
+  for (std::string compressed : {"0", "1"}) {
+    size_t boxes = user->boxes().size();
+    EXPECT_EQ(upload(*control, compressed, "1"), -1) << compressed;
+    ASSERT_EQ(user->boxes().size(), boxes + 1) << compressed;
+    expectBox(user->boxes().back(), "[암호화오류]", "자료를 암호화 할 수 없습니다.\n다시 시도 하십시오.",
+              Owner::Control, mb::MB_OK);
+    EXPECT_EQ(tmp.files(), Files{"secret.txt"}) << "compressed " << compressed;
+    EXPECT_TRUE(user->liveDialogs().empty());
+  }
+  EXPECT_EQ(zx::test::readFile(tmp.file("secret.txt")), "secret\r\n");
+  EXPECT_EQ(storedUploads().size(), before);
+  EXPECT_EQ(requestsReceived(), requests);
+}
+
+TEST_F(UploadFlow, CancelWhilePreparingEndsWithItsMessage) {
+  const std::string bytes = zxtest::mixedBytes(3 << 20, 13);
+  auto control = prepare("big.bin", bytes, "0");
+  size_t before = storedUploads().size();
+  unsigned requests = requestsReceived();
+  // During the compression, and before the Base64 text when nothing is compressed.
+  user->answerBox(mb::IDYES);
+  user->press(sd::kTemplateId, sd::kCancelButton, When::Progress, 512 * 1024);
+  EXPECT_EQ(upload(*control, "1", "0"), -2);
+  user->answerBox(mb::IDYES);
+  user->press(sd::kTemplateId, sd::kCancelButton, When::Shown);
+  EXPECT_EQ(upload(*control, "0", "0"), -2);
+
+  auto boxes = user->boxes();
+  ASSERT_EQ(boxes.size(), 4u);
+  for (int i : {0, 2}) {
+    expectBox(boxes[i], "질문", "취소 하겠습니까 ?", Owner::StatusDialog, mb::MB_YESNOCANCEL);
+    expectBox(boxes[i + 1], "취소", kTransferCancelled, Owner::Control, mb::MB_TASKMODAL);
+  }
+  EXPECT_EQ(storedUploads().size(), before);
+  EXPECT_EQ(requestsReceived(), requests);
+  EXPECT_EQ(tmp.files(), Files{"big.bin"});
+  EXPECT_TRUE(user->liveDialogs().empty());
+  EXPECT_EQ(filenameOf(*control), tmp.file("big.bin"));
+}
+
+TEST_F(UploadFlow, DebugSwitchKeepsThePreparedTextUnlessACompressedCopyWasMade) {
+  zx::writeConfigValue("debug", "true");
+  const std::string bytes = zxtest::mixedBytes(9000, 14);
+  auto control = prepare("kept.bin", bytes, "0");
+  size_t before = storedUploads().size();
+  ASSERT_EQ(upload(*control, "0", "0"), 0);
+  EXPECT_TRUE(newestStored(before) == bytes);
+  std::string sent = filenameOf(*control);
+  Files files = tmp.files();
+  ASSERT_EQ(files.size(), 2u) << "the Base64 text stays for inspection";
+  EXPECT_EQ(tmp.file(files[1]), sent);
+  std::string decoded;
+  CryptoPP::StringSource(zx::test::readFile(sent), true, new CryptoPP::Base64Decoder(new CryptoPP::StringSink(decoded)));
+  EXPECT_TRUE(decoded == bytes);
+  std::filesystem::remove(sent);
+
+  ASSERT_EQ(put(*control, "Filename", tmp.file("kept.bin")), zx::ole::S_OK);
+  ASSERT_EQ(upload(*control, "1", "0"), 0);
+  EXPECT_TRUE(newestStored(before + 1) == bytes);
+  EXPECT_EQ(tmp.files(), Files{"kept.bin"}) << "once compressed, every intermediate goes";
+}
+
+}  // namespace
