@@ -7,7 +7,7 @@
 namespace zx::platform {
 
 void LoggingUi::write(const char* kind, Owner owner, std::string_view caption, std::string_view text, unsigned flags) {
-  nlohmann::json line = {{"kind", kind},
+  nlohmann::ordered_json line = {{"kind", kind},
                          {"owner", ownerName(owner)},
                          {"caption", ansiToUtf8(caption)},
                          {"text", ansiToUtf8(text)},

@@ -190,7 +190,8 @@ void updateStatus(const char* upperLine, const char* lowerLine, std::int32_t pos
     dlg->lastRange = range;
   }
   view->setProgressPos(kProgress, position);
-  dlg->UpdateData();
+  // The text lines change only here: with neither given there is nothing new to push.
+  if (upperLine || lowerLine) dlg->UpdateData();
   view->repaint();
   view->activate();
   pumpMessages(100);

@@ -93,5 +93,38 @@ TEST(Host, UiLogAndConsoleShowEveryBox) {
   EXPECT_NE(line.find("\"caption\":\"ERROR\""), std::string::npos);
 }
 
+
+TEST(Host, LaterMembersAreWiredThroughTheDispatchTable) {
+  TempDir home, tmp;
+  std::string log = home.file("ui.jsonl");
+  test::writeFile(home.file("d.xml"), "<?xml version=\"1.0\"?>\n<?xml-stylesheet type=\"text/xsl\" href=\"/s/old.xsl\"?>\n<a>\xED\x95\x9C</a>\n");
+  auto r = runCommand("TMP=" + tmp.path() + " " +
+                      zorvax(home, "--ui=console --ui-log " + log + " set dialog 0 call saveXmlWithStyle @xml:" +
+                                       home.file("d.xml") + " new.xsl get Filename call saveXml 5 call test_zorvax "
+                                                            "call AboutBox call getMACAddr 0"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::vector<std::string> lines;
+  for (size_t at = 0, nl; (nl = r.out.find('\n', at)) != std::string::npos; at = nl + 1) lines.push_back(r.out.substr(at, nl - at));
+  ASSERT_GE(lines.size(), 4u);
+  EXPECT_EQ(lines[0], "0");
+  EXPECT_EQ(test::readFile(lines[1]),
+            "<?xml version=\"1.0\" encoding=\"euc-kr\"?>\n<?xml-stylesheet type=\"text/xsl\" href=\"/s/new.xsl\"?>\n<a>\xC7\xD1</a>\n");
+  EXPECT_EQ(lines[2], "-1") << "a number is no document";
+  EXPECT_EQ(lines[3], "0");
+  std::string shown = test::readFile(log);
+  EXPECT_NE(shown.find("에러코드 : 80004003"), std::string::npos);
+  EXPECT_NE(shown.find("\"caption\":\"PASS PHRASE\""), std::string::npos);
+  EXPECT_NE(shown.find("\"caption\":\"CHPHER KEY:2\""), std::string::npos);
+  EXPECT_NE(shown.find("\"kind\":\"dialog\",\"owner\":\"control\",\"caption\":\"About ZorvAX Control\""), std::string::npos);
+}
+
+TEST(Host, RegisteredModuleMakesTheControlThroughItsFactory) {
+  TempDir home;
+  auto r = runCommand(zorvax(home, "register get Port"));
+  EXPECT_EQ(r.out, "0x00000000\n80\n");
+  EXPECT_EQ(runCommand(zorvax(home, "get Package unregister")).out, "TENDRIAX\n0x00000000\n");
+  EXPECT_EQ(runCommand(zorvax(home, "unregister")).status, 1) << "nothing left to unregister";
+}
+
 }  // namespace
 }  // namespace zx
