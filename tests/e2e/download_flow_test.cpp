@@ -9,20 +9,12 @@
 #include "platform/codepage.h"
 #include "platform/headless_dialog.h"
 #include "platform/osinfo.h"
-#include "ui/status_dialog.h"
 
 namespace {
 
-using zxtest::expectBox;
-using zxtest::FlowTest;
-using zx::platform::Owner;
-using When = zx::platform::ScriptedUi::When;
-using Files = std::vector<std::string>;
-namespace mb = zx::platform::mb;
-namespace sd = zx::statusdlg;
+using namespace zxtest;
 
 const std::string kCancelled = "다운로드 작업이 취소 되었습니다";
-const std::string kAskCancel = "취소 하겠습니까 ?";
 
 class DownloadFlow : public FlowTest {
  protected:

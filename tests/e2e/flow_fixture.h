@@ -8,9 +8,20 @@
 #include <vector>
 
 #include "peer_process.h"
+#include "platform/scripted_ui.h"
 #include "support/zx_test.h"
+#include "ui/status_dialog.h"
 
 namespace zxtest {
+
+using Owner = zx::platform::Owner;
+using When = zx::platform::ScriptedUi::When;
+using Files = std::vector<std::string>;
+namespace mb = zx::platform::mb;
+namespace sd = zx::statusdlg;
+
+// The progress dialog's question before it cancels a transfer.
+inline const std::string kAskCancel = "취소 하겠습니까 ?";
 
 // Bytes of every value from a fixed seed, so that a lost or changed byte shows.
 std::string mixedBytes(std::size_t size, unsigned seed);

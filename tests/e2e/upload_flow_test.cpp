@@ -9,17 +9,10 @@
 #include "control/config_store.h"
 #include "flow_fixture.h"
 #include "platform/codepage.h"
-#include "ui/status_dialog.h"
 
 namespace {
 
-using zxtest::expectBox;
-using zxtest::FlowTest;
-using zx::platform::Owner;
-using When = zx::platform::ScriptedUi::When;
-using Files = std::vector<std::string>;
-namespace mb = zx::platform::mb;
-namespace sd = zx::statusdlg;
+using namespace zxtest;
 
 const std::string kTransferCancelled = "자료 전송을 취소하였습니다.";
 
@@ -130,7 +123,7 @@ TEST_F(UploadFlow, CancelWhilePreparingEndsWithItsMessage) {
   auto boxes = user->boxes();
   ASSERT_EQ(boxes.size(), 4u);
   for (int i : {0, 2}) {
-    expectBox(boxes[i], "질문", "취소 하겠습니까 ?", Owner::StatusDialog, mb::MB_YESNOCANCEL);
+    expectBox(boxes[i], "질문", kAskCancel, Owner::StatusDialog, mb::MB_YESNOCANCEL);
     expectBox(boxes[i + 1], "취소", kTransferCancelled, Owner::Control, mb::MB_TASKMODAL);
   }
   EXPECT_EQ(storedUploads().size(), before);
