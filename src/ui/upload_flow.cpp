@@ -67,9 +67,12 @@ std::optional<std::int32_t> chooseFile(CZorvAXCtrl& control) {
       return std::nullopt;
     }
     control.Filename = picked.path;
-  } else if (std::FILE* f = platform::fs::openFile(control.Filename, "rb")) {
-    std::fclose(f);
-    if (control.m_filePath.assign(control.Filename)) return std::nullopt;
+  } else if (platform::fs::isRegularFile(control.Filename)) {
+    // A folder opens for reading here too, but it is nothing to send.
+    if (std::FILE* f = platform::fs::openFile(control.Filename, "rb")) {
+      std::fclose(f);
+      if (control.m_filePath.assign(control.Filename)) return std::nullopt;
+    }
   }
   controlBox(ansi("업로드 할 자료를 열 수 없습니다.\r\n다시 시도 하십시오.[") + control.Filename + "]", ansi("파일열기"),
              mb::MB_TASKMODAL);

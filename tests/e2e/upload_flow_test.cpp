@@ -42,6 +42,15 @@ TEST_F(UploadFlow, NamedFileThatCannotBeOpenedEndsBeforeAnythingIsShown) {
             mb::MB_TASKMODAL);
   EXPECT_EQ(requestsReceived(), requests);
   EXPECT_TRUE(tmp.files().empty());
+
+  // A folder opens for reading too, but it is no file to send.
+  std::filesystem::create_directory(tmp.file("folder"));
+  control->Filename = zx::ansi(tmp.file("folder"));
+  EXPECT_EQ(upload(*control, "1", "0"), -1);
+  ASSERT_EQ(user->records().size(), 2u);
+  expectBox(user->records()[1], "파일열기",
+            "업로드 할 자료를 열 수 없습니다.\r\n다시 시도 하십시오.[" + tmp.file("folder") + "]", Owner::Control,
+            mb::MB_TASKMODAL);
 }
 
 TEST_F(UploadFlow, CancelledFileDialogEndsSilently) {
