@@ -6,7 +6,6 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libcrypto++-dev libcurl4-openssl-dev libsqlite3-dev libxml2-dev
-  qt6-base-dev fonts-noto-cjk
   nlohmann-json3-dev libcpp-httplib-dev libssl-dev zlib1g-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   curl openssl gzip coreutils xdg-utils
