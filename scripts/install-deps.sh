@@ -6,9 +6,9 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libcrypto++-dev libcurl4-openssl-dev libsqlite3-dev libxml2-dev
-  nlohmann-json3-dev libcpp-httplib-dev libssl-dev zlib1g-dev
+  nlohmann-json3-dev libssl-dev zlib1g-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  curl openssl gzip coreutils xdg-utils
+  curl openssl gzip coreutils time xdg-utils
   clang libclang-rt-14-dev
 )
 
