@@ -5,16 +5,11 @@
 #include <cryptopp/base64.h>
 #include <cryptopp/filters.h>
 
+#include "platform/ascii.h"
+
 namespace zxpeer {
 
-namespace {
-int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-}  // namespace
+using zx::ascii::hexDigitValue;
 
 std::string urlDecode(std::string_view text) {
   std::string out;
@@ -23,8 +18,8 @@ std::string urlDecode(std::string_view text) {
     char c = text[i];
     if (c == '+') {
       out += ' ';
-    } else if (c == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 && hexValue(text[i + 2]) >= 0) {
-      out += static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
+    } else if (c == '%' && i + 2 < text.size() && hexDigitValue(text[i + 1]) >= 0 && hexDigitValue(text[i + 2]) >= 0) {
+      out += static_cast<char>(hexDigitValue(text[i + 1]) * 16 + hexDigitValue(text[i + 2]));
       i += 2;
     } else {
       out += c;
@@ -117,15 +112,5 @@ bool startsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
 }
 
-bool equalsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x += 32;
-    if (y >= 'A' && y <= 'Z') y += 32;
-    if (x != y) return false;
-  }
-  return true;
-}
 
 }  // namespace zxpeer

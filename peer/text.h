@@ -28,6 +28,5 @@ bool isValidUtf8(std::string_view text);
 std::string toUtf8Name(std::string_view bytes);
 
 bool startsWith(std::string_view text, std::string_view prefix);
-bool equalsNoCase(std::string_view a, std::string_view b);
 
 }  // namespace zxpeer

@@ -15,6 +15,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "platform/ascii.h"
 #include "text.h"
 
 namespace zxpeer {
@@ -94,7 +95,7 @@ void Stream::drop() {
 
 std::string RawRequest::header(std::string_view name) const {
   for (const auto& [key, value] : headers)
-    if (equalsNoCase(key, name)) return value;
+    if (zx::ascii::equalsIgnoreCase(key, name)) return value;
   return {};
 }
 

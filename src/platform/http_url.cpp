@@ -2,6 +2,7 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "platform/ascii.h"
 #include "platform/http.h"
 
 namespace zx::platform::http {
@@ -24,16 +25,9 @@ constexpr SchemeName kSchemes[] = {
     {"res", scheme::kRes, 0, false},
 };
 
-bool equalsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  return true;
-}
-
 const SchemeName* findScheme(std::string_view name) {
   for (const auto& known : kSchemes)
-    if (equalsNoCase(name, known.name)) return &known;
+    if (ascii::equalsIgnoreCase(name, known.name)) return &known;
   return nullptr;
 }
 

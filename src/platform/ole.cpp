@@ -3,20 +3,10 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/ascii.h"
 #include "platform/codepage.h"
 
 namespace zx::ole {
-namespace {
-
-int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-}  // namespace
-
 std::optional<Guid> Guid::parse(std::string_view text) {
   // {8-4-4-4-12}
   if (text.size() != 38 || text.front() != '{' || text.back() != '}') return std::nullopt;
@@ -25,11 +15,11 @@ std::optional<Guid> Guid::parse(std::string_view text) {
     bool dash = i == 9 || i == 14 || i == 19 || i == 24;
     if (dash != (text[i] == '-')) return std::nullopt;
     if (!dash) {
-      if (hexValue(text[i]) < 0) return std::nullopt;
+      if (ascii::hexDigitValue(text[i]) < 0) return std::nullopt;
       hex += text[i];
     }
   }
-  auto byteAt = [&hex](size_t i) { return static_cast<std::uint8_t>(hexValue(hex[2 * i]) * 16 + hexValue(hex[2 * i + 1])); };
+  auto byteAt = [&hex](size_t i) { return static_cast<std::uint8_t>(ascii::hexDigitValue(hex[2 * i]) * 16 + ascii::hexDigitValue(hex[2 * i + 1])); };
   Guid g;
   for (size_t i = 0; i < 4; ++i) g.data1 = (g.data1 << 8) | byteAt(i);
   g.data2 = static_cast<std::uint16_t>((byteAt(4) << 8) | byteAt(5));

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "platform/ascii.h"
 #include "platform/codepage.h"
 #include "platform/fs.h"
 
@@ -14,17 +15,6 @@ std::string trim(std::string_view s) {
   if (b == std::string_view::npos) return std::string();
   size_t e = s.find_last_not_of(" \t\r\n");
   return std::string(s.substr(b, e - b + 1));
-}
-
-bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x += 32;
-    if (y >= 'A' && y <= 'Z') y += 32;
-    if (x != y) return false;
-  }
-  return true;
 }
 
 }  // namespace
@@ -60,12 +50,12 @@ std::string readProfileString(std::string_view section, std::string_view key, st
     if (t.empty() || t[0] == ';') continue;
     if (t.front() == '[') {
       size_t close = t.find(']');
-      inSection = close != std::string::npos && equalsIgnoreCase(trim(t.substr(1, close - 1)), section);
+      inSection = close != std::string::npos && ascii::equalsIgnoreCase(trim(t.substr(1, close - 1)), section);
       continue;
     }
     if (!inSection) continue;
     size_t eq = t.find('=');
-    if (eq == std::string::npos || !equalsIgnoreCase(trim(t.substr(0, eq)), key)) continue;
+    if (eq == std::string::npos || !ascii::equalsIgnoreCase(trim(t.substr(0, eq)), key)) continue;
     std::string value = trim(t.substr(eq + 1));
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
       value = value.substr(1, value.size() - 2);
