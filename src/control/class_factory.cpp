@@ -29,7 +29,6 @@ ole::HRESULT makeCounted(std::shared_ptr<ole::Dispatch>& object) {
   }
 }
 
-ole::Guid guid(const char* text) { return *ole::Guid::parse(text); }
 
 struct Category {
   ole::Guid catid;
@@ -39,8 +38,8 @@ struct Category {
 // Safe for scripting, and safe for initialising from persistent data.
 const std::vector<Category>& safetyCategories() {
   static const std::vector<Category> categories{
-      {guid("{7DD95801-9882-11CF-9FA9-00AA006C42C4}"), "Controls that are safely scriptable"},
-      {guid("{7DD95802-9882-11CF-9FA9-00AA006C42C4}"), "Controls safely initializable from persistent data"}};
+      {ole::Guid::constant("{7DD95801-9882-11CF-9FA9-00AA006C42C4}"), "Controls that are safely scriptable"},
+      {ole::Guid::constant("{7DD95802-9882-11CF-9FA9-00AA006C42C4}"), "Controls safely initializable from persistent data"}};
   return categories;
 }
 
@@ -51,11 +50,11 @@ constexpr unsigned kControlMiscStatus = 0x20191;
 
 namespace ids {
 const ole::Guid& IID_IUnknown() {
-  static const ole::Guid g = guid("{00000000-0000-0000-C000-000000000046}");
+  static const ole::Guid g = ole::Guid::constant("{00000000-0000-0000-C000-000000000046}");
   return g;
 }
 const ole::Guid& IID_IClassFactory() {
-  static const ole::Guid g = guid("{00000001-0000-0000-C000-000000000046}");
+  static const ole::Guid g = ole::Guid::constant("{00000001-0000-0000-C000-000000000046}");
   return g;
 }
 }  // namespace ids

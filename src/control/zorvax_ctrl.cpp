@@ -9,27 +9,24 @@ namespace zx {
 const char* const kDefaultHostname = "127.0.0.1";
 
 namespace ids {
-namespace {
-ole::Guid guid(const char* text) { return *ole::Guid::parse(text); }
-}  // namespace
 const ole::Guid& CLSID_ZorvAX() {
-  static const ole::Guid g = guid("{40B8C7BB-FD7C-44CA-BF70-5ADB0DC635CB}");
+  static const ole::Guid g = ole::Guid::constant("{40B8C7BB-FD7C-44CA-BF70-5ADB0DC635CB}");
   return g;
 }
 const ole::Guid& LIBID_ZORVAXLib() {
-  static const ole::Guid g = guid("{412532B1-0C61-4900-8767-647BD63CA0C5}");
+  static const ole::Guid g = ole::Guid::constant("{412532B1-0C61-4900-8767-647BD63CA0C5}");
   return g;
 }
 const ole::Guid& IID_DZorvAX() {
-  static const ole::Guid g = guid("{0E5D207E-8BCD-4ED8-BBB9-3FB75793A0B2}");
+  static const ole::Guid g = ole::Guid::constant("{0E5D207E-8BCD-4ED8-BBB9-3FB75793A0B2}");
   return g;
 }
 const ole::Guid& IID_DZorvAXEvents() {
-  static const ole::Guid g = guid("{0DA7FB57-54D0-4926-846F-D4906D5C2FBF}");
+  static const ole::Guid g = ole::Guid::constant("{0DA7FB57-54D0-4926-846F-D4906D5C2FBF}");
   return g;
 }
 const ole::Guid& CLSID_ZorvAXPropPage() {
-  static const ole::Guid g = guid("{C285A07C-EE89-4B46-8E3A-1F73D705BBEE}");
+  static const ole::Guid g = ole::Guid::constant("{C285A07C-EE89-4B46-8E3A-1F73D705BBEE}");
   return g;
 }
 }  // namespace ids

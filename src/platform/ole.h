@@ -39,6 +39,8 @@ struct Guid {
 
   // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}"
   static std::optional<Guid> parse(std::string_view text);
+  // A GUID written in the source, which is known to be well formed.
+  static Guid constant(std::string_view text) { return *parse(text); }
   std::string toString() const;
   bool operator==(const Guid&) const = default;
 };

@@ -262,7 +262,7 @@ std::optional<std::string> readWholeFile(std::string_view ansiPath, std::string*
 }  // namespace
 
 const ole::Guid& IID_XmlDomDocument() {
-  static const ole::Guid iid = *ole::Guid::parse("{5E3C4A71-2B9D-4F08-A6E1-7C0D93B24F58}");
+  static const ole::Guid iid = ole::Guid::constant("{5E3C4A71-2B9D-4F08-A6E1-7C0D93B24F58}");
   return iid;
 }
 
