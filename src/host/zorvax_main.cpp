@@ -14,6 +14,9 @@
 #include "platform/console_ui.h"
 #include "platform/codepage.h"
 #include "platform/logging_ui.h"
+#ifdef ZX_WITH_QT_UI
+#include "platform/qt/qt_ui_factory.h"
+#endif
 #include "platform/scripted_ui.h"
 #include "platform/ui.h"
 #include "platform/xmldom.h"
@@ -137,15 +140,25 @@ Options parse(int argc, char** argv) {
 
 std::shared_ptr<zx::platform::Ui> makeUi(const Options& o) {
   std::shared_ptr<zx::platform::Ui> ui;
-  if (o.ui == "auto" || o.ui == "console") {
+  const char* display = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  bool desktop = o.ui == "qt" || (o.ui == "auto" && ((display && *display) || (wayland && *wayland)));
+  if (desktop) {
+#ifdef ZX_WITH_QT_UI
+    std::string error;
+    ui = zx::platform::qt::makeQtUi(&error);
+    if (!ui) usageError(error);
+#else
+    if (o.ui == "qt") usageError("the desktop interface is not part of this build");
+    ui = std::make_shared<zx::platform::ConsoleUi>();
+#endif
+  } else if (o.ui == "auto" || o.ui == "console") {
     ui = std::make_shared<zx::platform::ConsoleUi>();
   } else if (o.ui.rfind("script:", 0) == 0) {
     auto scripted = std::make_shared<zx::platform::ScriptedUi>();
     std::string error;
     if (!scripted->loadScript(o.ui.substr(7), &error)) usageError(error);
     ui = scripted;
-  } else if (o.ui == "qt") {
-    usageError("the desktop interface is not part of this build");
   } else {
     usageError("unknown interface '" + o.ui + "'");
   }
@@ -262,6 +275,10 @@ std::shared_ptr<zx::ole::Dispatch> createControl() {
 int main(int argc, char** argv) {
   Options options = parse(argc, argv);
   zx::platform::setUi(makeUi(options));
+  // The interface, and the desktop's windows with it, goes only after the control.
+  struct UiReset {
+    ~UiReset() { zx::platform::setUi(nullptr); }
+  } uiReset;
   StatementRunner runner(createControl(), options.lcid, makeObject);
   for (const auto& statement : options.statements) {
     if (!run(runner, statement, std::cout)) return 1;

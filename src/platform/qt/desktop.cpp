@@ -1,0 +1,129 @@
+#include "platform/qt/desktop.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QLibraryInfo>
+#include <QTranslator>
+#include <QScreen>
+#include <QWindow>
+#include <algorithm>
+#include <cstdlib>
+
+#include "platform/qt/dialog_units.h"
+#include "platform/qt/dialog_view.h"
+
+namespace zx::platform::qt {
+namespace {
+
+bool isSet(const char* name) {
+  const char* value = std::getenv(name);
+  return value && *value;
+}
+
+std::weak_ptr<Desktop>& openDesktop() {
+  static std::weak_ptr<Desktop> desktop;
+  return desktop;
+}
+
+// The status dialog's template: its windows own the cancel question and the save-as dialog.
+constexpr int kStatusTemplate = 201;
+
+}  // namespace
+
+std::shared_ptr<Desktop> Desktop::open(std::string* error) {
+  if (auto existing = openDesktop().lock()) return existing;
+  if (!isSet("QT_QPA_PLATFORM") && !isSet("DISPLAY") && !isSet("WAYLAND_DISPLAY")) {
+    if (error) *error = "no display: set DISPLAY or WAYLAND_DISPLAY (or QT_QPA_PLATFORM=offscreen)";
+    return nullptr;
+  }
+  std::shared_ptr<Desktop> desktop(new Desktop());
+  openDesktop() = desktop;
+  // A host that leaves through exit() still holds the desktop; the application object must go
+  // before the toolkit's own statics do.
+  static const bool closesAtExit = std::atexit([] {
+    if (auto open = openDesktop().lock()) open->close();
+  }) == 0;
+  (void)closesAtExit;
+  return desktop;
+}
+
+Desktop::Desktop()
+    : clock([] { return std::chrono::steady_clock::now(); }),
+      application_(std::make_unique<QApplication>(argc_, argv_)) {
+  QApplication::setApplicationName(QStringLiteral("ZorvAX"));
+  // The control's own texts are Korean; the toolkit's dialogs and buttons speak it too.
+  translator_ = std::make_unique<QTranslator>();
+  if (translator_->load(QStringLiteral("qtbase_ko"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QApplication::installTranslator(translator_.get());
+  // Boxes and file dialogs speak Korean: the system face of a Korean desktop, or its stand-in.
+  QFont font(installedFace(QStringLiteral("굴림")));
+  font.setPointSize(9);
+  QApplication::setFont(font);
+  QApplication::setQuitOnLastWindowClosed(false);
+}
+
+Desktop::~Desktop() { close(); }
+
+void Desktop::close() {
+  controlWindow_.reset();
+  translator_.reset();
+  application_.reset();
+}
+
+ControlWindow* Desktop::showControlWindow(ControlWindow::Draw draw) {
+  controlWindow_ = std::make_unique<ControlWindow>(std::move(draw));
+  controlWindow_->show();
+  return controlWindow_.get();
+}
+
+void Desktop::runModalLoop(const std::function<bool()>& done) {
+  while (!done()) {
+    if (queue_.dispatchPosted()) continue;
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+  }
+}
+
+QWidget* Desktop::ownerWindow(Owner owner) const {
+  switch (owner) {
+    case Owner::None:
+      return nullptr;
+    case Owner::Control:
+      return controlWindow_ && controlWindow_->isVisible() ? controlWindow_.get() : nullptr;
+    case Owner::StatusDialog:
+      for (auto it = dialogs_.rbegin(); it != dialogs_.rend(); ++it)
+        if ((*it)->templateId() == kStatusTemplate && (*it)->isVisible()) return (*it)->window();
+      return nullptr;
+    case Owner::Dialog:
+      return QApplication::activeModalWidget();
+  }
+  return nullptr;
+}
+
+void Desktop::dialogDestroyed(QtDialogView* view) {
+  dialogs_.erase(std::remove(dialogs_.begin(), dialogs_.end(), view), dialogs_.end());
+}
+
+void setOwner(QWidget* window, QWidget* owner) {
+  if (!owner) return;
+  window->winId();
+  owner->winId();
+  window->windowHandle()->setTransientParent(owner->windowHandle());
+}
+
+void centreOver(QWidget* window, QWidget* owner) {
+  QRect area;
+  if (owner) {
+    area = owner->frameGeometry();
+  } else {
+    QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    area = screen->availableGeometry();
+  }
+  QSize size = window->frameGeometry().size();
+  window->move(area.center().x() - size.width() / 2, area.center().y() - size.height() / 2);
+}
+
+Qt::WindowModality modalityFor(const QWidget* owner, bool taskModal) {
+  return owner && !taskModal ? Qt::WindowModal : Qt::ApplicationModal;
+}
+
+}  // namespace zx::platform::qt
