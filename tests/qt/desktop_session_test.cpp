@@ -1,0 +1,183 @@
+// The zorvax command on a real X display, used as a person would: a window whose title is the
+// dialog's caption appears, a screenshot shows it, and the keyboard answers it.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include "support/zx_test.h"
+
+extern char** environ;
+
+namespace zx::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string findProgram(const std::string& name) {
+  const char* path = std::getenv("PATH");
+  std::string dirs = path ? path : "/usr/bin:/bin";
+  size_t start = 0;
+  while (start <= dirs.size()) {
+    size_t end = dirs.find(':', start);
+    std::string candidate = dirs.substr(start, end == std::string::npos ? std::string::npos : end - start) + "/" + name;
+    if (::access(candidate.c_str(), X_OK) == 0) return candidate;
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  return {};
+}
+
+// Waits for the process to end; kills it when it has not ended in time. Its exit status, or -1.
+int waitForExit(pid_t pid, std::chrono::milliseconds timeout) {
+  auto deadline = std::chrono::steady_clock::now() + timeout;
+  int status = 0;
+  while (::waitpid(pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, &status, 0);
+      return -1;
+    }
+    std::this_thread::sleep_for(20ms);
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// An X server of its own on a display number it picks itself among the free ones.
+class VirtualDisplay {
+ public:
+  explicit VirtualDisplay(const std::string& xvfb) {
+    int fds[2];
+    if (::pipe(fds) != 0) return;
+    std::vector<std::string> args{xvfb, "-displayfd", std::to_string(fds[1]), "-screen", "0", "800x600x24",
+                                  "-nolisten", "tcp"};
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addclose(&actions, fds[0]);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    if (posix_spawn(&pid_, xvfb.c_str(), &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(fds[1]);
+    pollfd ready{fds[0], POLLIN, 0};
+    std::string number;
+    char c;
+    while (pid_ > 0 && ::poll(&ready, 1, 15000) == 1 && ::read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    ::close(fds[0]);
+    if (!number.empty()) name_ = ":" + number;
+  }
+  ~VirtualDisplay() {
+    if (pid_ <= 0) return;
+    ::kill(pid_, SIGTERM);
+    waitForExit(pid_, 5s);
+  }
+  const std::string& name() const { return name_; }
+
+ private:
+  pid_t pid_ = -1;
+  std::string name_;
+};
+
+class DesktopSession : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string xvfb = findProgram("Xvfb");
+    if (xvfb.empty()) GTEST_SKIP() << "Xvfb is not installed (scripts/install-deps.sh installs it)";
+    ASSERT_FALSE(findProgram("xdotool").empty());
+    ASSERT_FALSE(findProgram("import").empty()) << "ImageMagick's import takes the screenshots";
+    display_ = std::make_unique<VirtualDisplay>(xvfb);
+    ASSERT_FALSE(display_->name().empty()) << "Xvfb did not start";
+  }
+
+  // Starts zorvax with the desktop interface on the display; its standard output goes to a file.
+  pid_t startZorvax(const std::string& statements) {
+    std::string command = "exec env -u QT_QPA_PLATFORM DISPLAY=" + display_->name() + " " + binary("zorvax") +
+                          " --ui=qt --home " + home_.path() + " " + statements + " >" + home_.file("out") +
+                          " 2>" + home_.file("err");
+    pid_t pid = -1;
+    std::vector<std::string> args{"/bin/sh", "-c", command};
+    std::vector<char*> argv{args[0].data(), args[1].data(), args[2].data(), nullptr};
+    EXPECT_EQ(posix_spawn(&pid, "/bin/sh", nullptr, nullptr, argv.data(), environ), 0);
+    return pid;
+  }
+
+  std::string x(const std::string& command) {
+    return runCommand("DISPLAY=" + display_->name() + " " + command).out;
+  }
+
+  // The window whose title is exactly `title`, as xdotool finds it; empty when none came.
+  std::string waitForWindow(const std::string& title) {
+    for (int i = 0; i < 200; ++i) {
+      std::string ids = x("xdotool search --onlyvisible --name '^" + title + "$'");
+      if (!ids.empty()) return ids.substr(0, ids.find('\n'));
+      std::this_thread::sleep_for(100ms);
+    }
+    return {};
+  }
+
+  // The whole screen as a person sees it, kept as an artifact.
+  void screenshot(const std::string& name) {
+    const char* dir = std::getenv("ZX_ARTIFACT_DIR");
+    std::filesystem::path artifacts = dir && *dir ? dir : "artifacts/qt";
+    std::filesystem::create_directories(artifacts);
+    std::string file = (artifacts / (name + ".png")).string();
+    std::filesystem::remove(file);
+    x("import -window root " + file);
+    EXPECT_GT(std::filesystem::exists(file) ? std::filesystem::file_size(file) : 0, 1000u) << file;
+  }
+
+  // Gives the window the keyboard and types the key, as a person would.
+  void pressKey(const std::string& window, const std::string& key) {
+    x("xdotool windowfocus --sync " + window);
+    x("xdotool key " + key);
+  }
+
+  std::string output() { return readFile(home_.file("out")); }
+  std::string errors() { return readFile(home_.file("err")); }
+
+  std::unique_ptr<VirtualDisplay> display_;
+  TempDir home_;
+};
+
+TEST_F(DesktopSession, AboutBoxIsAWindowNamedByItsCaptionAndEnterClosesIt) {
+  pid_t zorvax = startZorvax("call AboutBox call getVersion");
+  std::string window = waitForWindow("About ZorvAX Control");
+  ASSERT_FALSE(window.empty()) << errors();
+  screenshot("xvfb_about_box");
+  pressKey(window, "Return");
+  EXPECT_EQ(waitForExit(zorvax, 20s), 0) << errors();
+  EXPECT_EQ(output(), "3.1.0\n") << "the statement after the box ran once it was closed";
+}
+
+TEST_F(DesktopSession, SaveFileDialogIsCancelledWithEsc) {
+  pid_t zorvax = startZorvax("set Filename memo.txt call saveFile 본문");
+  std::string window = waitForWindow("다른 이름으로 저장");
+  ASSERT_FALSE(window.empty()) << errors();
+  screenshot("xvfb_save_dialog");
+  pressKey(window, "Escape");
+  EXPECT_EQ(waitForExit(zorvax, 20s), 0) << errors();
+  EXPECT_EQ(output(), "-2\n") << "cancelled by the user";
+}
+
+TEST_F(DesktopSession, KoreanBoxIsFoundByItsCaptionAndAnsweredFromTheKeyboard) {
+  pid_t zorvax = startZorvax("set Filename '" + home_.file("없는 파일.hwp") + "' call showFile call getVersion");
+  std::string window = waitForWindow("파일열기");
+  ASSERT_FALSE(window.empty()) << errors();
+  screenshot("xvfb_box");
+  pressKey(window, "Return");
+  EXPECT_EQ(waitForExit(zorvax, 20s), 0) << errors();
+  EXPECT_EQ(output(), "3.1.0\n");
+}
+
+}  // namespace
+}  // namespace zx::test
