@@ -179,5 +179,25 @@ TEST_F(DesktopSession, KoreanBoxIsFoundByItsCaptionAndAnsweredFromTheKeyboard) {
   EXPECT_EQ(output(), "3.1.0\n");
 }
 
+TEST_F(DesktopSession, DownloadShowsTheChoiceThenTheProgressDialog) {
+  // No key is set and nothing listens on the port: once its progress dialog is open, the
+  // download fails with two boxes.
+  pid_t zorvax = startZorvax("set url http://127.0.0.1:9/doc set Filename 보고서.hwp call download u s 1 1");
+  std::string choice = waitForWindow("DOWNLOAD");
+  ASSERT_FALSE(choice.empty()) << errors();
+  screenshot("xvfb_status_choice");
+  pressKey(choice, "Return");  // Open has the focus
+  std::string box = waitForWindow("암호키오류");
+  ASSERT_FALSE(box.empty()) << errors();
+  EXPECT_FALSE(waitForWindow("DOWNLOAD").empty()) << "the progress dialog is on screen under the box";
+  screenshot("xvfb_status_progress");
+  pressKey(box, "Return");
+  std::string refused = waitForWindow("OPEN ERROR");
+  ASSERT_FALSE(refused.empty()) << errors();
+  pressKey(refused, "Return");
+  EXPECT_EQ(waitForExit(zorvax, 20s), 0) << errors();
+  EXPECT_EQ(output(), "-1\n");
+}
+
 }  // namespace
 }  // namespace zx::test

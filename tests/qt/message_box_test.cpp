@@ -92,7 +92,7 @@ TEST(MessageBoxes, ABoxIsModalToTheWindowItsOwnerNames) {
       [&](QWidget* box) {
         EXPECT_EQ(box->parentWidget(), controlWindow);
         EXPECT_EQ(box->windowModality(), Qt::WindowModal);
-        QPoint offset = box->frameGeometry().center() - controlWindow->frameGeometry().center();
+        QPoint offset = box->geometry().center() - controlWindow->geometry().center();
         EXPECT_LE(offset.manhattanLength(), 2) << "centred over its owner";
       },
       [](QWidget* box) { press(box, Qt::Key_Return); });

@@ -2,6 +2,7 @@
 
 #include <QFontInfo>
 #include <QLabel>
+#include <QScreen>
 
 #include "control/about_box.h"
 #include "control/prop_page.h"
@@ -43,7 +44,8 @@ TEST_F(TemplateDialogs, AboutBoxIsLaidOutInDialogUnitsOfItsFont) {
         EXPECT_GT(units.baseX, 3);
         EXPECT_GT(units.baseY, 8);
         EXPECT_EQ(window->size(), QSize(units.x(260), units.y(55)));
-        EXPECT_EQ(window->pos(), QPoint(units.x(34), units.y(22))) << "the template's place, from the screen's corner";
+        QPoint offset = window->geometry().center() - window->screen()->availableGeometry().center();
+        EXPECT_LE(offset.manhattanLength(), 1) << "centred over the screen: the control's window is not shown";
 
         StaticText* title = staticAt(window, units.rect(40, 10, 170, 8));
         ASSERT_NE(title, nullptr);

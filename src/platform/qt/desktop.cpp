@@ -111,15 +111,11 @@ void setOwner(QWidget* window, QWidget* owner) {
 }
 
 void centreOver(QWidget* window, QWidget* owner) {
-  QRect area;
-  if (owner) {
-    area = owner->frameGeometry();
-  } else {
-    QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
-    area = screen->availableGeometry();
-  }
-  QSize size = window->frameGeometry().size();
-  window->move(area.center().x() - size.width() / 2, area.center().y() - size.height() / 2);
+  // Client areas: a window's frame is not known before it is first shown.
+  QRect area = owner ? owner->geometry() : window->screen()->availableGeometry();
+  QRect placed(QPoint(0, 0), window->size());
+  placed.moveCenter(area.center());
+  window->setGeometry(placed);
 }
 
 Qt::WindowModality modalityFor(const QWidget* owner, bool taskModal) {

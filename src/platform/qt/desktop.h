@@ -67,7 +67,7 @@ Qt::WindowModality modalityFor(const QWidget* owner, bool taskModal);
 // Makes `window` owned by `owner` without making it its child: the window manager keeps it
 // above its owner, and either can go first.
 void setOwner(QWidget* window, QWidget* owner);
-// Centres the window over the owner's frame, or over the screen without an owner.
+// Centres the window over its owner, or over the screen without an owner.
 void centreOver(QWidget* window, QWidget* owner);
 
 }  // namespace zx::platform::qt

@@ -74,9 +74,6 @@ QtDialogView::QtDialogView(std::shared_ptr<Desktop> desktop, const DialogTemplat
   } else {
     window_->setFixedSize(clientSize);
   }
-  // The template's position counts from the owner's client area, or from the screen's corner.
-  QPoint origin = ownerWindow_ ? ownerWindow_->mapToGlobal(QPoint(0, 0)) : QPoint(0, 0);
-  window_->move(origin + QPoint(units_.x(dialogTemplate.x), units_.y(dialogTemplate.y)));
   setOwner(window_, ownerWindow_);
   desktop_->dialogCreated(this);
 }
@@ -231,10 +228,18 @@ void QtDialogView::syncProgressBars() {
 }
 
 
+// A dialog the control has not placed itself comes up centred over its owner, as the dialogs
+// of the control's framework do.
+void QtDialogView::placeUnlessPlaced() {
+  if (!placed_) qt::centreOver(window_, ownerWindow_);
+  placed_ = true;
+}
+
 void QtDialogView::show() {
   if (!window_) return;
   ended_ = false;
   syncProgressBars();
+  placeUnlessPlaced();
   window_->show();
   window_->activateWindow();
 }
@@ -252,7 +257,9 @@ void QtDialogView::activate() {
 }
 
 void QtDialogView::centreOver(Owner owner) {
-  if (window_) qt::centreOver(window_, desktop_->ownerWindow(owner));
+  if (!window_) return;
+  qt::centreOver(window_, desktop_->ownerWindow(owner));
+  placed_ = true;
 }
 
 Rect QtDialogView::screenRect() const {
@@ -264,6 +271,7 @@ Rect QtDialogView::screenRect() const {
 void QtDialogView::moveTo(const Rect& rect, bool topOfZOrder) {
   if (!window_) return;
   window_->move(rect.left, rect.top);
+  placed_ = true;
   if (topOfZOrder) window_->raise();
 }
 
@@ -272,6 +280,7 @@ int QtDialogView::runModal() {
   ended_ = false;
   window_->setWindowModality(modalityFor(ownerWindow_, false));
   syncProgressBars();
+  placeUnlessPlaced();
   window_->show();
   window_->activateWindow();
   desktop_->runModalLoop([this] { return ended_ || !window_; });

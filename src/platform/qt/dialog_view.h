@@ -79,6 +79,7 @@ class QtDialogView : public DialogView {
   const Item* item(int id) const;
   // Brings the progress bars up to the state the control gave them.
   void syncProgressBars();
+  void placeUnlessPlaced();
 
   std::shared_ptr<Desktop> desktop_;
   int templateId_;
@@ -90,6 +91,7 @@ class QtDialogView : public DialogView {
   std::string caption_;
   std::map<int, Item> items_;
   PaintThrottle throttle_;
+  bool placed_ = false;
   bool ended_ = false;
   int result_ = 0;
 };
