@@ -10,6 +10,11 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   curl openssl gzip coreutils time xdg-utils
   clang libclang-rt-14-dev
+  # The desktop interface: Qt 6 Widgets (libqt6gui6 carries the xcb and offscreen platform
+  # plugins), its Korean translations, a Korean font, and a virtual X server with the tools
+  # that find, answer and photograph its windows.
+  qt6-base-dev libqt6gui6 qt6-translations-l10n fonts-nanum fontconfig
+  xvfb xdotool imagemagick
 )
 
 missing=()

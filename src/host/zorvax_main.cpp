@@ -44,8 +44,9 @@ Creates one control, as one object element of a page would, and runs the stateme
 Options:
   --home DIR       the configuration home (registry store, Windows directory); default
                    $ZORVAX_HOME, else $XDG_CONFIG_HOME/zorvax
-  --ui=KIND        auto (default), qt, console (boxes to standard error as "[caption] text"),
-                   or script:FILE (a scripted user answering from JSON lines)
+  --ui=KIND        auto (default: qt when DISPLAY or WAYLAND_DISPLAY is set, else console),
+                   qt (windows on the desktop), console (boxes to standard error as
+                   "[caption] text"), or script:FILE (a scripted user answering from JSON lines)
   --ui-log FILE    write every box and dialog shown as one JSON line each
   --lcid N         the locale of name lookups (default 0)
 

@@ -127,8 +127,7 @@ class DesktopSession : public ::testing::Test {
 
   // The whole screen as a person sees it, kept as an artifact.
   void screenshot(const std::string& name) {
-    const char* dir = std::getenv("ZX_ARTIFACT_DIR");
-    std::filesystem::path artifacts = dir && *dir ? dir : "artifacts/qt";
+    std::filesystem::path artifacts = ZX_QT_ARTIFACTS;
     std::filesystem::create_directories(artifacts);
     std::string file = (artifacts / (name + ".png")).string();
     std::filesystem::remove(file);
@@ -142,6 +141,19 @@ class DesktopSession : public ::testing::Test {
     x("xdotool key " + key);
   }
 
+  // Finds the window by its title, keeps a screenshot of the screen when `screenshotName` is
+  // given, and answers it with the key. False when no such window came.
+  bool answer(const std::string& title, const std::string& key, const std::string& screenshotName = {}) {
+    std::string window = waitForWindow(title);
+    if (window.empty()) {
+      ADD_FAILURE() << "no window '" << title << "' came\n" << errors();
+      return false;
+    }
+    if (!screenshotName.empty()) screenshot(screenshotName);
+    pressKey(window, key);
+    return true;
+  }
+
   std::string output() { return readFile(home_.file("out")); }
   std::string errors() { return readFile(home_.file("err")); }
 
@@ -149,32 +161,45 @@ class DesktopSession : public ::testing::Test {
   TempDir home_;
 };
 
+std::string zorvaxCommand(const std::string& environment, const TempDir& home, const std::string& rest) {
+  return "env " + environment + " " + binary("zorvax") + " --home " + home.path() + " " + rest;
+}
+
+TEST(DesktopHost, ChoosesItsInterfaceAndEndsCleanlyWhicheverWayItLeaves) {
+  TempDir home;
+  const std::string offscreen = "-u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen";
+  const std::string noDisplay = "-u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM";
+  auto ran = runCommand(zorvaxCommand(offscreen, home, "--ui=qt call getVersion"));
+  EXPECT_EQ(ran.status, 0) << ran.err;
+  EXPECT_EQ(ran.out, "3.1.0\n");
+  auto usage = runCommand(zorvaxCommand(offscreen, home, "--ui=qt script " + home.file("missing")));
+  EXPECT_EQ(usage.status, 2) << "a usage error after the desktop opened still ends as one, not in a crash";
+  auto refused = runCommand(zorvaxCommand(noDisplay, home, "--ui=qt call getVersion"));
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_NE(refused.err.find("no display"), std::string::npos) << refused.err;
+  auto console = runCommand(zorvaxCommand(noDisplay, home, "set dialog 0 set Filename /no/dir/x call saveFile a"));
+  EXPECT_EQ(console.status, 0);
+  EXPECT_EQ(console.out, "-1\n");
+  EXPECT_NE(console.err.find("[ERROR]"), std::string::npos) << "without a display the box goes to standard error";
+}
+
 TEST_F(DesktopSession, AboutBoxIsAWindowNamedByItsCaptionAndEnterClosesIt) {
   pid_t zorvax = startZorvax("call AboutBox call getVersion");
-  std::string window = waitForWindow("About ZorvAX Control");
-  ASSERT_FALSE(window.empty()) << errors();
-  screenshot("xvfb_about_box");
-  pressKey(window, "Return");
+  ASSERT_TRUE(answer("About ZorvAX Control", "Return", "xvfb_about_box"));
   EXPECT_EQ(waitForExit(zorvax, 20s), 0) << errors();
   EXPECT_EQ(output(), "3.1.0\n") << "the statement after the box ran once it was closed";
 }
 
 TEST_F(DesktopSession, SaveFileDialogIsCancelledWithEsc) {
   pid_t zorvax = startZorvax("set Filename memo.txt call saveFile 본문");
-  std::string window = waitForWindow("다른 이름으로 저장");
-  ASSERT_FALSE(window.empty()) << errors();
-  screenshot("xvfb_save_dialog");
-  pressKey(window, "Escape");
+  ASSERT_TRUE(answer("다른 이름으로 저장", "Escape", "xvfb_save_dialog"));
   EXPECT_EQ(waitForExit(zorvax, 20s), 0) << errors();
   EXPECT_EQ(output(), "-2\n") << "cancelled by the user";
 }
 
 TEST_F(DesktopSession, KoreanBoxIsFoundByItsCaptionAndAnsweredFromTheKeyboard) {
   pid_t zorvax = startZorvax("set Filename '" + home_.file("없는 파일.hwp") + "' call showFile call getVersion");
-  std::string window = waitForWindow("파일열기");
-  ASSERT_FALSE(window.empty()) << errors();
-  screenshot("xvfb_box");
-  pressKey(window, "Return");
+  ASSERT_TRUE(answer("파일열기", "Return", "xvfb_box"));
   EXPECT_EQ(waitForExit(zorvax, 20s), 0) << errors();
   EXPECT_EQ(output(), "3.1.0\n");
 }
@@ -183,18 +208,11 @@ TEST_F(DesktopSession, DownloadShowsTheChoiceThenTheProgressDialog) {
   // No key is set and nothing listens on the port: once its progress dialog is open, the
   // download fails with two boxes.
   pid_t zorvax = startZorvax("set url http://127.0.0.1:9/doc set Filename 보고서.hwp call download u s 1 1");
-  std::string choice = waitForWindow("DOWNLOAD");
-  ASSERT_FALSE(choice.empty()) << errors();
-  screenshot("xvfb_status_choice");
-  pressKey(choice, "Return");  // Open has the focus
-  std::string box = waitForWindow("암호키오류");
-  ASSERT_FALSE(box.empty()) << errors();
+  ASSERT_TRUE(answer("DOWNLOAD", "Return", "xvfb_status_choice"));  // Open has the focus
+  ASSERT_FALSE(waitForWindow("암호키오류").empty()) << errors();
   EXPECT_FALSE(waitForWindow("DOWNLOAD").empty()) << "the progress dialog is on screen under the box";
-  screenshot("xvfb_status_progress");
-  pressKey(box, "Return");
-  std::string refused = waitForWindow("OPEN ERROR");
-  ASSERT_FALSE(refused.empty()) << errors();
-  pressKey(refused, "Return");
+  ASSERT_TRUE(answer("암호키오류", "Return", "xvfb_status_progress"));
+  ASSERT_TRUE(answer("OPEN ERROR", "Return"));
   EXPECT_EQ(waitForExit(zorvax, 20s), 0) << errors();
   EXPECT_EQ(output(), "-1\n");
 }

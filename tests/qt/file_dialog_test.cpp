@@ -19,13 +19,7 @@ namespace {
 
 namespace ofn = platform::ofn;
 
-class FileDialogs : public ControlTest {
- protected:
-  void SetUp() override {
-    ControlTest::SetUp();
-    platform::setUi(desktopUi());
-  }
-};
+using FileDialogs = DesktopControlTest;
 
 QFileDialog* fileDialog(QWidget* window) {
   auto* dialog = qobject_cast<QFileDialog*>(window);
@@ -118,17 +112,23 @@ TEST_F(FileDialogs, OpenDialogAnswersTheFileChosen) {
   EXPECT_EQ(utf8(result.path), tmp.file("보내기.txt"));
   EXPECT_EQ(result.filterIndex, 1);
 
-  whenModal([](QWidget*) {}, [](QWidget* window) { click(window->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)); });
+  whenModal([](QWidget*) {},
+            [](QWidget* window) { click(window->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)); });
   EXPECT_FALSE(desktopUi()->fileDialog(request).ok);
+}
+
+platform::FileDialogRequest saveRequest(const TempDir& folder, const std::string& name, unsigned flags) {
+  platform::FileDialogRequest request;
+  request.save = true;
+  request.initialFolder = ansi(folder.path());
+  request.initialName = name;
+  request.flags = flags;
+  return request;
 }
 
 // Saves over an existing file; answers whether Qt asked first.
 bool askedBeforeReplacing(const TempDir& tmp, unsigned flags) {
-  platform::FileDialogRequest request;
-  request.save = true;
-  request.initialFolder = ansi(tmp.path());
-  request.initialName = "old.txt";
-  request.flags = flags;
+  platform::FileDialogRequest request = saveRequest(tmp, "old.txt", flags);
   bool asked = false;
   whenModal([](QWidget*) {},
             [&](QWidget* window) {
@@ -137,7 +137,7 @@ bool askedBeforeReplacing(const TempDir& tmp, unsigned flags) {
                 if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                   asked = true;
                   saveScreenshot(box, "save_dialog_replace_question");
-                  box->button(QMessageBox::Yes)->click();
+                  click(box->button(QMessageBox::Yes));
                 }
               });
               click(acceptButton(window));
@@ -155,10 +155,7 @@ TEST_F(FileDialogs, ReplacingAFileAsksOnlyWhenTheOverwritePromptIsAsked) {
 }
 
 TEST_F(FileDialogs, TheDefaultExtensionIsAddedToANameWithoutOne) {
-  platform::FileDialogRequest request;
-  request.save = true;
-  request.initialFolder = ansi(tmp.path());
-  request.initialName = "memo";
+  platform::FileDialogRequest request = saveRequest(tmp, "memo", ofn::OFN_OVERWRITEPROMPT);
   request.defaultExtension = "txt";
   whenModal([](QWidget*) {}, [](QWidget* window) { click(acceptButton(window)); });
   platform::FileDialogResult result = desktopUi()->fileDialog(request);

@@ -24,9 +24,13 @@ std::shared_ptr<platform::qt::QtUi>& theUi() {
 
 std::shared_ptr<platform::qt::QtUi> desktopUi() { return theUi(); }
 
+void DesktopControlTest::SetUp() {
+  ControlTest::SetUp();
+  platform::setUi(desktopUi());
+}
+
 std::string saveScreenshot(QWidget* widget, const std::string& name) {
-  const char* configured = std::getenv("ZX_ARTIFACT_DIR");
-  QString dir = QString::fromUtf8(configured && *configured ? configured : "artifacts/qt");
+  QString dir = QString::fromUtf8(ZX_QT_ARTIFACTS);
   QDir().mkpath(dir);
   QString path = dir + QStringLiteral("/") + QString::fromStdString(name) + QStringLiteral(".png");
   EXPECT_TRUE(widget->grab().save(path, "PNG")) << path.toStdString();

@@ -12,11 +12,19 @@
 #include <vector>
 
 #include "platform/qt/qt_ui.h"
+#include "support/zx_test.h"
 
 namespace zx::test::qt {
 
 // The interface every test of the program uses.
 std::shared_ptr<platform::qt::QtUi> desktopUi();
+
+// The control's code reaches the interface through the process's current one: for these
+// tests, the desktop's.
+class DesktopControlTest : public ControlTest {
+ protected:
+  void SetUp() override;
+};
 
 // Saves what the widget shows as <artifact dir>/<name>.png; answers the file's path.
 std::string saveScreenshot(QWidget* widget, const std::string& name);

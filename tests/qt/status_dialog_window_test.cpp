@@ -23,16 +23,12 @@ using platform::ItemKind;
 using platform::qt::QtDialogView;
 using platform::qt::StaticText;
 
-class StatusDialogWindow : public ControlTest {
+class StatusDialogWindow : public DesktopControlTest {
  protected:
-  void SetUp() override {
-    ControlTest::SetUp();
-    platform::setUi(desktopUi());
-  }
   void TearDown() override {
     delete currentStatusDlg;
     currentStatusDlg = nullptr;
-    ControlTest::TearDown();
+    DesktopControlTest::TearDown();
   }
 
   static QWidget* windowOf(CStatusDlg* dlg) { return dynamic_cast<QtDialogView*>(dlg->view())->window(); }

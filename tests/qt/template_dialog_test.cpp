@@ -4,11 +4,18 @@
 #include <QLabel>
 #include <QScreen>
 
+#include <QProgressBar>
+#include <QTest>
+#include <climits>
+
 #include "control/about_box.h"
+#include "platform/codepage.h"
 #include "control/prop_page.h"
 #include "platform/qt/static_text.h"
 #include "qt_test_support.h"
+#include "platform/qt/dialog_view.h"
 #include "support/zx_test.h"
+#include "ui/status_dialog.h"
 
 namespace zx::test::qt {
 namespace {
@@ -16,14 +23,7 @@ namespace {
 namespace mb = platform::mb;
 using platform::qt::StaticText;
 
-// The control's code reaches the interface through the process's current one.
-class TemplateDialogs : public ControlTest {
- protected:
-  void SetUp() override {
-    ControlTest::SetUp();
-    platform::setUi(desktopUi());
-  }
-};
+using TemplateDialogs = DesktopControlTest;
 
 StaticText* staticAt(QWidget* window, const QRect& geometry) {
   for (StaticText* text : window->findChildren<StaticText*>())
@@ -107,6 +107,74 @@ TEST_F(TemplateDialogs, PropertyPageSitsInAFrameWithOkAndCancel) {
   EXPECT_EQ(page.show(), mb::IDCANCEL);
   whenModal([](QWidget*) {}, [](QWidget* window) { press(window, Qt::Key_Return); });
   EXPECT_EQ(page.show(), mb::IDOK);
+}
+
+class RecordingHandler : public platform::DialogHandler {
+ public:
+  void onCommand(int itemId) override {
+    commands.push_back(itemId);
+    view->endDialog(itemId);
+  }
+  void onCancel() override { ++cancels; }
+  void onDestroyed() override { destroyed = true; }
+  platform::DialogView* view = nullptr;
+  std::vector<int> commands;
+  int cancels = 0;
+  bool destroyed = false;
+};
+
+TEST_F(TemplateDialogs, AModelessDialogDoesWhatTheControlAsksAndTellsWhenItsWindowGoes) {
+  using namespace statusdlg;
+  RecordingHandler handler;
+  auto view = desktopUi()->createDialog(dialogTemplate(), handler, platform::Owner::None);
+  handler.view = view.get();
+  QPointer<QWidget> window = dynamic_cast<platform::qt::QtDialogView*>(view.get())->window();
+  view->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+  EXPECT_FALSE(window->isModal());
+
+  view->setItemText(kCancelButton, ansi("닫기(&C)"));
+  EXPECT_EQ(view->itemText(kCancelButton), ansi("닫기(&C)"));
+  auto* cancel = window->findChild<QPushButton*>("item203");
+  EXPECT_EQ(cancel->text(), "닫기(&C)");
+  view->enableItem(kOpenButton, false);
+  EXPECT_FALSE(view->isItemEnabled(kOpenButton));
+  click(window->findChild<QPushButton*>("item207"));
+  EXPECT_TRUE(handler.commands.empty()) << "a disabled button does nothing";
+  view->setFocus(kCancelButton);
+  EXPECT_EQ(window->focusWidget(), cancel);
+
+  // 32-bit ranges, clamped positions.
+  view->setProgressRange(kProgress, 0, INT_MAX);
+  view->setProgressPos(kProgress, 2000000000);
+  EXPECT_EQ(view->progressPos(kProgress), 2000000000);
+  EXPECT_EQ(view->progressHigh(kProgress), INT_MAX);
+  view->setProgressPos(kProgress, -7);
+  EXPECT_EQ(view->progressPos(kProgress), 0);
+  view->setProgressRange(kProgress, 0, 100);
+  view->setProgressPos(kProgress, 250);
+  EXPECT_EQ(view->progressPos(kProgress), 100);
+
+  platform::Rect before = view->screenRect();
+  view->moveTo({30, 20, 30 + before.right - before.left, 20 + before.bottom - before.top}, true);
+  EXPECT_EQ(view->screenRect().left, 30);
+  EXPECT_EQ(view->screenRect().top, 20);
+  EXPECT_EQ(view->screenRect().right - view->screenRect().left, before.right - before.left) << "its size kept";
+
+  press(window, Qt::Key_Escape);
+  EXPECT_EQ(handler.cancels, 1);
+  EXPECT_TRUE(view->isVisible()) << "the handler decides whether Esc ends it";
+  window->close();
+  EXPECT_EQ(handler.cancels, 2) << "the close box as Esc";
+  EXPECT_TRUE(view->isVisible());
+
+  click(cancel);
+  EXPECT_EQ(handler.commands, std::vector<int>{kCancelButton});
+  EXPECT_FALSE(view->isVisible()) << "ending a modeless dialog hides it";
+  EXPECT_FALSE(handler.destroyed);
+  view.reset();
+  EXPECT_TRUE(handler.destroyed);
+  EXPECT_TRUE(window.isNull());
 }
 
 }  // namespace

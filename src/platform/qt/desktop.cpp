@@ -25,6 +25,12 @@ std::weak_ptr<Desktop>& openDesktop() {
   return desktop;
 }
 
+// A host that leaves through exit() still holds the desktop; the application object must go
+// before the toolkit's own statics do.
+void closeOpenDesktop() {
+  if (auto open = openDesktop().lock()) open->close();
+}
+
 // The status dialog's template: its windows own the cancel question and the save-as dialog.
 constexpr int kStatusTemplate = 201;
 
@@ -38,11 +44,7 @@ std::shared_ptr<Desktop> Desktop::open(std::string* error) {
   }
   std::shared_ptr<Desktop> desktop(new Desktop());
   openDesktop() = desktop;
-  // A host that leaves through exit() still holds the desktop; the application object must go
-  // before the toolkit's own statics do.
-  static const bool closesAtExit = std::atexit([] {
-    if (auto open = openDesktop().lock()) open->close();
-  }) == 0;
+  static const int closesAtExit = std::atexit(closeOpenDesktop);
   (void)closesAtExit;
   return desktop;
 }

@@ -30,6 +30,8 @@ class Desktop {
   Desktop& operator=(const Desktop&) = delete;
 
   QtMessageQueue& queue() { return queue_; }
+  // Closes the windows the desktop owns, then the application object: the end, at exit.
+  void close();
 
   // A modal loop: the toolkit's events and the posted messages, waiting when there are none,
   // until `done` says so.
@@ -49,8 +51,6 @@ class Desktop {
 
  private:
   Desktop();
-  // Closes the windows the desktop owns, then the application object.
-  void close();
 
   int argc_ = 1;
   char programName_[7] = "zorvax";

@@ -61,8 +61,6 @@ class QtDialogView : public DialogView {
   void endDialog(int result) override;
 
   QWidget* window() const { return window_; }
-  // The units the items were placed with.
-  const DialogUnits& units() const { return units_; }
   // A paint is owed to the window and will follow within the repaint interval.
   bool paintDeferred() const { return throttle_.deferred(); }
 

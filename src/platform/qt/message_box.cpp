@@ -77,9 +77,9 @@ int runMessageBox(Desktop& desktop, QWidget* owner, std::string_view caption, st
   for (const BoxButton& spec : boxButtons(flags)) {
     QPushButton* button = box->addButton(spec.label, roleOf(spec.answer));
     button->setObjectName(QStringLiteral("answer%1").arg(spec.answer));
-    answers[button] = spec.answer;
-    if (answers.size() == 1) box->setDefaultButton(button);
+    if (answers.empty()) box->setDefaultButton(button);
     if (spec.answer == escape) box->setEscapeButton(button);
+    answers[button] = spec.answer;
   }
   box->setWindowModality(modalityFor(owner, (flags & mb::MB_TASKMODAL) != 0));
   box->show();

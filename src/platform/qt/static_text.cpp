@@ -15,16 +15,6 @@ void StaticText::setText(const QString& text) {
   update();
 }
 
-QString StaticText::shownText() const {
-  QString shown;
-  for (qsizetype i = 0; i < text_.size(); ++i) {
-    if (text_[i] == u'&' && i + 1 < text_.size()) ++i;
-    else if (text_[i] == u'&') continue;
-    shown += text_[i];
-  }
-  return shown;
-}
-
 void StaticText::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   int flags = static_cast<int>(alignment_) | Qt::AlignTop | Qt::TextWordWrap | Qt::TextShowMnemonic;

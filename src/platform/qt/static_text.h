@@ -11,8 +11,6 @@ class StaticText : public QWidget {
   void setText(const QString& text);
   const QString& text() const { return text_; }
   Qt::Alignment alignment() const { return alignment_; }
-  // The text as it reads on screen: mnemonic markers taken out.
-  QString shownText() const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
