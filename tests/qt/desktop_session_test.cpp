@@ -101,7 +101,9 @@ class DesktopSession : public ::testing::Test {
 
   // Starts zorvax with the desktop interface on the display; its standard output goes to a file.
   pid_t startZorvax(const std::string& statements) {
-    std::string command = "exec env -u QT_QPA_PLATFORM DISPLAY=" + display_->name() + " " + binary("zorvax") +
+    // A sanitizer build reads the suppressions; others ignore them.
+    std::string command = "exec env -u QT_QPA_PLATFORM DISPLAY=" + display_->name() +
+                          " LSAN_OPTIONS=suppressions=" ZX_QT_LSAN_SUPPRESSIONS " " + binary("zorvax") +
                           " --ui=qt --home " + home_.path() + " " + statements + " >" + home_.file("out") +
                           " 2>" + home_.file("err");
     pid_t pid = -1;
