@@ -74,12 +74,12 @@ int runMessageBox(Desktop& desktop, QWidget* owner, std::string_view caption, st
   box->setIcon(iconOf(flags));
   std::map<QAbstractButton*, int> answers;
   int escape = escapeAnswer(flags);
-  for (const BoxButton& spec : boxButtons(flags)) {
-    QPushButton* button = box->addButton(spec.label, roleOf(spec.answer));
-    button->setObjectName(QStringLiteral("answer%1").arg(spec.answer));
+  for (const BoxButton& choice : boxButtons(flags)) {
+    QPushButton* button = box->addButton(choice.label, roleOf(choice.answer));
+    button->setObjectName(QStringLiteral("answer%1").arg(choice.answer));
     if (answers.empty()) box->setDefaultButton(button);
-    if (spec.answer == escape) box->setEscapeButton(button);
-    answers[button] = spec.answer;
+    if (choice.answer == escape) box->setEscapeButton(button);
+    answers[button] = choice.answer;
   }
   box->setWindowModality(modalityFor(owner, (flags & mb::MB_TASKMODAL) != 0));
   box->show();
