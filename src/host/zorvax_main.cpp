@@ -8,13 +8,17 @@
 #include <string>
 #include <vector>
 
-#include "control/registration.h"
 #include "control/zorvax_ctrl.h"
+#include "doubles/emulated_os.h"
+#include "doubles/logging_ui.h"
+#include "doubles/scripted_ui.h"
+#include "doubles/test_variables.h"
 #include "host/statement_runner.h"
-#include "platform/console_ui.h"
+#include "module/class_factory.h"
+#include "module/registration.h"
 #include "platform/codepage.h"
-#include "platform/logging_ui.h"
-#include "platform/scripted_ui.h"
+#include "platform/console_ui.h"
+#include "platform/system_services.h"
 #include "platform/ui.h"
 #include "platform/xmldom.h"
 
@@ -140,7 +144,7 @@ std::shared_ptr<zx::platform::Ui> makeUi(const Options& o) {
   if (o.ui == "auto" || o.ui == "console") {
     ui = std::make_shared<zx::platform::ConsoleUi>();
   } else if (o.ui.rfind("script:", 0) == 0) {
-    auto scripted = std::make_shared<zx::platform::ScriptedUi>();
+    auto scripted = std::make_shared<zx::doubles::ScriptedUi>();
     std::string error;
     if (!scripted->loadScript(o.ui.substr(7), &error)) usageError(error);
     ui = scripted;
@@ -152,7 +156,7 @@ std::shared_ptr<zx::platform::Ui> makeUi(const Options& o) {
   if (o.uiLog.empty()) return ui;
   std::FILE* log = std::fopen(o.uiLog.c_str(), "a");
   if (!log) usageError("cannot write the log " + o.uiLog);
-  return std::make_shared<zx::platform::LoggingUi>(ui, log);
+  return std::make_shared<zx::doubles::LoggingUi>(ui, log);
 }
 
 // Runs one statement; false when it failed at the dispatch boundary.
@@ -238,31 +242,75 @@ bool run(StatementRunner& runner, const Statement& s, std::ostream& out) {
 }
 
 // "@xml:PATH" builds a document object from an XML file, as a page hands one over.
-std::shared_ptr<zx::ole::Dispatch> makeObject(const std::string& text) {
-  const std::string prefix = "@xml:";
-  if (text.rfind(prefix, 0) != 0) return nullptr;
-  std::string error;
-  auto document = zx::platform::createXmlDocumentFromFile(zx::platform::utf8ToAnsi(text.substr(prefix.size())), &error);
-  if (!document) std::cerr << "zorvax: " << error << "\n";
-  return document;
+zx::host::ObjectMaker documentMaker(zx::platform::FileSystem& fs) {
+  return [&fs](const std::string& text) -> std::shared_ptr<zx::ole::Dispatch> {
+    const std::string prefix = "@xml:";
+    if (text.rfind(prefix, 0) != 0) return nullptr;
+    std::string error;
+    auto document =
+        zx::platform::createXmlDocumentFromFile(fs, zx::platform::utf8ToAnsi(text.substr(prefix.size())), &error);
+    if (!document) std::cerr << "zorvax: " << error << "\n";
+    return document;
+  };
 }
 
 // The control comes from the class factory its ProgID names once the module is registered,
-// as a browser makes it; before that it is made directly.
-std::shared_ptr<zx::ole::Dispatch> createControl() {
+// as a browser makes it; before that straight from the module's factory.
+std::shared_ptr<zx::ole::Dispatch> createControl(const zx::platform::Env& env) {
   std::shared_ptr<zx::ole::Dispatch> control;
-  if (zx::clsidFromProgId("ZORVAX.ZorvAXCtrl.1") &&
-      !zx::ole::failed(zx::createObjectByProgId("ZORVAX.ZorvAXCtrl.1", control)) && control)
+  if (zx::clsidFromProgId(env.registry, "ZORVAX.ZorvAXCtrl.1") &&
+      !zx::ole::failed(zx::createObjectByProgId(env, "ZORVAX.ZorvAXCtrl.1", control)) && control)
     return control;
-  return std::make_shared<zx::CZorvAXCtrl>();
+  void* factory = nullptr;
+  if (zx::ole::failed(DllGetClassObject(&zx::ids::CLSID_ZorvAX(), &zx::ids::IID_IClassFactory(), &factory)) ||
+      zx::ole::failed(static_cast<zx::ClassFactory*>(factory)->createInstance(env, control)))
+    return nullptr;
+  return control;
 }
+
+// The system's services, with the test variables' stand-ins where they are set (the stand-ins
+// answer as the system does while their variable is not).
+class HostServices {
+ public:
+  explicit HostServices(zx::platform::Ui& ui)
+      : variables_(zx::doubles::TestVariables::fromEnvironment()),
+        system_(settings(variables_)),
+        os_(variables_.osMajor.value_or(0)),
+        adapters_(system_.adapters()),
+        env_{ui,        system_.shell(), system_.registry(), system_.fs(), system_.http(),
+             adapters_, os_,             system_.clock(),    system_.home()} {
+    adapters_.set(variables_.adapters);
+  }
+
+  const zx::platform::Env& env() const { return env_; }
+  zx::platform::FileSystem& fs() { return system_.fs(); }
+
+ private:
+  static zx::platform::SystemSettings settings(const zx::doubles::TestVariables& variables) {
+    auto settings = zx::platform::SystemSettings::fromEnvironment();
+    settings.timeouts = variables.timeouts;
+    return settings;
+  }
+
+  zx::doubles::TestVariables variables_;
+  zx::platform::SystemServices system_;
+  zx::doubles::EmulatedOs os_;
+  zx::doubles::ScenarioAdapters adapters_;
+  zx::platform::Env env_;
+};
 
 }  // namespace
 
 int main(int argc, char** argv) {
   Options options = parse(argc, argv);
-  zx::platform::setUi(makeUi(options));
-  StatementRunner runner(createControl(), options.lcid, makeObject);
+  std::shared_ptr<zx::platform::Ui> ui = makeUi(options);
+  HostServices services(*ui);
+  auto control = createControl(services.env());
+  if (!control) {
+    std::cerr << "zorvax: the module made no control\n";
+    return 1;
+  }
+  StatementRunner runner(control, options.lcid, documentMaker(services.fs()));
   for (const auto& statement : options.statements) {
     if (!run(runner, statement, std::cout)) return 1;
     std::cout.flush();
