@@ -17,7 +17,8 @@ cleanup() {
   rm -rf "$root"
 }
 trap cleanup EXIT
-mirror=$(grep -m1 -oE 'https?://[^ ]+/debian' /etc/apt/sources.list.d/debian.sources 2> /dev/null || echo http://deb.debian.org/debian)
+mirror=$(awk '/^URIs:/ { print $2; exit }' /etc/apt/sources.list.d/debian.sources 2> /dev/null)
+mirror=${mirror:-http://deb.debian.org/debian}
 debootstrap --variant=minbase bookworm "$root" "$mirror" > "$root.log" 2>&1 || { tail -n 20 "$root.log"; exit 1; }
 mount -t proc proc "$root/proc"
 cp "$package" "$root/tmp/"
