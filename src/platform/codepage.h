@@ -1,6 +1,8 @@
 #pragma once
 // The control's 8-bit world is the ANSI code page (949, Korean). Script strings are UTF-16,
 // the display and the file system speak UTF-8; each boundary converts once, here.
+//
+// Threads: any (each thread keeps converters of its own).
 #include <string>
 #include <string_view>
 

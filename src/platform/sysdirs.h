@@ -1,6 +1,8 @@
 #pragma once
 // The configuration home, the Windows directory stand-in below it, and the private-profile
 // (INI) reader.
+//
+// Threads: any.
 #include <string>
 #include <string_view>
 

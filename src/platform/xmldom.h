@@ -6,6 +6,8 @@
 // Parsing is hardened: no entity substitution, no DTD loading, no network, no external
 // entity ever read, the parser's default size limits, and texts above kMaxXmlDocumentBytes
 // refused before parsing.
+//
+// Threads: a document belongs to the thread that made it.
 #include <cstddef>
 #include <memory>
 #include <optional>
