@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "peer_process.h"
+#include "platform/console_ui.h"
 #include "protect/key_material.h"
 #include "protect/url_encode.h"
 #include "support/zx_test.h"
@@ -120,7 +121,8 @@ void benchSize(const zxtest::PeerProcess& peer, const zx::test::TempDir& work, s
   // The pipeline's own session key, wrapped for the server just as the control wraps its own.
   std::uint8_t key[16];
   std::string cipherKey;
-  zx::makeCipherKey(peer.publicKey(), 16, key, cipherKey);
+  zx::platform::ConsoleUi console;
+  zx::makeCipherKey(console, peer.publicKey(), 16, key, cipherKey);
   if (cipherKey.empty()) fail("cannot wrap a session key");
   const std::string form = work.file("form");
   zx::test::writeFile(form, "command=download&userId=bench&sessionId=s1&cipherKey=" + zx::CURLEncode().encode(cipherKey) +

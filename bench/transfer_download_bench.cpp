@@ -14,7 +14,7 @@
 #include "control/zorvax_ctrl.h"
 #include "peer_process.h"
 #include "support/zx_test.h"
-#include "platform/scripted_ui.h"
+#include "doubles/scripted_ui.h"
 #include "transfer/download_exchange.h"
 #include "transfer/url_parsing.h"
 #include "ui/status_dialog.h"
@@ -52,13 +52,15 @@ double median(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
-double timeControl(zx::CZorvAXCtrl& control, const std::string& file, bool withDialog, std::size_t dataBytes) {
+double timeControl(const zx::platform::Env& env, zx::CZorvAXCtrl& control, const std::string& file, bool withDialog,
+                   std::size_t dataBytes) {
   zx::test::writeFile(file, "");
-  if (withDialog) zx::showStatusDialog(control, "DOWNLOAD", "upper", "lower", true);
+  std::unique_ptr<zx::CStatusDlg> progress;
+  if (withDialog) progress = zx::showStatusDialog(env, true, "DOWNLOAD", "upper", "lower", true);
   auto start = Clock::now();
-  std::int32_t result = zx::downloadExchange(control, "bench", "session", "0", "0");
+  std::int32_t result = zx::downloadExchange(env, control, "bench", "session", "0", "0");
   double elapsed = seconds(Clock::now() - start);
-  delete zx::currentStatusDlg;
+  progress.reset();
   auto size = std::filesystem::file_size(file);
   if (result != 0 || size != dataBytes) {
     std::fprintf(stderr, "control download failed: result %d, %zu bytes of %zu\n", result,
@@ -84,26 +86,26 @@ double timeCurl(const std::string& url, const std::string& file) {
 
 int main() {
   zx::test::TempDir work;
-  zxtest::ScopedEnv home("ZORVAX_HOME", work.path());
+  zx::test::TestServices services(work.path(), work.path());
+  const zx::platform::Env env = services.env();
   zxtest::PeerProcess peer;
   std::size_t dataBytes = 0;
   std::string body = makeBody(dataBytes);
   peer.putDocument("bench.b64", body);
   std::string url = peer.downloadUrl("/docs/bench.b64?mode=raw");
 
-  zx::platform::setUi(std::make_shared<zx::platform::ScriptedUi>());
-  zx::CZorvAXCtrl control;
+  zx::CZorvAXCtrl control(env);
   control.url = url;
-  if (zx::parseUrl(control) != 0) return 1;
+  if (zx::parseUrl(env.ui, control) != 0) return 1;
   std::string file = work.file("received.tmp");
-  control.m_filePath.assign(file);
+  if (!control.m_filePath.assign(file)) return 1;
   std::string curlFile = work.file("curl.out");
 
   std::vector<double> withDialog, withoutDialog, curl;
   for (int run = 0; run < kRuns; ++run) {
     curl.push_back(timeCurl(url, curlFile));
-    withDialog.push_back(timeControl(control, file, true, dataBytes));
-    withoutDialog.push_back(timeControl(control, file, false, dataBytes));
+    withDialog.push_back(timeControl(env, control, file, true, dataBytes));
+    withoutDialog.push_back(timeControl(env, control, file, false, dataBytes));
   }
   double mib = static_cast<double>(body.size()) / (1 << 20);
   double curlRate = mib / median(curl);
@@ -114,6 +116,5 @@ int main() {
               (mib / median(withDialog)) / curlRate);
   std::printf("control, no dialog      %8.1f MiB/s  ratio %.2f\n", mib / median(withoutDialog),
               (mib / median(withoutDialog)) / curlRate);
-  zx::platform::setUi(nullptr);
   return 0;
 }

@@ -4,8 +4,8 @@
 #
 #   scripts/fuzz.sh [seconds per target, default 60]
 #
-# Builds the module with clang in build-fuzz/ (instrumented for coverage and AddressSanitizer),
-# then one libFuzzer program per target. Exits non-zero when a target finds a fault; the
+# Builds the layers with clang in build-fuzz/ (instrumented for coverage and AddressSanitizer)
+# and one libFuzzer program per target. Exits non-zero when a target finds a fault; the
 # reproducer is left in build-fuzz/findings/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -17,16 +17,11 @@ jobs=2
 sanitize="-fsanitize=address -fno-omit-frame-pointer"
 
 cmake -S . -B "$build" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DZX_BUILD_TESTS=OFF -DZX_BUILD_BENCH=OFF \
+  -DZX_BUILD_TESTS=OFF -DZX_BUILD_BENCH=OFF -DZX_BUILD_FUZZ=ON \
   -DCMAKE_CXX_FLAGS="$sanitize -fsanitize=fuzzer-no-link" \
-  -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address" > /dev/null
-cmake --build "$build" -j "$jobs" --target zorvax
-
-crypto_libs=$(pkg-config --libs libcrypto++)
-for target in base64_decipher gunzip; do
-  clang++ -std=c++20 -g -O1 $sanitize -fsanitize=fuzzer -Isrc "tests/fuzz/${target}_fuzz.cpp" \
-    -L"$build" -lzorvax -Wl,-rpath,"$PWD/$build" $crypto_libs -o "$build/${target}_fuzz"
-done
+  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address" -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address" > /dev/null
+cmake --build "$build" -j "$jobs" --target base64_decipher_fuzz gunzip_fuzz
+cp "$build/tests/fuzz/base64_decipher_fuzz" "$build/tests/fuzz/gunzip_fuzz" "$build/"
 
 # Seeds: a well-formed reply and a well-formed gzip file, so the fuzzers start inside the formats.
 seeds=$build/seeds

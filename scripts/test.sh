@@ -15,6 +15,6 @@ if [ "${1:-}" = "--sanitize" ]; then
 fi
 
 jobs=$(nproc)
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${flags[@]}" > /dev/null
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZX_WERROR=ON "${flags[@]}" > /dev/null
 cmake --build "$build" -j "$jobs"
 ctest --test-dir "$build" -j "$jobs" --output-on-failure --timeout 300

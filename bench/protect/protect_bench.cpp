@@ -21,6 +21,8 @@
 #include <random>
 #include <string>
 
+#include "platform/console_ui.h"
+#include "platform/system_services.h"
 #include "protect/base64_file.h"
 #include "protect/gunzip.h"
 #include "protect/seed_file.h"
@@ -84,6 +86,11 @@ int main(int argc, char** argv) {
   const std::string gzPath = (folder / "reply.gz").string();
   const std::string plainPath = (folder / "plain.out").string();
   const std::string referencePath = (folder / "reference.out").string();
+  zx::platform::SystemSettings settings;
+  settings.home = (folder / "home").string();
+  zx::platform::SystemServices services(settings);
+  zx::platform::ConsoleUi console;
+  const zx::platform::Env env = services.env(console);
 
   // The server's reply: a header line, then the document padded and enciphered, as Base64 lines.
   std::string document = makeDocument(mib << 20);
@@ -102,7 +109,7 @@ int main(int argc, char** argv) {
               static_cast<std::uintmax_t>(std::filesystem::file_size(gzPath)));
 
   std::freopen("/dev/null", "w", stderr);  // the decipher's trace line
-  const double decipher = bestSeconds([&] { zx::decipherSeedFile(kKey, b64Path, plainPath, true); });
+  const double decipher = bestSeconds([&] { zx::decipherSeedFile(env, kKey, b64Path, plainPath, true); });
   if (std::filesystem::file_size(plainPath) != document.size()) return 1;
   std::string decrypted(cipher.size(), '\0');
   const double seedInMemory = bestSeconds([&] {
@@ -116,14 +123,14 @@ int main(int argc, char** argv) {
   const auto chunk = std::make_unique<std::uint8_t[]>(64 * 1024);
   const double reader = bestSeconds([&] {
     zx::CBase64File file;
-    file.open(b64Path, "r");
+    file.open(env.fs, b64Path, "r");
     while (file.readBytes(chunk.get(), 64 * 1024) > 0) {
     }
   });
   const double coreutils = bestSeconds([&] { runCommand("base64 -d '" + b64Path + "' > /dev/null"); });
   report("CBase64File reader", "base64 -d", static_cast<double>(mib), reader, coreutils);
 
-  const double gunzip = bestSeconds([&] { zx::decompressStep(gzPath, plainPath, false); });
+  const double gunzip = bestSeconds([&] { zx::decompressStep(env, gzPath, plainPath, false); });
   if (std::filesystem::file_size(plainPath) != document.size()) return 1;
   const double gzip = bestSeconds([&] { runCommand("gzip -dc '" + gzPath + "' > '" + referencePath + "'"); });
   report("decompressStep (file -> file)", "gzip -dc (file -> file)", static_cast<double>(mib), gunzip, gzip);

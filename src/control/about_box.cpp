@@ -1,6 +1,5 @@
 #include "control/about_box.h"
 
-#include "control/zorvax_ctrl.h"
 
 namespace zx {
 namespace {
@@ -43,17 +42,16 @@ const platform::DialogTemplate& aboutBoxTemplate() {
   return about;
 }
 
-int runModuleDialog(const platform::DialogTemplate& dialogTemplate, platform::Owner owner, std::string_view caption) {
+int runModuleDialog(platform::Ui& ui, const platform::DialogTemplate& dialogTemplate, platform::Owner owner,
+                    std::string_view caption) {
   ModuleDialogHandler handler;
-  std::unique_ptr<platform::DialogView> view = platform::ui().createDialog(dialogTemplate, handler, owner);
+  std::unique_ptr<platform::DialogView> view = ui.createDialog(dialogTemplate, handler, owner);
   if (!view) return mb::IDCANCEL;
   handler.attach(*view);
   if (!caption.empty()) view->setCaption(caption);
   return view->runModal();
 }
 
-void showAboutBox() { runModuleDialog(aboutBoxTemplate(), platform::Owner::Control); }
-
-void CZorvAXCtrl::AboutBox() { showAboutBox(); }
+void showAboutBox(platform::Ui& ui) { runModuleDialog(ui, aboutBoxTemplate(), platform::Owner::Control); }
 
 }  // namespace zx

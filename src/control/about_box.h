@@ -13,10 +13,10 @@ const platform::DialogTemplate& aboutBoxTemplate();
 
 // Shows the dialog modally over `owner` until the user closes it (its OK button, Cancel, Esc
 // or the close box); answers how it was closed. An empty caption keeps the template's.
-int runModuleDialog(const platform::DialogTemplate& dialogTemplate, platform::Owner owner,
+int runModuleDialog(platform::Ui& ui, const platform::DialogTemplate& dialogTemplate, platform::Owner owner,
                     std::string_view caption = {});
 
 // The About box over the control's window.
-void showAboutBox();
+void showAboutBox(platform::Ui& ui);
 
 }  // namespace zx

@@ -1,6 +1,5 @@
 #include "control/dispatch_table.h"
 
-#include <atomic>
 #include <new>
 
 #include "control/scripting.h"
@@ -99,8 +98,6 @@ std::vector<DispatchMember> buildTable() {
   return t;
 }
 
-std::atomic<bool> typeLibraryLoads{true};
-
 bool sameNameIgnoringCase(std::u16string_view a, const char* b) {
   size_t i = 0;
   for (; i < a.size() && b[i]; ++i) {
@@ -180,9 +177,6 @@ const DispatchMember* findMember(DISPID dispid) {
   return nullptr;
 }
 
-bool typeLibraryAvailable(ole::LCID) { return typeLibraryLoads; }
-void setTypeLibraryAvailable(bool available) { typeLibraryLoads = available; }
-
 std::vector<const DispatchMember*> typeInfoMembers() {
   std::vector<const DispatchMember*> members;
   for (const auto& m : dispatchTable())
@@ -191,11 +185,11 @@ std::vector<const DispatchMember*> typeInfoMembers() {
 }
 
 HRESULT lookupNames(const ole::Guid& iid, const std::vector<std::u16string>& names, ole::LCID lcid,
-                    std::vector<DISPID>& dispids) {
+                    bool typeLibraryLoads, std::vector<DISPID>& dispids) {
   if (!(iid == ole::IID_NULL())) return ole::DISP_E_UNKNOWNINTERFACE;
   dispids.assign(names.size(), -1);
   if (names.empty()) return ole::S_OK;
-  bool fromTypeLibrary = lcid != 0 && typeLibraryAvailable(lcid);
+  bool fromTypeLibrary = lcid != 0 && typeLibraryLoads;
   for (const auto& m : dispatchTable()) {
     if (fromTypeLibrary && !m.inTypeLibrary) continue;
     if (sameNameIgnoringCase(names[0], m.name)) {
@@ -205,6 +199,19 @@ HRESULT lookupNames(const ole::Guid& iid, const std::vector<std::u16string>& nam
     }
   }
   return ole::DISP_E_UNKNOWNNAME;
+}
+
+std::optional<MemberShape> memberShape(DISPID dispid) {
+  const DispatchMember* member = findMember(dispid);
+  if (!member) return std::nullopt;
+  if (member->kind != MemberKind::Method) return MemberShape{0, true};
+  return MemberShape{member->params.size(), member->result != ResultType::None};
+}
+
+std::optional<DISPID> memberId(std::u16string_view name) {
+  for (const auto& m : dispatchTable())
+    if (sameNameIgnoringCase(name, m.name)) return m.dispid;
+  return std::nullopt;
 }
 
 HRESULT invokeMember(CZorvAXCtrl& control, DISPID dispid, std::uint16_t flags, const std::vector<ole::Variant>& args,
@@ -220,16 +227,6 @@ HRESULT invokeMember(CZorvAXCtrl& control, DISPID dispid, std::uint16_t flags, c
     // A failure no method caught must not take the page down with it.
     return ole::DISP_E_EXCEPTION;
   }
-}
-
-HRESULT CZorvAXCtrl::getIDsOfNames(const ole::Guid& iid, const std::vector<std::u16string>& names, ole::LCID lcid,
-                                   std::vector<DISPID>& dispids) {
-  return lookupNames(iid, names, lcid, dispids);
-}
-
-HRESULT CZorvAXCtrl::invoke(DISPID dispid, const ole::Guid&, ole::LCID, std::uint16_t flags,
-                            const std::vector<ole::Variant>& args, ole::Variant* result, ole::ExcepInfo*) {
-  return invokeMember(*this, dispid, flags, args, result);
 }
 
 }  // namespace zx

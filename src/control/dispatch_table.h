@@ -3,9 +3,12 @@
 // them the type library describes, name lookup and invocation.
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string_view>
 #include <string>
 #include <vector>
 
+#include "platform/api.h"
 #include "platform/ole.h"
 
 namespace zx {
@@ -44,16 +47,22 @@ struct DispatchMember {
 const std::vector<DispatchMember>& dispatchTable();
 const DispatchMember* findMember(ole::DISPID dispid);
 
-// Whether the type library can be loaded for a locale. It travels inside the module, so it
-// always can, unless a test says otherwise.
-bool typeLibraryAvailable(ole::LCID lcid);
-void setTypeLibraryAvailable(bool available);
-
 // The type information: the members the type library lists, in table order.
 std::vector<const DispatchMember*> typeInfoMembers();
 
+// With a non-zero locale and a type library that loads, only the names it lists are found.
 ole::HRESULT lookupNames(const ole::Guid& iid, const std::vector<std::u16string>& names, ole::LCID lcid,
-                         std::vector<ole::DISPID>& dispids);
+                         bool typeLibraryLoads, std::vector<ole::DISPID>& dispids);
+// What a host needs to know to call a member from a command line: how many arguments it takes
+// (0 for a property) and whether it answers something. nullopt for no member.
+struct MemberShape {
+  std::size_t parameters = 0;
+  bool hasResult = false;
+};
+ZX_API std::optional<MemberShape> memberShape(ole::DISPID dispid);
+// The member of that name in the control's own table (locale 0), without regard to case.
+ZX_API std::optional<ole::DISPID> memberId(std::u16string_view name);
+
 ole::HRESULT invokeMember(CZorvAXCtrl& control, ole::DISPID dispid, std::uint16_t flags,
                           const std::vector<ole::Variant>& args, ole::Variant* result);
 

@@ -5,6 +5,6 @@
 namespace zx {
 
 // White bounds with the ellipse inscribed in them, at any size.
-void drawControl(platform::DrawingSurface& surface, const platform::Rect& bounds);
+ZX_API void drawControl(platform::DrawingSurface& surface, const platform::Rect& bounds);
 
 }  // namespace zx

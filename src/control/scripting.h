@@ -1,6 +1,5 @@
 #pragma once
-// The scripting boundary: script strings (UTF-16) in and out, and the bounded message pump
-// that keeps the page and the progress dialog alive while a long method runs.
+// The scripting boundary: script strings (UTF-16) in and out.
 #include <string>
 #include <string_view>
 
@@ -9,8 +8,5 @@ namespace zx {
 // 8-bit ANSI text to a new script string of exactly the converted length.
 std::u16string toScriptString(std::string_view text);
 std::string fromScriptString(std::u16string_view text);
-
-// Dispatches at most `limit` queued messages of this thread without waiting.
-int pumpMessages(int limit);
 
 }  // namespace zx

@@ -1,8 +1,18 @@
 #include "control/zorvax_ctrl.h"
 
-#include "control/config_store.h"
-#include "control/file_helpers.h"
+#include "control/about_box.h"
+#include "control/dispatch_table.h"
+#include "control/type_library.h"
+#include "core/config_store.h"
+#include "core/file_helpers.h"
+#include "flows/download_flow.h"
+#include "flows/local_ops.h"
+#include "flows/upload_flow.h"
+#include "flows/xml_flow.h"
+#include "platform/version.h"
 #include "protect/key_material.h"
+#include "protect/self_test.h"
+#include "transfer/mac_address.h"
 
 namespace zx {
 
@@ -31,7 +41,7 @@ const ole::Guid& CLSID_ZorvAXPropPage() {
 }
 }  // namespace ids
 
-CZorvAXCtrl::CZorvAXCtrl() {
+CZorvAXCtrl::CZorvAXCtrl(const platform::Env& env) : env_(env) {
   Package = "TENDRIAX";
   Hostname = kDefaultHostname;
   Port = "80";
@@ -39,29 +49,86 @@ CZorvAXCtrl::CZorvAXCtrl() {
   FileFilter = "";
   dialog = "1";
   m_osVersion.size = 148;
-  platform::queryOsVersion(m_osVersion);
+  env_.os.queryVersion(m_osVersion);
   m_isVistaOrLater = m_osVersion.majorVersion >= 6;
   // A temporary folder too long for the buffer is left out: the generator then uses its own.
-  m_tempDir.assign(tempDirectoryOf());
+  (void)m_tempDir.assign(tempDirectoryOf(env_));
   m_cipher = std::make_unique<CKeyPair>(makeKeyPair());
 }
 
 CZorvAXCtrl::~CZorvAXCtrl() = default;
 
+ole::HRESULT CZorvAXCtrl::getIDsOfNames(const ole::Guid& iid, const std::vector<std::u16string>& names,
+                                        ole::LCID lcid, std::vector<ole::DISPID>& dispids) {
+  // As a type library loaded by its GUID, it answers only while it is registered.
+  return lookupNames(iid, names, lcid, lcid != 0 && isTypeLibraryRegistered(env_.registry), dispids);
+}
+
+ole::HRESULT CZorvAXCtrl::invoke(ole::DISPID dispid, const ole::Guid&, ole::LCID, std::uint16_t flags,
+                                 const std::vector<ole::Variant>& args, ole::Variant* result, ole::ExcepInfo*) {
+  return invokeMember(*this, dispid, flags, args, result);
+}
+
 void CZorvAXCtrl::OnPortChanged() {
-  writePackageValue(*this, "Port", Port);
+  writePackageValue(env_.registry, Package, "Port", Port);
   SetModifiedFlag();
 }
 
 void CZorvAXCtrl::OnPackageChanged() {
-  if (openConfigKey(&Package, true)) SetModifiedFlag();
+  if (openConfigKey(env_.registry, &Package, true)) SetModifiedFlag();
 }
 
 void CZorvAXCtrl::OnHostnameChanged() {
-  writePackageValue(*this, "Hostname", Hostname);
+  writePackageValue(env_.registry, Package, "Hostname", Hostname);
   SetModifiedFlag();
 }
 
-std::string CZorvAXCtrl::getVersion() const { return "3.1.0"; }
+std::int32_t CZorvAXCtrl::setRegisterIfEmpty(const std::string& name, const std::string& value) {
+  return zx::setRegisterIfEmpty(env_.registry, Package, name, value);
+}
+
+std::int32_t CZorvAXCtrl::setRegisterValue(const std::string& name, const std::string& value) {
+  return writePackageValue(env_.registry, Package, name, value);
+}
+
+std::int32_t CZorvAXCtrl::Run() { return runCompanion(env_, *this); }
+
+std::string CZorvAXCtrl::getRegisterValue(const std::string& name) {
+  return zx::getRegisterValue(env_.registry, Package, name);
+}
+
+std::string CZorvAXCtrl::getVersion() const { return kProductVersion; }
+
+std::int32_t CZorvAXCtrl::download(const std::string& userId, const std::string& sessionId,
+                                   const std::string& compressed, const std::string& ciphered) {
+  return zx::download(env_, *this, userId, sessionId, compressed, ciphered);
+}
+
+std::string CZorvAXCtrl::getPath() const { return m_filePath.str(); }
+
+void CZorvAXCtrl::removeFile() { zx::removeFile(env_, *this); }
+
+void CZorvAXCtrl::showFile() { zx::showFile(env_, *this); }
+
+std::int32_t CZorvAXCtrl::saveXml(const std::shared_ptr<ole::Dispatch>& dom) {
+  return ret = saveXmlDocument(env_, *this, dom, std::nullopt);
+}
+
+std::int32_t CZorvAXCtrl::upload(const std::string& userId, const std::string& compressed,
+                                 const std::string& ciphered) {
+  return uploadFlow(env_, *this, userId, compressed, ciphered);
+}
+
+std::string CZorvAXCtrl::getMACAddr(const std::string& showMsg) { return zx::getMACAddr(env_, showMsg); }
+
+std::int32_t CZorvAXCtrl::saveFile(const std::string& str) { return zx::saveFile(env_, *this, str); }
+
+std::int32_t CZorvAXCtrl::saveXmlWithStyle(const std::shared_ptr<ole::Dispatch>& dom, const std::string& stylesheet) {
+  return ret = saveXmlDocument(env_, *this, dom, stylesheet);
+}
+
+void CZorvAXCtrl::AboutBox() { showAboutBox(env_.ui); }
+
+std::int32_t CZorvAXCtrl::test_zorvax() { return runSelfTest(env_.ui, *m_cipher); }
 
 }  // namespace zx

@@ -1,29 +1,33 @@
 #pragma once
-// The control a page creates from its object element and drives from script.
+// The control a page creates from its object element and drives from script. Its script
+// methods hand each call to the flow or operation that does the work.
+//
+// Threads: a control is made, called and destroyed on one thread (its apartment).
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "control/fixed_text.h"
+#include "core/control_state.h"
+#include "platform/api.h"
+#include "platform/env.h"
 #include "platform/ole.h"
-#include "platform/osinfo.h"
 
 namespace zx {
 
 struct CKeyPair;
 
 namespace ids {
-const ole::Guid& CLSID_ZorvAX();
-const ole::Guid& LIBID_ZORVAXLib();
-const ole::Guid& IID_DZorvAX();
-const ole::Guid& IID_DZorvAXEvents();
-const ole::Guid& CLSID_ZorvAXPropPage();
+ZX_API const ole::Guid& CLSID_ZorvAX();
+ZX_API const ole::Guid& LIBID_ZORVAXLib();
+ZX_API const ole::Guid& IID_DZorvAX();
+ZX_API const ole::Guid& IID_DZorvAXEvents();
+ZX_API const ole::Guid& CLSID_ZorvAXPropPage();
 }  // namespace ids
 
-class CZorvAXCtrl : public ole::Dispatch {
+class CZorvAXCtrl : public ole::Dispatch, public ControlState {
  public:
-  CZorvAXCtrl();
+  explicit CZorvAXCtrl(const platform::Env& env);
   ~CZorvAXCtrl() override;
   CZorvAXCtrl(const CZorvAXCtrl&) = delete;
   CZorvAXCtrl& operator=(const CZorvAXCtrl&) = delete;
@@ -61,31 +65,13 @@ class CZorvAXCtrl : public ole::Dispatch {
   void AboutBox();
   std::int32_t test_zorvax();
 
-  // Members, in the order of the design.
+  const platform::Env& env() const { return env_; }
+
+  // The control's own RSA key pair, used only by the self-test.
   std::unique_ptr<CKeyPair> m_cipher;
-  bool m_isVistaOrLater = false;
-  std::string Port;
-  std::string Package;
-  std::string Hostname;
-  std::string Pubkey;
-  std::string Filename;
-  std::string url;
-  std::int32_t size = 0;
-  std::string FileFilter;
-  std::string dialog;
-  std::int32_t ret = 0;
-  std::uintptr_t m_hBrowserWnd = 0;
-  std::string m_requestObject;
-  std::uint16_t m_serverPort = 0;
-  std::uint32_t m_serviceType = 0;
-  PathText m_filePath;
-  PathText m_scratchPath;
-  std::uint8_t m_sessionKey[16] = {};
-  PathText m_tempDir;
-  platform::OsVersion m_osVersion;
-  bool openChosen = false;
 
  private:
+  platform::Env env_;
   bool m_modified = false;
 };
 

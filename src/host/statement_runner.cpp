@@ -78,8 +78,8 @@ Outcome StatementRunner::invoke(ole::DISPID dispid, const std::vector<std::strin
   Outcome out;
   out.code = control_->invoke(dispid, ole::IID_NULL(), lcid_, ole::DISPATCH_METHOD, values, &result, nullptr);
   out.ok = !ole::failed(out.code);
-  const DispatchMember* member = findMember(dispid);
-  if (out.ok && member && member->result != ResultType::None) out.output = render(result);
+  const auto shape = memberShape(dispid);
+  if (out.ok && shape && shape->hasResult) out.output = render(result);
   return out;
 }
 
@@ -94,15 +94,15 @@ std::vector<std::string> StatementRunner::ids(const std::vector<std::string>& na
 }
 
 std::optional<size_t> StatementRunner::arity(ole::DISPID dispid) {
-  const DispatchMember* member = findMember(dispid);
-  if (!member) return std::nullopt;
-  return member->kind == MemberKind::Method ? member->params.size() : 0;
+  const auto shape = memberShape(dispid);
+  if (!shape) return std::nullopt;
+  return shape->parameters;
 }
 
 std::optional<size_t> StatementRunner::arity(const std::string& name) {
-  std::vector<ole::DISPID> dispids;
-  if (ole::failed(lookupNames(ole::IID_NULL(), {platform::utf8ToUtf16(name)}, 0, dispids))) return std::nullopt;
-  return arity(dispids[0]);
+  const auto dispid = memberId(platform::utf8ToUtf16(name));
+  if (!dispid) return std::nullopt;
+  return arity(*dispid);
 }
 
 }  // namespace zx::host

@@ -8,25 +8,31 @@
 #include <string>
 #include <vector>
 
-#include "control/registration.h"
+#include "control/draw.h"
 #include "control/zorvax_ctrl.h"
+#include "doubles/emulated_os.h"
+#include "doubles/logging_ui.h"
+#include "doubles/scripted_ui.h"
+#include "doubles/test_variables.h"
 #include "host/statement_runner.h"
-#include "platform/console_ui.h"
+#include "module/class_factory.h"
+#include "module/registration.h"
 #include "platform/codepage.h"
-#include "platform/logging_ui.h"
+#include "platform/console_ui.h"
+#include "platform/system_services.h"
+#include "platform/ui.h"
+#include "platform/xmldom.h"
 #ifdef ZX_WITH_QT_UI
 #include "platform/qt/qt_ui_factory.h"
 #endif
-#include "platform/scripted_ui.h"
-#include "platform/ui.h"
-#include "platform/xmldom.h"
 
 namespace {
 
 using zx::host::Outcome;
 using zx::host::StatementRunner;
 
-const char* const kUsage = R"(usage: zorvax [--home DIR] [--ui=auto|qt|console|script:FILE] [--ui-log FILE] [--lcid N] STATEMENT...
+const char* const kUsage = R"(usage: zorvax [--home DIR] [--ui=auto|qt|console|script:FILE] [--ui-log FILE] [--show-control]
+              [--lcid N] STATEMENT...
 
 Creates one control, as one object element of a page would, and runs the statements in order.
 
@@ -44,10 +50,12 @@ Creates one control, as one object element of a page would, and runs the stateme
 Options:
   --home DIR       the configuration home (registry store, Windows directory); default
                    $ZORVAX_HOME, else $XDG_CONFIG_HOME/zorvax
-  --ui=KIND        auto (default: qt when DISPLAY or WAYLAND_DISPLAY is set, else console),
+  --ui=KIND        auto (default: qt when a display can be opened, else console),
                    qt (windows on the desktop), console (boxes to standard error as
                    "[caption] text"), or script:FILE (a scripted user answering from JSON lines)
   --ui-log FILE    write every box and dialog shown as one JSON line each
+  --show-control   show the control's picture in a small window, as a page shows the
+                   embedded object (desktop interface only)
   --lcid N         the locale of name lookups (default 0)
 
 Arguments and output are UTF-8. A dispatch-object argument is written @xml:PATH.
@@ -63,6 +71,7 @@ struct Statement {
 struct Options {
   std::string ui = "auto";
   std::string uiLog;
+  bool showControl = false;
   zx::ole::LCID lcid = 0;
   std::vector<Statement> statements;
 };
@@ -119,6 +128,8 @@ Options parse(int argc, char** argv) {
       std::exit(0);
     } else if (a.rfind("--home", 0) == 0) {
       setenv("ZORVAX_HOME", value("--home").c_str(), 1);
+    } else if (a == "--show-control") {
+      o.showControl = true;
     } else if (a.rfind("--ui-log", 0) == 0) {
       o.uiLog = value("--ui-log");
     } else if (a.rfind("--ui", 0) == 0) {
@@ -139,25 +150,37 @@ Options parse(int argc, char** argv) {
   return o;
 }
 
+// The desktop interface, when this build has one; nullptr with the reason otherwise. With
+// --show-control the control's picture gets a window of its own, as in a page.
+std::shared_ptr<zx::platform::Ui> openDesktop(const Options& o, std::string* error) {
+#ifdef ZX_WITH_QT_UI
+  zx::platform::qt::DrawControl draw;
+  if (o.showControl) draw = zx::drawControl;
+  return zx::platform::qt::makeQtUi(error, std::move(draw));
+#else
+  *error = "the desktop interface is not part of this build";
+  return nullptr;
+#endif
+}
+
+// The one place the interface is chosen. auto: the desktop when a display can be opened, the
+// console otherwise.
 std::shared_ptr<zx::platform::Ui> makeUi(const Options& o) {
   std::shared_ptr<zx::platform::Ui> ui;
-  const char* display = std::getenv("DISPLAY");
-  const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  bool desktop = o.ui == "qt" || (o.ui == "auto" && ((display && *display) || (wayland && *wayland)));
-  if (desktop) {
-#ifdef ZX_WITH_QT_UI
-    std::string error;
-    ui = zx::platform::qt::makeQtUi(&error);
+  std::string error;
+  if (o.ui == "qt") {
+    ui = openDesktop(o, &error);
     if (!ui) usageError(error);
-#else
-    if (o.ui == "qt") usageError("the desktop interface is not part of this build");
-    ui = std::make_shared<zx::platform::ConsoleUi>();
-#endif
-  } else if (o.ui == "auto" || o.ui == "console") {
+  } else if (o.ui == "auto") {
+    ui = openDesktop(o, &error);
+    if (!ui && o.showControl) usageError("--show-control: " + error);
+    if (!ui) ui = std::make_shared<zx::platform::ConsoleUi>();
+  } else if (o.showControl) {
+    usageError("--show-control needs the desktop interface (--ui=qt or auto)");
+  } else if (o.ui == "console") {
     ui = std::make_shared<zx::platform::ConsoleUi>();
   } else if (o.ui.rfind("script:", 0) == 0) {
-    auto scripted = std::make_shared<zx::platform::ScriptedUi>();
-    std::string error;
+    auto scripted = std::make_shared<zx::doubles::ScriptedUi>();
     if (!scripted->loadScript(o.ui.substr(7), &error)) usageError(error);
     ui = scripted;
   } else {
@@ -166,7 +189,7 @@ std::shared_ptr<zx::platform::Ui> makeUi(const Options& o) {
   if (o.uiLog.empty()) return ui;
   std::FILE* log = std::fopen(o.uiLog.c_str(), "a");
   if (!log) usageError("cannot write the log " + o.uiLog);
-  return std::make_shared<zx::platform::LoggingUi>(ui, log);
+  return std::make_shared<zx::doubles::LoggingUi>(ui, log);
 }
 
 // Runs one statement; false when it failed at the dispatch boundary.
@@ -252,35 +275,75 @@ bool run(StatementRunner& runner, const Statement& s, std::ostream& out) {
 }
 
 // "@xml:PATH" builds a document object from an XML file, as a page hands one over.
-std::shared_ptr<zx::ole::Dispatch> makeObject(const std::string& text) {
-  const std::string prefix = "@xml:";
-  if (text.rfind(prefix, 0) != 0) return nullptr;
-  std::string error;
-  auto document = zx::platform::createXmlDocumentFromFile(zx::platform::utf8ToAnsi(text.substr(prefix.size())), &error);
-  if (!document) std::cerr << "zorvax: " << error << "\n";
-  return document;
+zx::host::ObjectMaker documentMaker(zx::platform::FileSystem& fs) {
+  return [&fs](const std::string& text) -> std::shared_ptr<zx::ole::Dispatch> {
+    const std::string prefix = "@xml:";
+    if (text.rfind(prefix, 0) != 0) return nullptr;
+    std::string error;
+    auto document =
+        zx::platform::createXmlDocumentFromFile(fs, zx::platform::utf8ToAnsi(text.substr(prefix.size())), &error);
+    if (!document) std::cerr << "zorvax: " << error << "\n";
+    return document;
+  };
 }
 
 // The control comes from the class factory its ProgID names once the module is registered,
-// as a browser makes it; before that it is made directly.
-std::shared_ptr<zx::ole::Dispatch> createControl() {
+// as a browser makes it; before that straight from the module's factory.
+std::shared_ptr<zx::ole::Dispatch> createControl(const zx::platform::Env& env) {
   std::shared_ptr<zx::ole::Dispatch> control;
-  if (zx::clsidFromProgId("ZORVAX.ZorvAXCtrl.1") &&
-      !zx::ole::failed(zx::createObjectByProgId("ZORVAX.ZorvAXCtrl.1", control)) && control)
+  if (zx::clsidFromProgId(env.registry, "ZORVAX.ZorvAXCtrl.1") &&
+      !zx::ole::failed(zx::createObjectByProgId(env, "ZORVAX.ZorvAXCtrl.1", control)) && control)
     return control;
-  return std::make_shared<zx::CZorvAXCtrl>();
+  void* factory = nullptr;
+  if (zx::ole::failed(DllGetClassObject(&zx::ids::CLSID_ZorvAX(), &zx::ids::IID_IClassFactory(), &factory)) ||
+      zx::ole::failed(static_cast<zx::ClassFactory*>(factory)->createInstance(env, control)))
+    return nullptr;
+  return control;
 }
+
+// The system's services, with the test variables' stand-ins where they are set (the stand-ins
+// answer as the system does while their variable is not).
+class HostServices {
+ public:
+  explicit HostServices(zx::platform::Ui& ui)
+      : variables_(zx::doubles::TestVariables::fromEnvironment()),
+        system_(settings(variables_)),
+        os_(variables_.osMajor.value_or(0)),
+        adapters_(system_.adapters()),
+        env_{ui,        system_.shell(), system_.registry(), system_.fs(), system_.http(),
+             adapters_, os_,             system_.clock(),    system_.home()} {
+    adapters_.set(variables_.adapters);
+  }
+
+  const zx::platform::Env& env() const { return env_; }
+  zx::platform::FileSystem& fs() { return system_.fs(); }
+
+ private:
+  static zx::platform::SystemSettings settings(const zx::doubles::TestVariables& variables) {
+    auto settings = zx::platform::SystemSettings::fromEnvironment();
+    settings.timeouts = variables.timeouts;
+    return settings;
+  }
+
+  zx::doubles::TestVariables variables_;
+  zx::platform::SystemServices system_;
+  zx::doubles::EmulatedOs os_;
+  zx::doubles::ScenarioAdapters adapters_;
+  zx::platform::Env env_;
+};
 
 }  // namespace
 
 int main(int argc, char** argv) {
   Options options = parse(argc, argv);
-  zx::platform::setUi(makeUi(options));
-  // The interface, and the desktop's windows with it, goes only after the control.
-  struct UiReset {
-    ~UiReset() { zx::platform::setUi(nullptr); }
-  } uiReset;
-  StatementRunner runner(createControl(), options.lcid, makeObject);
+  std::shared_ptr<zx::platform::Ui> ui = makeUi(options);
+  HostServices services(*ui);
+  auto control = createControl(services.env());
+  if (!control) {
+    std::cerr << "zorvax: the module made no control\n";
+    return 1;
+  }
+  StatementRunner runner(control, options.lcid, documentMaker(services.fs()));
   for (const auto& statement : options.statements) {
     if (!run(runner, statement, std::cout)) return 1;
     std::cout.flush();

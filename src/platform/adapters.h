@@ -1,12 +1,14 @@
 #pragma once
 // The adapter list of the IP Helper library ("IPHlpApi.dll", GetAdaptersInfo), loaded for each
-// query. On Linux the list comes from getifaddrs; tests replace it with a given scenario.
+// query. On Linux the list comes from getifaddrs.
+//
+// Threads: any; a loaded library belongs to the thread that loaded it.
 #include <cstdint>
 #include <memory>
-#include <optional>
-#include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/api.h"
 
 namespace zx::platform::adapters {
 
@@ -24,7 +26,7 @@ struct AdapterInfo {
   std::uint8_t address[8] = {};
 };
 
-class AdapterLibrary {
+class ZX_API AdapterLibrary {
  public:
   virtual ~AdapterLibrary() = default;
   virtual bool hasFunction(std::string_view name) const = 0;
@@ -33,20 +35,22 @@ class AdapterLibrary {
   virtual std::uint32_t getAdaptersInfo(std::vector<AdapterInfo>& adapters, std::uint32_t bufferSize) = 0;
 };
 
-// nullptr when the library cannot be loaded.
-std::unique_ptr<AdapterLibrary> loadLibrary(std::string_view name);
-
-// What the next loads see instead of the system.
-struct Scenario {
-  enum class Kind { System, List, LibraryMissing, FunctionMissing, ErrorCode };
-  Kind kind = Kind::System;
-  std::vector<AdapterInfo> adapters;  // Kind::List
-  std::uint32_t errorCode = 0;        // Kind::ErrorCode
+class ZX_API AdapterSource {
+ public:
+  virtual ~AdapterSource() = default;
+  // nullptr when the library cannot be loaded.
+  virtual std::unique_ptr<AdapterLibrary> load(std::string_view name) = 0;
 };
-// nullopt returns to the system (or to $ZORVAX_ADAPTERS, see parseScenario).
-void injectScenario(std::optional<Scenario> scenario);
-// The text form of $ZORVAX_ADAPTERS: "none", "missing-library", "missing-function",
-// "error:CODE", or addresses in hexadecimal joined by ',' (an empty element: length 0).
-std::optional<Scenario> parseScenario(std::string_view text);
+
+// What a found list answers for a block of bufferSize bytes: kNoData, kBufferOverflow, or
+// kNoError with the list handed over.
+ZX_API std::uint32_t deliverAdapters(std::vector<AdapterInfo> found, std::vector<AdapterInfo>& adapters,
+                              std::uint32_t bufferSize);
+
+// The machine's adapters.
+class ZX_API SystemAdapters : public AdapterSource {
+ public:
+  std::unique_ptr<AdapterLibrary> load(std::string_view name) override;
+};
 
 }  // namespace zx::platform::adapters

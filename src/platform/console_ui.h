@@ -1,15 +1,16 @@
 #pragma once
 // The interface without a display: boxes go to standard error as "[caption] text" in UTF-8 and
 // are answered with their first button; file and password prompts are declined.
+#include "platform/api.h"
 #include "platform/headless_dialog.h"
 #include "platform/ui.h"
 
 namespace zx::platform {
 
 // The first button of a box: what Enter would choose.
-int defaultBoxAnswer(unsigned flags);
+ZX_API int defaultBoxAnswer(unsigned flags);
 
-class ConsoleUi : public Ui {
+class ZX_API ConsoleUi : public Ui {
  public:
   int messageBox(Owner owner, std::string_view caption, std::string_view text, unsigned flags) override;
   FileDialogResult fileDialog(const FileDialogRequest& request) override;

@@ -1,6 +1,8 @@
 #pragma once
 // What the control's drawing needs of a device context: filling with a stock brush and an
 // ellipse drawn with the current pen and brush. The toolkit renders it; tests record it.
+//
+// Threads: the thread of the window being painted.
 #include "platform/ui.h"
 
 namespace zx::platform {

@@ -1,36 +1,92 @@
 #pragma once
-// Files by ANSI path. Paths are converted to UTF-8 only where they reach the system.
+// Files by ANSI path. Paths are converted to the system's encoding only where they reach the
+// system; splitting accepts both separators, joining uses kPathSeparator.
+//
+// Threads: a FileSystem may be called from any thread; a File belongs to the thread using it.
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
 
-namespace zx::platform::fs {
+#include "platform/api.h"
 
-constexpr char kSeparator = '/';
+namespace zx::platform {
 
-// The UTF-8 name under which the system knows an ANSI path (for libraries that open files).
-std::string systemPath(std::string_view ansiPath);
+#ifdef _WIN32
+constexpr char kPathSeparator = '\\';
+#else
+constexpr char kPathSeparator = '/';
+#endif
 
-// fopen with an ANSI path; nullptr on failure.
-std::FILE* openFile(std::string_view ansiPath, const char* mode);
+// An open file that closes itself. Errors are values: a failed operation answers false (or a
+// short count) and error() keeps the system's text of the first failure.
+class ZX_API File {
+ public:
+  File() = default;
+  // Takes over an open stream; a null stream makes a file that is not open, failing with `error`.
+  File(std::FILE* stream, std::string error);
+  File(File&& other) noexcept;
+  File& operator=(File&& other) noexcept;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+  // Closes; callers that must know whether the data reached the disk call close() themselves.
+  ~File();
 
-bool exists(std::string_view path);
-bool isDirectory(std::string_view path);
-bool isRegularFile(std::string_view path);
-std::optional<std::uint64_t> fileSize(std::string_view path);
-bool createExclusive(std::string_view path);  // O_CREAT|O_EXCL, read and write
-bool renameFile(std::string_view from, std::string_view to);  // fails when `to` exists
-bool removeFile(std::string_view path);
-bool makeDirectories(std::string_view path);
-std::string currentDirectory();
+  bool isOpen() const { return stream_ != nullptr; }
+  // Up to size bytes; 0 at the end of the file or after a read error (failed() tells which).
+  std::size_t read(void* buffer, std::size_t size);
+  bool write(const void* data, std::size_t size);
+  bool write(std::string_view bytes) { return write(bytes.data(), bytes.size()); }
+  // One byte, for writers that produce their text a character at a time.
+  bool put(char c);
+  bool flush();
+  // Flushes and closes: false when anything written did not reach the file. A second close
+  // answers the same.
+  bool close();
+  // The size of the open file, or nullopt when the system cannot tell.
+  std::optional<std::uint64_t> size();
+  // A buffer of `bytes` for a file written in many small pieces.
+  void setBufferSize(std::size_t bytes);
 
-// The temporary-name generator: a not yet existing name in $TMP when that names a directory,
-// else in `dir`, else in the system's temporary directory. Empty text when none is found.
-std::string tempName(std::string_view dir, std::string_view prefix);
+  bool failed() const { return !error_.empty(); }
+  const std::string& error() const { return error_; }
 
-// The directory where temporary files go when the caller names none.
-std::string systemTempDirectory();
+ private:
+  void noteError();
 
-}  // namespace zx::platform::fs
+  std::FILE* stream_ = nullptr;
+  std::string error_;
+};
+
+class ZX_API FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // fopen's modes ("rb", "wb", "r+b", "w+b", and "r"/"w" for text). A file that is not open
+  // says why in error().
+  virtual File open(std::string_view path, const char* mode) = 0;
+  virtual bool exists(std::string_view path) = 0;
+  virtual bool isDirectory(std::string_view path) = 0;
+  virtual bool isRegularFile(std::string_view path) = 0;
+  // The size of a regular file; nullopt for anything else.
+  virtual std::optional<std::uint64_t> fileSize(std::string_view path) = 0;
+  // Creates the file only when it does not exist yet, readable and writable by its owner.
+  virtual bool createExclusive(std::string_view path) = 0;
+  // Never replaces: fails when `to` exists.
+  virtual bool renameFile(std::string_view from, std::string_view to) = 0;
+  virtual bool removeFile(std::string_view path) = 0;
+  virtual bool makeDirectories(std::string_view path) = 0;
+  virtual std::string currentDirectory() = 0;
+  // The temporary-name generator: a name that does not exist yet, in the TMP folder when that
+  // names a directory, else in `dir`, else in the system's temporary directory. Empty text when
+  // none is found.
+  virtual std::string tempName(std::string_view dir, std::string_view prefix) = 0;
+  // Where temporary files go when nobody names a folder.
+  virtual std::string systemTempDirectory() = 0;
+  // The name under which the system knows an ANSI path, for libraries that open files themselves.
+  virtual std::string systemPath(std::string_view ansiPath) = 0;
+};
+
+}  // namespace zx::platform

@@ -3,6 +3,7 @@
 // can see and press what a person could. Shared by the console and scripted interfaces.
 #include <map>
 
+#include "platform/api.h"
 #include "platform/ui.h"
 
 namespace zx::platform {
@@ -10,7 +11,7 @@ namespace zx::platform {
 class HeadlessDialogView;
 
 // Hooks through which an interface watches its dialogs.
-class DialogObserver {
+class ZX_API DialogObserver {
  public:
   virtual ~DialogObserver() = default;
   virtual void shown(HeadlessDialogView&) {}
@@ -20,7 +21,7 @@ class DialogObserver {
   virtual void destroyed(HeadlessDialogView&) {}
 };
 
-class HeadlessDialogView : public DialogView {
+class ZX_API HeadlessDialogView : public DialogView {
  public:
   HeadlessDialogView(const DialogTemplate& dialogTemplate, DialogHandler& handler, Owner owner,
                      DialogObserver* observer);

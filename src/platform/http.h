@@ -5,12 +5,12 @@
 // line reader stops where the caller stops, and the rest of the body is never taken.
 // Failures raise zx::InternetException with the reason in English (ASCII, valid ANSI text).
 //
-// Time-outs (milliseconds; environment overrides for tests and slow links):
-//   ZORVAX_HTTP_CONNECT_TIMEOUT_MS  connecting, TLS handshake included   (default 30000)
-//   ZORVAX_HTTP_SEND_TIMEOUT_MS     no byte of the request accepted       (default 60000)
-//   ZORVAX_HTTP_RECEIVE_TIMEOUT_MS  no byte of the response arriving      (default 60000)
-// TLS: the chain is checked against the system's trust store plus $ZORVAX_HOME/ca.pem when that
-// file exists; the flags below decide whether the certificate's name and dates count.
+// Time-outs count silence, not total time: a long download that keeps arriving never times out.
+// TLS: the chain is checked against the system's trust store plus the client's trust file when
+// that file exists; the flags below decide whether the certificate's name and dates count.
+//
+// Threads: a Client may be shared; a Session and everything opened through it belong to the
+// thread that opened the session, which also drives the transfers.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -44,20 +44,38 @@ struct UrlParts {
 // resolved) and splits. False for text that is not a URL.
 bool crackUrl(std::string_view url, UrlParts& parts);
 
+// Milliseconds.
 struct Timeouts {
-  int connectMs = 30000;
-  int sendMs = 60000;
-  int receiveMs = 60000;
-  static Timeouts fromEnvironment();
+  int connectMs = 30000;  // connecting, TLS handshake included
+  int sendMs = 60000;     // no byte of the request accepted
+  int receiveMs = 60000;  // no byte of the response arriving
+};
+
+struct Settings {
+  Timeouts timeouts;
+  // Certificate authorities trusted besides the system's (ANSI path; ignored when missing).
+  std::string trustFile;
 };
 
 class Connection;
+class Session;
 class Request;
+
+// The internet service of a control: sessions with one set of settings.
+class Client {
+ public:
+  explicit Client(Settings settings) : settings_(std::move(settings)) {}
+  std::unique_ptr<Session> openSession(std::string agent) const;
+  const Settings& settings() const { return settings_; }
+
+ private:
+  Settings settings_;
+};
 
 class Session {
  public:
   // The proxy comes from the environment (http_proxy, https_proxy, no_proxy).
-  explicit Session(std::string agent);
+  Session(std::string agent, Settings settings);
   ~Session();
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;

@@ -8,13 +8,12 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <functional>
 #include <vector>
 
-#include "control/exceptions.h"
+#include "platform/exceptions.h"
+#include "platform/fs_posix.h"
 #include "platform/http.h"
-#include "platform/sysdirs.h"
 
 namespace zx::platform::http {
 
@@ -27,14 +26,6 @@ using Clock = std::chrono::steady_clock;
 constexpr std::size_t kReadAhead = 1 << 20;
 constexpr long kSocketBufferSize = 256 * 1024;
 constexpr int kPollSliceMs = 1000;
-
-int environmentMs(const char* name, int fallback) {
-  const char* text = std::getenv(name);
-  if (!text || !*text) return fallback;
-  char* end = nullptr;
-  long value = std::strtol(text, &end, 10);
-  return (*end == '\0' && value > 0 && value <= 24L * 3600 * 1000) ? static_cast<int>(value) : fallback;
-}
 
 void ensureGlobalInit() {
   static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
@@ -122,17 +113,9 @@ void forEachLine(std::string_view text, Each each) {
 
 }  // namespace
 
-Timeouts Timeouts::fromEnvironment() {
-  Timeouts timeouts;
-  timeouts.connectMs = environmentMs("ZORVAX_HTTP_CONNECT_TIMEOUT_MS", timeouts.connectMs);
-  timeouts.sendMs = environmentMs("ZORVAX_HTTP_SEND_TIMEOUT_MS", timeouts.sendMs);
-  timeouts.receiveMs = environmentMs("ZORVAX_HTTP_RECEIVE_TIMEOUT_MS", timeouts.receiveMs);
-  return timeouts;
-}
-
 struct Session::Engine {
   std::string agent;
-  Timeouts timeouts = Timeouts::fromEnvironment();
+  Settings settings;
   CURLM* multi = nullptr;
 };
 
@@ -235,7 +218,7 @@ struct Request::Transfer {
     curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, http10 ? CURL_HTTP_VERSION_1_0 : CURL_HTTP_VERSION_1_1);
     curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, verb.c_str());
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
-    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(engine.timeouts.connectMs));
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(engine.settings.timeouts.connectMs));
     curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kSocketBufferSize);
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Transfer::onHeader);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
@@ -273,9 +256,8 @@ struct Request::Transfer {
     if (!(requestFlags & flags::kSecure)) return;
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, (requestFlags & flags::kIgnoreCertCnInvalid) ? 0L : 2L);
-    std::string extra = platform::zorvaxHome() + "/ca.pem";
-    std::error_code ignored;
-    if (std::filesystem::is_regular_file(extra, ignored)) tls.extraCaFile = extra;
+    const std::string& extra = engine.settings.trustFile;
+    if (!extra.empty() && posix::isRegularFile(extra)) tls.extraCaFile = posix::systemPath(extra);
     tls.ignoreDates = (requestFlags & flags::kIgnoreCertDateInvalid) != 0;
     curl_easy_setopt(easy, CURLOPT_SSL_CTX_FUNCTION, &setUpTlsContext);
     curl_easy_setopt(easy, CURLOPT_SSL_CTX_DATA, &tls);
@@ -317,7 +299,7 @@ struct Request::Transfer {
       collectResult();
       if (ready() || finished) continue;
       noticeConnected();
-      long limit = idleLimitMs + (anyActivity ? 0 : engine.timeouts.connectMs);
+      long limit = idleLimitMs + (anyActivity ? 0 : engine.settings.timeouts.connectMs);
       auto idle = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - lastActivity).count();
       if (idle >= limit) fail(reasonOf(CURLE_OPERATION_TIMEDOUT), "no answer from the server");
       int wait = static_cast<int>(std::min<long>(kPollSliceMs, limit - idle));
@@ -333,7 +315,7 @@ struct Request::Transfer {
   }
 
   void awaitHeaders() {
-    driveUntil([this] { return headersDone; }, engine.timeouts.receiveMs);
+    driveUntil([this] { return headersDone; }, engine.settings.timeouts.receiveMs);
     if (!headersDone) fail(reasonOf(CURLE_GOT_NOTHING), "the response ended before its headers");
   }
 
@@ -345,14 +327,19 @@ struct Request::Transfer {
       receivePaused = false;
       curl_easy_pause(easy, CURLPAUSE_CONT);
     }
-    driveUntil([this] { return inPos < in.size(); }, engine.timeouts.receiveMs);
+    driveUntil([this] { return inPos < in.size(); }, engine.settings.timeouts.receiveMs);
     return inPos < in.size();
   }
 };
 
-Session::Session(std::string agent) : engine_(std::make_unique<Engine>()) {
+std::unique_ptr<Session> Client::openSession(std::string agent) const {
+  return std::make_unique<Session>(std::move(agent), settings_);
+}
+
+Session::Session(std::string agent, Settings settings) : engine_(std::make_unique<Engine>()) {
   ensureGlobalInit();
   engine_->agent = std::move(agent);
+  engine_->settings = std::move(settings);
   engine_->multi = curl_multi_init();
   if (!engine_->multi) throw InternetException("Not enough memory");
 }
@@ -439,7 +426,7 @@ void Request::sendRequestEx(std::uint64_t totalLength) {
   transfer_->start();
   // Connected, handshake done and headers sent once curl asks for the first body bytes.
   Transfer& t = *transfer_;
-  t.driveUntil([&t] { return t.bodyWanted || t.headersDone; }, engine_.timeouts.sendMs);
+  t.driveUntil([&t] { return t.bodyWanted || t.headersDone; }, engine_.settings.timeouts.sendMs);
 }
 
 void Request::write(const char* data, std::size_t size) {
@@ -451,7 +438,7 @@ void Request::write(const char* data, std::size_t size) {
     t.sendPaused = false;
     curl_easy_pause(t.easy, CURLPAUSE_CONT);
   }
-  t.driveUntil([&t] { return t.outPos == t.out.size() || t.headersDone; }, engine_.timeouts.sendMs);
+  t.driveUntil([&t] { return t.outPos == t.out.size() || t.headersDone; }, engine_.settings.timeouts.sendMs);
   if (t.outPos != t.out.size() && !t.headersDone)
     t.fail(reasonOf(CURLE_SEND_ERROR), "the request body could not be sent");
 }

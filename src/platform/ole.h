@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/api.h"
+
 namespace zx::ole {
 
 using HRESULT = std::int32_t;
@@ -32,7 +34,7 @@ constexpr bool failed(HRESULT code) { return code < 0; }
 constexpr std::uint16_t DISPATCH_METHOD = 1, DISPATCH_PROPERTYGET = 2, DISPATCH_PROPERTYPUT = 4;
 constexpr DISPID DISPID_ABOUTBOX = -552;
 
-struct Guid {
+struct ZX_API Guid {
   std::uint32_t data1 = 0;
   std::uint16_t data2 = 0, data3 = 0;
   std::array<std::uint8_t, 8> data4{};
@@ -45,12 +47,12 @@ struct Guid {
   bool operator==(const Guid&) const = default;
 };
 
-const Guid& IID_NULL();
+ZX_API const Guid& IID_NULL();
 
 class Dispatch;
 
 // A script value: empty, a 32-bit integer, a script string (UTF-16) or a dispatch object.
-class Variant {
+class ZX_API Variant {
  public:
   enum class Type { Empty, Int32, String, Dispatch };
 
@@ -81,7 +83,7 @@ struct ExcepInfo {
   HRESULT scode = S_OK;
 };
 
-class Dispatch {
+class ZX_API Dispatch {
  public:
   virtual ~Dispatch() = default;
   virtual HRESULT getIDsOfNames(const Guid& iid, const std::vector<std::u16string>& names, LCID lcid,
@@ -91,15 +93,6 @@ class Dispatch {
                          const std::vector<Variant>& args, Variant* result, ExcepInfo* excepInfo) = 0;
   // Another interface of the same object, or nullptr.
   virtual void* queryInterface(const Guid& iid) { return nullptr; }
-};
-
-class ClassFactory {
- public:
-  virtual ~ClassFactory() = default;
-  virtual HRESULT createInstance(std::shared_ptr<Dispatch>& object) = 0;
-  virtual const Guid& classId() const = 0;
-  virtual const char* progId() const = 0;
-  virtual HRESULT updateRegistry(bool registering) = 0;
 };
 
 }  // namespace zx::ole

@@ -1,5 +1,10 @@
 #pragma once
+// The operating system's version, as the system's version query fills its record.
+//
+// Threads: any.
 #include <cstdint>
+
+#include "platform/api.h"
 
 namespace zx::platform {
 
@@ -10,9 +15,17 @@ struct OsVersion {
   std::uint32_t buildNumber = 0;
 };
 
-// Reports a modern system (major 10) unless an older one is emulated: by emulateOsMajor, or by
-// the environment variable ZORVAX_OS_MAJOR (the host's way to play an older system).
-bool queryOsVersion(OsVersion& version);
-void emulateOsMajor(std::uint32_t major);  // 0 ends the emulation
+class ZX_API OsInfo {
+ public:
+  virtual ~OsInfo() = default;
+  // Fills a record whose size field is 148; false for a record of another size.
+  virtual bool queryVersion(OsVersion& version) = 0;
+};
+
+// The running system, reported as a modern one.
+class ZX_API SystemOsInfo : public OsInfo {
+ public:
+  bool queryVersion(OsVersion& version) override;
+};
 
 }  // namespace zx::platform

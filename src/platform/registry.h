@@ -1,13 +1,16 @@
 #pragma once
-// The registry stand-in: a hierarchical store of typed values in one SQLite file under
-// $ZORVAX_HOME, shared safely with other processes (the companion program). Key paths use
-// backslashes; names compare without regard to ASCII case, as the registry's do.
+// The registry: a hierarchical store of typed values shared with other processes (the
+// companion program). Key paths use backslashes; names compare without regard to ASCII case.
+//
+// Threads: any; every call is one transaction of its own.
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/api.h"
 
 namespace zx::platform {
 
@@ -34,10 +37,12 @@ struct RegValue {
 };
 
 // An open key. Closing is the destructor's job.
-class RegKey {
+class ZX_API RegKey {
  public:
   RegKey(Hive hive, std::int64_t id, std::string path) : hive_(hive), id_(id), path_(std::move(path)) {}
+  virtual ~RegKey() = default;
   Hive hive() const { return hive_; }
+  // The store's own handle of the key.
   std::int64_t id() const { return id_; }
   const std::string& path() const { return path_; }
 
@@ -47,40 +52,26 @@ class RegKey {
   std::string path_;
 };
 
-class Registry {
+class ZX_API Registry {
  public:
-  // The store at `databaseFile`; opened lazily, so a damaged file only makes calls fail.
-  explicit Registry(std::string databaseFile);
-  ~Registry();
-  Registry(const Registry&) = delete;
-  Registry& operator=(const Registry&) = delete;
+  virtual ~Registry() = default;
 
-  std::unique_ptr<RegKey> openKey(Hive hive, std::string_view path, std::uint32_t access, long* status = nullptr);
-  std::unique_ptr<RegKey> createKey(Hive hive, std::string_view path, std::uint32_t access, long* status = nullptr);
+  virtual std::unique_ptr<RegKey> openKey(Hive hive, std::string_view path, std::uint32_t access,
+                                          long* status = nullptr) = 0;
+  virtual std::unique_ptr<RegKey> createKey(Hive hive, std::string_view path, std::uint32_t access,
+                                            long* status = nullptr) = 0;
 
   // Copies the value's data into buffer (capacity *size); on kMoreData nothing is copied.
   // *size receives the data length, *type the stored type.
-  long queryValue(const RegKey& key, std::string_view name, void* buffer, std::uint32_t* size,
-                  std::uint32_t* type = nullptr);
-  long setValue(const RegKey& key, std::string_view name, std::uint32_t type, const void* data,
-                std::uint32_t size);
-  long deleteValue(const RegKey& key, std::string_view name);
+  virtual long queryValue(const RegKey& key, std::string_view name, void* buffer, std::uint32_t* size,
+                          std::uint32_t* type = nullptr) = 0;
+  virtual long setValue(const RegKey& key, std::string_view name, std::uint32_t type, const void* data,
+                        std::uint32_t size) = 0;
+  virtual long deleteValue(const RegKey& key, std::string_view name) = 0;
   // Deletes the key at path with everything below it.
-  long deleteTree(Hive hive, std::string_view path);
-  std::vector<std::string> subkeys(const RegKey& key);
-  std::vector<RegValue> values(const RegKey& key);
-
-  const std::string& databaseFile() const { return file_; }
-
- private:
-  struct Db;
-  Db* db();
-  std::string file_;
-  std::unique_ptr<Db> db_;
+  virtual long deleteTree(Hive hive, std::string_view path) = 0;
+  virtual std::vector<std::string> subkeys(const RegKey& key) = 0;
+  virtual std::vector<RegValue> values(const RegKey& key) = 0;
 };
-
-// The process's store: $ZORVAX_HOME/registry.db. Reset when the home changes (tests).
-Registry& registry();
-void resetRegistry();
 
 }  // namespace zx::platform

@@ -1,12 +1,11 @@
 #include <sqlite3.h>
 
 #include <cstring>
-#include <mutex>
+
+#include "platform/registry_sqlite.h"
 
 #include "platform/codepage.h"
-#include "platform/fs.h"
-#include "platform/registry.h"
-#include "platform/sysdirs.h"
+#include "platform/fs_posix.h"
 
 namespace zx::platform {
 namespace {
@@ -72,7 +71,7 @@ class Statement {
 
 }  // namespace
 
-struct Registry::Db {
+struct SqliteRegistry::Db {
   sqlite3* handle = nullptr;
   ~Db() { sqlite3_close(handle); }
 
@@ -137,15 +136,16 @@ struct Registry::Db {
   }
 };
 
-Registry::Registry(std::string databaseFile) : file_(std::move(databaseFile)) {}
-Registry::~Registry() = default;
+SqliteRegistry::SqliteRegistry(std::string databaseFile) : file_(std::move(databaseFile)) {}
+SqliteRegistry::~SqliteRegistry() = default;
 
-Registry::Db* Registry::db() {
+SqliteRegistry::Db* SqliteRegistry::db() {
+  std::lock_guard<std::mutex> lock(openMutex_);
   if (db_) return db_.get();
   auto db = std::make_unique<Db>();
   std::string dir = file_.substr(0, file_.find_last_of('/'));
-  if (!dir.empty()) fs::makeDirectories(dir);
-  if (sqlite3_open_v2(fs::systemPath(file_).c_str(), &db->handle,
+  if (!dir.empty()) posix::makeDirectories(dir);
+  if (sqlite3_open_v2(posix::systemPath(file_).c_str(), &db->handle,
                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr) != SQLITE_OK)
     return nullptr;
   sqlite3_busy_timeout(db->handle, kBusyTimeoutMs);
@@ -155,7 +155,7 @@ Registry::Db* Registry::db() {
   return db_.get();
 }
 
-std::unique_ptr<RegKey> Registry::openKey(Hive hive, std::string_view path, std::uint32_t, long* status) {
+std::unique_ptr<RegKey> SqliteRegistry::openKey(Hive hive, std::string_view path, std::uint32_t, long* status) {
   long rc = reg::kBadDatabase;
   std::unique_ptr<RegKey> key;
   if (Db* d = db()) {
@@ -169,7 +169,7 @@ std::unique_ptr<RegKey> Registry::openKey(Hive hive, std::string_view path, std:
   return key;
 }
 
-std::unique_ptr<RegKey> Registry::createKey(Hive hive, std::string_view path, std::uint32_t, long* status) {
+std::unique_ptr<RegKey> SqliteRegistry::createKey(Hive hive, std::string_view path, std::uint32_t, long* status) {
   long rc = reg::kBadDatabase;
   std::unique_ptr<RegKey> key;
   if (Db* d = db()) {
@@ -202,7 +202,7 @@ std::unique_ptr<RegKey> Registry::createKey(Hive hive, std::string_view path, st
   return key;
 }
 
-long Registry::queryValue(const RegKey& key, std::string_view name, void* buffer, std::uint32_t* size,
+long SqliteRegistry::queryValue(const RegKey& key, std::string_view name, void* buffer, std::uint32_t* size,
                           std::uint32_t* type) {
   Db* d = db();
   if (!d) return reg::kBadDatabase;
@@ -225,7 +225,7 @@ long Registry::queryValue(const RegKey& key, std::string_view name, void* buffer
   return reg::kSuccess;
 }
 
-long Registry::setValue(const RegKey& key, std::string_view name, std::uint32_t type, const void* data,
+long SqliteRegistry::setValue(const RegKey& key, std::string_view name, std::uint32_t type, const void* data,
                         std::uint32_t size) {
   Db* d = db();
   if (!d) return reg::kBadDatabase;
@@ -239,7 +239,7 @@ long Registry::setValue(const RegKey& key, std::string_view name, std::uint32_t 
   return t.commit() ? reg::kSuccess : reg::kAccessDenied;
 }
 
-long Registry::deleteValue(const RegKey& key, std::string_view name) {
+long SqliteRegistry::deleteValue(const RegKey& key, std::string_view name) {
   Db* d = db();
   if (!d) return reg::kBadDatabase;
   Db::Transaction t(*d, true);
@@ -252,7 +252,7 @@ long Registry::deleteValue(const RegKey& key, std::string_view name) {
   return removed ? reg::kSuccess : reg::kFileNotFound;
 }
 
-long Registry::deleteTree(Hive hive, std::string_view path) {
+long SqliteRegistry::deleteTree(Hive hive, std::string_view path) {
   Db* d = db();
   if (!d) return reg::kBadDatabase;
   Db::Transaction t(*d, true);
@@ -265,7 +265,7 @@ long Registry::deleteTree(Hive hive, std::string_view path) {
   return t.commit() ? reg::kSuccess : reg::kAccessDenied;
 }
 
-std::vector<std::string> Registry::subkeys(const RegKey& key) {
+std::vector<std::string> SqliteRegistry::subkeys(const RegKey& key) {
   std::vector<std::string> names;
   Db* d = db();
   if (!d) return names;
@@ -275,7 +275,7 @@ std::vector<std::string> Registry::subkeys(const RegKey& key) {
   return names;
 }
 
-std::vector<RegValue> Registry::values(const RegKey& key) {
+std::vector<RegValue> SqliteRegistry::values(const RegKey& key) {
   std::vector<RegValue> out;
   Db* d = db();
   if (!d) return out;
@@ -284,23 +284,6 @@ std::vector<RegValue> Registry::values(const RegKey& key) {
   while (s.step() == SQLITE_ROW)
     out.push_back({utf8ToAnsi(s.textColumn(0)), static_cast<std::uint32_t>(s.intColumn(1)), s.blobColumn(2)});
   return out;
-}
-
-namespace {
-std::mutex registryMutex;
-std::unique_ptr<Registry> processRegistry;
-}  // namespace
-
-Registry& registry() {
-  std::lock_guard<std::mutex> lock(registryMutex);
-  std::string file = zorvaxHome() + "/registry.db";
-  if (!processRegistry || processRegistry->databaseFile() != file) processRegistry = std::make_unique<Registry>(file);
-  return *processRegistry;
-}
-
-void resetRegistry() {
-  std::lock_guard<std::mutex> lock(registryMutex);
-  processRegistry.reset();
 }
 
 }  // namespace zx::platform

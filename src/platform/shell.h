@@ -1,9 +1,12 @@
 #pragma once
 // The shell's "open" action and the program launcher. Results keep the old codes.
-#include <functional>
+//
+// Threads: called on the control's thread; a call may wait briefly for the started program's
+// first verdict.
 #include <string>
 #include <string_view>
-#include <vector>
+
+#include "platform/api.h"
 
 namespace zx::platform {
 
@@ -15,13 +18,7 @@ constexpr int kBadFormat = 11;
 constexpr int kStarted = 33;  // anything above 31 means started
 }  // namespace launch
 
-struct ShellRequest {
-  std::string verb;        // "open" or "launch"
-  std::string target;      // ANSI path or command line
-  std::string parameters;  // ANSI
-};
-
-class Shell {
+class ZX_API Shell {
  public:
   virtual ~Shell() = default;
   // Opens a file with the desktop's opener; >31 on success, an old error code otherwise.
@@ -34,28 +31,11 @@ class Shell {
 };
 
 // The system shell: the desktop's opener (xdg-open) and posix_spawn.
-class SystemShell : public Shell {
+class ZX_API SystemShell : public Shell {
  public:
   int open(std::string_view path) override;
   int openFolder(std::string_view folder) override;
   int launch(std::string_view commandLine) override;
 };
-Shell& systemShell();
-
-// For tests: records every request and runs nothing. The answer says what the shell reports.
-class RecordingShell : public Shell {
- public:
-  std::vector<ShellRequest> requests;
-  std::function<int(const ShellRequest&)> answer;
-  int open(std::string_view path) override;
-  int openFolder(std::string_view folder) override;
-  int launch(std::string_view commandLine) override;
-
- private:
-  int record(ShellRequest request);
-};
-
-Shell& shell();
-void setShell(Shell* replacement);  // nullptr restores the system shell
 
 }  // namespace zx::platform

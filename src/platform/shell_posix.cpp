@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/codepage.h"
-#include "platform/fs.h"
+#include "platform/fs_posix.h"
 #include "platform/shell.h"
 
 extern char** environ;
@@ -38,7 +38,7 @@ int spawn(const std::vector<std::string>& argv, pid_t* pidOut) {
 // foreground longer than that count as started.
 int runOpener(std::string_view target) {
   pid_t pid = 0;
-  if (spawn({"/usr/bin/xdg-open", fs::systemPath(target)}, &pid) != 0) return kNoAssociation;
+  if (spawn({"/usr/bin/xdg-open", posix::systemPath(target)}, &pid) != 0) return kNoAssociation;
   for (int i = 0; i < 100; ++i) {
     int status = 0;
     pid_t done = ::waitpid(pid, &status, WNOHANG);
@@ -77,12 +77,12 @@ std::vector<std::string> splitSpaces(std::string_view s) {
 }  // namespace
 
 int SystemShell::open(std::string_view path) {
-  if (!fs::exists(path)) return launch::kFileNotFound;
+  if (!posix::exists(path)) return launch::kFileNotFound;
   return runOpener(path);
 }
 
 int SystemShell::openFolder(std::string_view folder) {
-  if (!fs::isDirectory(folder)) return launch::kPathNotFound;
+  if (!posix::isDirectory(folder)) return launch::kPathNotFound;
   return runOpener(folder);
 }
 
@@ -94,7 +94,7 @@ int SystemShell::launch(std::string_view commandLine) {
   for (size_t i = 0; i <= commandLine.size(); ++i) {
     if (i < commandLine.size() && commandLine[i] != ' ') continue;
     std::string candidate(commandLine.substr(0, i));
-    if (!candidate.empty() && isExecutableFile(fs::systemPath(candidate))) {
+    if (!candidate.empty() && isExecutableFile(posix::systemPath(candidate))) {
       programPath = candidate;
       argsAt = i;
       break;
@@ -109,10 +109,10 @@ int SystemShell::launch(std::string_view commandLine) {
       }
     size_t slash = wanted.find_last_of("/\\");
     std::string dir = slash == std::string::npos ? "." : wanted.substr(0, slash);
-    return fs::isDirectory(dir) ? launch::kFileNotFound : launch::kPathNotFound;
+    return posix::isDirectory(dir) ? launch::kFileNotFound : launch::kPathNotFound;
   }
-  std::vector<std::string> argv{fs::systemPath(programPath)};
-  for (auto& a : splitSpaces(commandLine.substr(argsAt))) argv.push_back(fs::systemPath(a));
+  std::vector<std::string> argv{posix::systemPath(programPath)};
+  for (auto& a : splitSpaces(commandLine.substr(argsAt))) argv.push_back(posix::systemPath(a));
   pid_t pid = 0;
   int rc = spawn(argv, &pid);
   if (rc == ENOEXEC || rc == EACCES) return launch::kBadFormat;
@@ -128,26 +128,5 @@ int SystemShell::launch(std::string_view commandLine) {
   reapLater(pid);
   return launch::kStarted;
 }
-
-int RecordingShell::record(ShellRequest request) {
-  requests.push_back(request);
-  return answer ? answer(requests.back()) : launch::kStarted;
-}
-
-int RecordingShell::open(std::string_view path) { return record({"open", std::string(path), ""}); }
-int RecordingShell::openFolder(std::string_view folder) { return record({"folder", std::string(folder), ""}); }
-int RecordingShell::launch(std::string_view commandLine) { return record({"launch", std::string(commandLine), ""}); }
-
-namespace {
-Shell* replacementShell = nullptr;
-}
-
-Shell& systemShell() {
-  static SystemShell shell;
-  return shell;
-}
-
-Shell& shell() { return replacementShell ? *replacementShell : systemShell(); }
-void setShell(Shell* replacement) { replacementShell = replacement; }
 
 }  // namespace zx::platform

@@ -1,11 +1,10 @@
 #include "platform/sysdirs.h"
 
+#include <algorithm>
 #include <cstdlib>
-#include <fstream>
 
 #include "platform/ascii.h"
 #include "platform/codepage.h"
-#include "platform/fs.h"
 
 namespace zx::platform {
 namespace {
@@ -19,7 +18,7 @@ std::string trim(std::string_view s) {
 
 }  // namespace
 
-std::string zorvaxHome() {
+std::string defaultHome() {
   const char* home = std::getenv("ZORVAX_HOME");
   if (home && *home) return utf8ToAnsi(home);
   const char* xdg = std::getenv("XDG_CONFIG_HOME");
@@ -28,24 +27,28 @@ std::string zorvaxHome() {
   return utf8ToAnsi(std::string(user && *user ? user : "/tmp") + "/.config/zorvax");
 }
 
-std::string windowsDirectory() {
-  std::string dir = zorvaxHome() + "/windows";
-  fs::makeDirectories(dir);
+std::string windowsDirectory(FileSystem& fs, std::string_view home) {
+  std::string dir = std::string(home) + kPathSeparator + "windows";
+  fs.makeDirectories(dir);
   return dir;
 }
 
-std::string readProfileString(std::string_view section, std::string_view key, std::string_view fallback,
-                               std::string_view iniPath, size_t capacity) {
+std::string readProfileString(FileSystem& fs, std::string_view section, std::string_view key,
+                              std::string_view fallback, std::string_view iniPath, size_t capacity) {
   auto clip = [capacity](std::string s) {
     if (capacity == 0) return std::string();
     if (s.size() > capacity - 1) s.resize(capacity - 1);
     return s;
   };
-  std::ifstream in(fs::systemPath(iniPath), std::ios::binary);
-  if (!in) return clip(std::string(fallback));
-  std::string line;
+  File in = fs.open(iniPath, "rb");
+  if (!in.isOpen()) return clip(std::string(fallback));
+  std::string content;
+  char block[4096];
+  while (std::size_t n = in.read(block, sizeof block)) content.append(block, n);
   bool inSection = false;
-  while (std::getline(in, line)) {
+  for (std::string_view rest = content; !rest.empty();) {
+    std::string_view line = rest.substr(0, rest.find('\n'));
+    rest.remove_prefix(std::min(rest.size(), line.size() + 1));
     std::string t = trim(line);
     if (t.empty() || t[0] == ';') continue;
     if (t.front() == '[') {

@@ -1,16 +1,22 @@
 #pragma once
-// The Windows directory stand-in and the private-profile (INI) reader.
+// The configuration home, the Windows directory stand-in below it, and the private-profile
+// (INI) reader.
+//
+// Threads: any.
 #include <string>
 #include <string_view>
 
+#include "platform/fs.h"
+
 namespace zx::platform {
 
-// $ZORVAX_HOME, or $XDG_CONFIG_HOME/zorvax, or ~/.config/zorvax.
-std::string zorvaxHome();
-// $ZORVAX_HOME/windows (created on demand).
-std::string windowsDirectory();
+// The home a host uses when it is told none: $ZORVAX_HOME, else $XDG_CONFIG_HOME/zorvax, else
+// ~/.config/zorvax (ANSI).
+std::string defaultHome();
+// HOME/windows, created on demand.
+std::string windowsDirectory(FileSystem& fs, std::string_view home);
 // Value of `key` in `[section]` of an INI file, or `fallback`; at most capacity-1 characters.
-std::string readProfileString(std::string_view section, std::string_view key,
+std::string readProfileString(FileSystem& fs, std::string_view section, std::string_view key,
                               std::string_view fallback, std::string_view iniPath, size_t capacity);
 
 }  // namespace zx::platform

@@ -2,6 +2,9 @@
 // The user interface the control talks to: message boxes, file dialogs, the password prompt,
 // dialogs built from templates, and the thread's message queue. All texts crossing this
 // interface are the control's ANSI text; implementations convert for the display.
+//
+// Threads: a Ui, its queue and every dialog it makes belong to the one thread that shows them
+// (the control's thread); boxes and modal dialogs run their own loop there until answered.
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -11,11 +14,13 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/api.h"
+
 namespace zx::platform {
 
 // Who owns a box or dialog: the control's window, the progress dialog, or nobody.
 enum class Owner { None, Control, StatusDialog, Dialog };
-const char* ownerName(Owner owner);
+ZX_API const char* ownerName(Owner owner);
 
 namespace mb {
 constexpr unsigned MB_OK = 0x0000, MB_OKCANCEL = 0x0001, MB_YESNOCANCEL = 0x0003,
@@ -55,7 +60,7 @@ struct FileDialogResult {
 };
 
 // Splits a filter in the framework's text form ("desc|pattern|desc|pattern||").
-std::vector<FileFilter> parseFilterText(std::string_view text);
+ZX_API std::vector<FileFilter> parseFilterText(std::string_view text);
 
 struct PasswordAnswer {
   bool retry = false;  // the user asked to send again with the credentials
@@ -91,7 +96,7 @@ constexpr int kDialogEscape = -2;
 
 // What a dialog tells its owner in the control. The creator runs onInitDialog once the view
 // it got from createDialog is in place.
-class DialogHandler {
+class ZX_API DialogHandler {
  public:
   virtual ~DialogHandler() = default;
   virtual void onInitDialog() {}
@@ -100,7 +105,7 @@ class DialogHandler {
   virtual void onDestroyed() {}
 };
 
-class DialogView {
+class ZX_API DialogView {
  public:
   virtual ~DialogView() = default;
   virtual int templateId() const = 0;
@@ -130,7 +135,7 @@ class DialogView {
 };
 
 // The thread's queue of window messages: posted user actions wait here until pumped.
-class MessageQueue {
+class ZX_API MessageQueue {
  public:
   virtual ~MessageQueue() = default;
   virtual void post(std::function<void()> message);
@@ -142,7 +147,7 @@ class MessageQueue {
   std::deque<std::function<void()>> messages_;
 };
 
-class Ui {
+class ZX_API Ui {
  public:
   virtual ~Ui() = default;
   virtual int messageBox(Owner owner, std::string_view caption, std::string_view text, unsigned flags) = 0;
@@ -152,8 +157,5 @@ class Ui {
                                                    Owner owner) = 0;
   virtual MessageQueue& queue() = 0;
 };
-
-Ui& ui();
-void setUi(std::shared_ptr<Ui> replacement);  // nullptr restores the console interface
 
 }  // namespace zx::platform

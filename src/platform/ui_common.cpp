@@ -1,6 +1,3 @@
-#include <mutex>
-
-#include "platform/console_ui.h"
 #include "platform/ui.h"
 
 namespace zx::platform {
@@ -53,16 +50,5 @@ int MessageQueue::pump(int limit) {
   }
   return dispatched;
 }
-
-namespace {
-std::shared_ptr<Ui> currentUi;
-}
-
-Ui& ui() {
-  if (!currentUi) currentUi = std::make_shared<ConsoleUi>();
-  return *currentUi;
-}
-
-void setUi(std::shared_ptr<Ui> replacement) { currentUi = std::move(replacement); }
 
 }  // namespace zx::platform

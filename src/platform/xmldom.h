@@ -6,12 +6,16 @@
 // Parsing is hardened: no entity substitution, no DTD loading, no network, no external
 // entity ever read, the parser's default size limits, and texts above kMaxXmlDocumentBytes
 // refused before parsing.
+//
+// Threads: a document belongs to the thread that made it.
 #include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "platform/api.h"
+#include "platform/fs.h"
 #include "platform/ole.h"
 
 namespace zx::platform {
@@ -20,10 +24,10 @@ namespace zx::platform {
 constexpr std::size_t kMaxXmlDocumentBytes = std::size_t{64} << 20;
 
 // Identity of the document interface below.
-const ole::Guid& IID_XmlDomDocument();
+ZX_API const ole::Guid& IID_XmlDomDocument();
 
 // The document interface of the component.
-class XmlDomDocument {
+class ZX_API XmlDomDocument {
  public:
   virtual ~XmlDomDocument() = default;
   // Loads are always synchronous here; the flag is kept for callers that read it back.
@@ -40,14 +44,15 @@ class XmlDomDocument {
 };
 
 // The document interface of a script object; nullptr when it is no document (or null).
-XmlDomDocument* asXmlDomDocument(ole::Dispatch* object);
+ZX_API XmlDomDocument* asXmlDomDocument(ole::Dispatch* object);
 
 // A new, empty document of the component.
-ole::HRESULT createXmlDocument(std::shared_ptr<ole::Dispatch>& document);
+ZX_API ole::HRESULT createXmlDocument(std::shared_ptr<ole::Dispatch>& document);
 
 // A document holding the XML file at the ANSI path (its encoding taken from the file), for
 // hosts that pass a document argument. nullptr when the file cannot be read, is too large or
 // is not a well-formed document; *error then says why (UTF-8).
-std::shared_ptr<ole::Dispatch> createXmlDocumentFromFile(std::string_view ansiPath, std::string* error = nullptr);
+ZX_API std::shared_ptr<ole::Dispatch> createXmlDocumentFromFile(FileSystem& fs, std::string_view ansiPath,
+                                                         std::string* error = nullptr);
 
 }  // namespace zx::platform

@@ -235,9 +235,10 @@ class LibxmlDocument final : public ole::Dispatch, public XmlDomDocument {
   std::optional<ole::ExcepInfo> error_;
 };
 
-std::optional<std::string> readWholeFile(std::string_view ansiPath, std::string* error) {
-  const auto size = fs::fileSize(ansiPath);
-  if (!size || !fs::isRegularFile(ansiPath)) {
+std::optional<std::string> readWholeFile(FileSystem& fs, std::string_view ansiPath, std::string* error) {
+  const auto size = fs.fileSize(ansiPath);
+  File opened = fs.open(ansiPath, "rb");
+  if (!size || !opened.isOpen()) {
     if (error) *error = "cannot read the file";
     return std::nullopt;
   }
@@ -245,14 +246,9 @@ std::optional<std::string> readWholeFile(std::string_view ansiPath, std::string*
     if (error) *error = "the document is larger than 64 MiB";
     return std::nullopt;
   }
-  std::unique_ptr<std::FILE, decltype(&std::fclose)> file(fs::openFile(ansiPath, "rb"), std::fclose);
-  if (!file) {
-    if (error) *error = "cannot read the file";
-    return std::nullopt;
-  }
   std::string bytes(*size, '\0');
-  bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
-  if (std::ferror(file.get())) {
+  bytes.resize(opened.read(bytes.data(), bytes.size()));
+  if (opened.failed()) {
     if (error) *error = "cannot read the file";
     return std::nullopt;
   }
@@ -275,8 +271,8 @@ ole::HRESULT createXmlDocument(std::shared_ptr<ole::Dispatch>& document) {
   return ole::S_OK;
 }
 
-std::shared_ptr<ole::Dispatch> createXmlDocumentFromFile(std::string_view ansiPath, std::string* error) {
-  const auto bytes = readWholeFile(ansiPath, error);
+std::shared_ptr<ole::Dispatch> createXmlDocumentFromFile(FileSystem& fs, std::string_view ansiPath, std::string* error) {
+  const auto bytes = readWholeFile(fs, ansiPath, error);
   if (!bytes) return nullptr;
   auto document = std::make_shared<LibxmlDocument>();
   bool loaded = false;

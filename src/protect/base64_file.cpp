@@ -2,7 +2,6 @@
 
 #include <array>
 
-#include "platform/fs.h"
 
 namespace zx {
 namespace {
@@ -22,13 +21,14 @@ constexpr std::array<std::uint8_t, 256> kDecode = makeDecodeTable();
 
 }  // namespace
 
-CBase64File::State* CBase64File::open(std::string_view path, const char* mode) {
+CBase64File::State* CBase64File::open(platform::FileSystem& fs, std::string_view path, const char* mode) {
   close();
-  std::FILE* file = platform::fs::openFile(path, mode);
-  if (!file) return nullptr;
+  const bool reading = mode[0] == 'r';
+  platform::File file = fs.open(path, reading ? "rb" : "wb");
+  if (!file.isOpen()) return nullptr;
   state_ = std::make_unique<State>();
-  state_->file = file;
-  if (mode[0] == 'r') {
+  state_->file = std::move(file);
+  if (reading) {
     state_->readBuffer = std::make_unique_for_overwrite<unsigned char[]>(kReadBufferSize);
     state_->readNext = state_->readEnd = state_->readBuffer.get();
   }
@@ -38,7 +38,7 @@ CBase64File::State* CBase64File::open(std::string_view path, const char* mode) {
 bool CBase64File::refill() {
   State& s = *state_;
   if (!s.readBuffer) return false;
-  const std::size_t got = std::fread(s.readBuffer.get(), 1, kReadBufferSize, s.file);
+  const std::size_t got = s.file.read(s.readBuffer.get(), kReadBufferSize);
   if (got == 0) return false;  // end of file or a read error: both end the data
   s.readNext = s.readBuffer.get();
   s.readEnd = s.readNext + got;
@@ -144,10 +144,10 @@ std::uint8_t* CBase64File::readLine(std::uint8_t* buffer, int n) {
 
 bool CBase64File::emit(char c) {
   State& s = *state_;
-  if (std::putc(c, s.file) == EOF) return false;
+  if (!s.file.put(c)) return false;
   ++charsWritten;
   if (++s.column == s.lineLength) {
-    if (std::fputs("\r\n", s.file) == EOF) return false;
+    if (!s.file.write("\r\n")) return false;
     ++charsWritten;
     s.column = 0;
   }
@@ -190,31 +190,27 @@ int CBase64File::flush() {
   if (s.encodePhase == 2) padded = emit(kAlphabet[s.encodeCarry]) && emit('=');
   s.encodePhase = 0;
   if (s.readBuffer) return 0;  // a reader has nothing to flush
-  const int flushed = std::fflush(s.file);
-  // A character lost earlier leaves the stream's error flag, even when nothing is pending now.
-  return padded && !std::ferror(s.file) ? flushed : EOF;
+  // A character lost earlier fails the flush too, even when nothing is pending now.
+  return padded && s.file.flush() ? 0 : EOF;
 }
 
 int CBase64File::close() {
   if (!state_) return 0;
   int result = flush();
-  if (std::fclose(state_->file) != 0) result = EOF;
+  if (!state_->file.close()) result = EOF;
   state_.reset();
   return result;
 }
 
-std::int32_t encodeFileBase64(std::string_view srcPath, std::string_view dstPath) {
-  std::FILE* src = platform::fs::openFile(srcPath, "rb");
-  if (!src) return -101;
+std::int32_t encodeFileBase64(platform::FileSystem& fs, std::string_view srcPath, std::string_view dstPath) {
+  platform::File src = fs.open(srcPath, "rb");
+  if (!src.isOpen()) return -101;
   CBase64File writer;
-  if (!writer.open(dstPath, "w")) {
-    std::fclose(src);
-    return -101;
-  }
+  if (!writer.open(fs, dstPath, "w")) return -101;
   std::uint8_t chunk[kCopyChunkSize];
   bool failed = false;
   for (;;) {
-    const int got = static_cast<int>(std::fread(chunk, 1, sizeof chunk, src));
+    const int got = static_cast<int>(src.read(chunk, sizeof chunk));
     if (got == 0) break;
     if (writer.writeBytes(chunk, got) < got) {
       failed = true;
@@ -222,9 +218,8 @@ std::int32_t encodeFileBase64(std::string_view srcPath, std::string_view dstPath
     }
   }
   // A read error or a text that never fully reached the disk would upload a cut document.
-  if (std::ferror(src)) failed = true;
+  if (src.failed()) failed = true;
   if (writer.close() != 0) failed = true;
-  std::fclose(src);
   return failed ? -102 : 0;
 }
 

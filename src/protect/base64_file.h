@@ -2,16 +2,17 @@
 // A Base64 text file as a byte stream: the reader decodes a received text, skipping every
 // character outside the alphabet; the writer encodes into 72-character lines ended by CR LF.
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <string_view>
+
+#include "platform/fs.h"
 
 namespace zx {
 
 class CBase64File {
  public:
   struct State {
-    std::FILE* file = nullptr;
+    platform::File file;
     int decodePhase = 0;
     std::uint8_t decodeCarry = 0;
     int encodePhase = 0;
@@ -29,8 +30,9 @@ class CBase64File {
   CBase64File(const CBase64File&) = delete;
   CBase64File& operator=(const CBase64File&) = delete;
 
-  // mode "r" reads, "w" writes (text). nullptr when the file cannot be opened.
-  State* open(std::string_view path, const char* mode);
+  // mode "r" reads, "w" writes. nullptr when the file cannot be opened. The bytes are the same
+  // on every platform: line breaks are written as CR LF and read as whatever the file holds.
+  State* open(platform::FileSystem& fs, std::string_view path, const char* mode);
   // The next decoded byte (0-255), or -1 at the end of the data.
   int readByte();
   // Decodes up to n bytes; when fewer came, a zero byte follows them in buffer.
@@ -60,6 +62,6 @@ class CBase64File {
 
 // srcPath's bytes as a Base64 text file: 0, -101 when a file cannot be opened, -102 when the
 // text cannot be written completely.
-std::int32_t encodeFileBase64(std::string_view srcPath, std::string_view dstPath);
+std::int32_t encodeFileBase64(platform::FileSystem& fs, std::string_view srcPath, std::string_view dstPath);
 
 }  // namespace zx

@@ -7,10 +7,10 @@
 #include <optional>
 #include <string>
 
-#include "control/exceptions.h"
-#include "control/file_helpers.h"
-#include "control/messages.h"
+#include "core/file_helpers.h"
+#include "core/messages.h"
 #include "platform/codepage.h"
+#include "platform/exceptions.h"
 #include "platform/fs.h"
 #include "protect/step_status.h"
 #include "ui/status_dialog.h"
@@ -49,32 +49,33 @@ std::optional<std::string> failureOf(Work work) {
 
 }  // namespace
 
-std::int32_t decompressStep(std::string_view gzPath, std::string_view plainPath, bool deleteInput) {
-  const std::optional<std::uint64_t> size = platform::fs::fileSize(gzPath);
+std::int32_t decompressStep(const platform::Env& env, std::string_view gzPath, std::string_view plainPath,
+                            bool deleteInput) {
+  const std::optional<std::uint64_t> size = env.fs.fileSize(gzPath);
   if (!size) return -1;
 
   const std::optional<std::string> failure = failureOf([&] {
-    auto sink = std::make_unique<CryptoPP::FileSink>(platform::fs::systemPath(plainPath).c_str(), true);
+    auto sink = std::make_unique<CryptoPP::FileSink>(env.fs.systemPath(plainPath).c_str(), true);
     updateStatus(nullptr, nullptr, 0, progressRange(static_cast<std::int64_t>(*size)));
-    CryptoPP::FileSource(platform::fs::systemPath(gzPath).c_str(), true,
+    CryptoPP::FileSource(env.fs.systemPath(gzPath).c_str(), true,
                          new CryptoPP::CryptoGunzip(sink.release(), false, -1, reportProgress, 0,
                                                     static_cast<std::uint32_t>(*size)),
                          true);
   });
-  if (failure) controlBox(*failure, ansi("압축해제오류"), platform::mb::MB_OK);
-  if (deleteInput) deleteIfNamed(gzPath);
+  if (failure) controlBox(env.ui, *failure, ansi("압축해제오류"), platform::mb::MB_OK);
+  if (deleteInput) deleteIfNamed(env.fs, gzPath);
   return failure ? -1 : 0;
 }
 
-std::int32_t compressStep(std::string_view sourcePath, std::string_view tempPath) {
-  const std::int64_t size = static_cast<std::int64_t>(platform::fs::fileSize(sourcePath).value_or(0));
+std::int32_t compressStep(const platform::Env& env, std::string_view sourcePath, std::string_view tempPath) {
+  const std::int64_t size = static_cast<std::int64_t>(env.fs.fileSize(sourcePath).value_or(0));
   announceStep(size, "자료를 압축하고 있습니다.");
 
   bool cancelled = false;
   const std::optional<std::string> failure = failureOf([&] {
     CryptoPP::FileSource source(
-        platform::fs::systemPath(sourcePath).c_str(), false,
-        new CryptoPP::Gzip(new CryptoPP::FileSink(platform::fs::systemPath(tempPath).c_str(), true)), true);
+        env.fs.systemPath(sourcePath).c_str(), false,
+        new CryptoPP::Gzip(new CryptoPP::FileSink(env.fs.systemPath(tempPath).c_str(), true)), true);
     std::int64_t done = 0;
     while (!source.SourceExhausted()) {
       const CryptoPP::lword pumped = source.Pump(kCompressChunk);
@@ -88,10 +89,10 @@ std::int32_t compressStep(std::string_view sourcePath, std::string_view tempPath
     }
     source.PumpAll();  // ends the message: the gzip trailer is written and the file closed
   });
-  if (failure || cancelled) deleteIfNamed(tempPath);
+  if (failure || cancelled) deleteIfNamed(env.fs, tempPath);
   if (cancelled) return -2;
   if (failure) {
-    controlBox(ansi("자료를 압축할 수 없습니다.\n디스크 여유 공간을 확인하시고, 이상이 없으면 다시 시도 하십시오."),
+    controlBox(env.ui, ansi("자료를 압축할 수 없습니다.\n디스크 여유 공간을 확인하시고, 이상이 없으면 다시 시도 하십시오."),
                ansi("압축오류"), platform::mb::MB_OK);
     return -1;
   }

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/env.h"
+
 namespace CryptoPP {
 
 // Gunzip that reports each piece of decompressed data to a progress callback.
@@ -37,10 +39,11 @@ namespace zx {
 
 // Decompresses gzPath into plainPath (made by the caller): 0, or -1 after telling the user.
 // deleteInput removes gzPath either way, except when it cannot be found.
-std::int32_t decompressStep(std::string_view gzPath, std::string_view plainPath, bool deleteInput);
+std::int32_t decompressStep(const platform::Env& env, std::string_view gzPath, std::string_view plainPath,
+                            bool deleteInput);
 
 // Writes sourcePath gzip-compressed into tempPath (made by the caller): 0, -1 after telling the
 // user, -2 when the user cancelled. tempPath is removed unless it holds the compressed copy.
-std::int32_t compressStep(std::string_view sourcePath, std::string_view tempPath);
+std::int32_t compressStep(const platform::Env& env, std::string_view sourcePath, std::string_view tempPath);
 
 }  // namespace zx

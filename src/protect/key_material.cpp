@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <new>
 
-#include "control/exceptions.h"
+#include "platform/exceptions.h"
 #include "platform/codepage.h"
 #include "platform/ui.h"
 
@@ -20,8 +20,8 @@ constexpr int kKeyTextLineLength = 72;
 constexpr unsigned kSeedSize = 32;
 
 // The wrap runs where no control window is at hand: its boxes have no owner.
-void showUnownedBox(std::string_view text, std::string_view caption) {
-  platform::ui().messageBox(platform::Owner::None, caption, text, platform::mb::MB_OK);
+void showUnownedBox(platform::Ui& ui, std::string_view text, std::string_view caption) {
+  ui.messageBox(platform::Owner::None, caption, text, platform::mb::MB_OK);
 }
 
 CryptoPP::StringSource decodedKeyText(std::string_view keyText) {
@@ -52,7 +52,8 @@ void makeRandomBytes(std::uint8_t* buffer, std::size_t count) {
   pool.GenerateBlock(buffer, count);
 }
 
-std::string encryptRSAStringWithPub(std::string_view publicKeyText, const std::uint8_t* data, std::size_t length) {
+std::string encryptRSAStringWithPub(platform::Ui& ui, std::string_view publicKeyText, const std::uint8_t* data,
+                                    std::size_t length) {
   std::string wrapped;
   try {
     CryptoPP::StringSource keySource = decodedKeyText(publicKeyText);
@@ -66,23 +67,23 @@ std::string encryptRSAStringWithPub(std::string_view publicKeyText, const std::u
   } catch (const CryptoPP::Exception&) {
     // The page handed over no usable RSA public key: the request goes out with an empty key,
     // and the server's refusal would not say why.
-    showUnownedBox(ansi("암호키를 만들 수 없습니다.\n서버의 공개키가 올바르지 않습니다.\n다시 시도 하십시오."),
+    showUnownedBox(ui, ansi("암호키를 만들 수 없습니다.\n서버의 공개키가 올바르지 않습니다.\n다시 시도 하십시오."),
                    ansi("암호키오류"));
     return {};
   } catch (const FrameworkException&) {
-    showUnownedBox("EXCEPTION", "encryptRSAStringWithPub()");
+    showUnownedBox(ui, "EXCEPTION", "encryptRSAStringWithPub()");
     return {};
   } catch (const std::bad_alloc&) {
-    showUnownedBox("EXCEPTION", "encryptRSAStringWithPub()");
+    showUnownedBox(ui, "EXCEPTION", "encryptRSAStringWithPub()");
     return {};
   }
   return wrapped;
 }
 
-std::int32_t makeCipherKey(std::string_view publicKeyText, std::size_t keyLength, std::uint8_t* sessionKey,
-                           std::string& cipherKeyText) {
+std::int32_t makeCipherKey(platform::Ui& ui, std::string_view publicKeyText, std::size_t keyLength,
+                           std::uint8_t* sessionKey, std::string& cipherKeyText) {
   makeRandomBytes(sessionKey, keyLength);
-  cipherKeyText = encryptRSAStringWithPub(publicKeyText, sessionKey, keyLength);
+  cipherKeyText = encryptRSAStringWithPub(ui, publicKeyText, sessionKey, keyLength);
   std::erase_if(cipherKeyText, [](char c) { return c == '\r' || c == '\n'; });
   return 0;
 }

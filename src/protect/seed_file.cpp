@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "control/file_helpers.h"
-#include "control/messages.h"
+#include "core/file_helpers.h"
+#include "core/messages.h"
 #include "platform/codepage.h"
 #include "platform/fs.h"
 #include "protect/base64_file.h"
@@ -23,7 +23,7 @@ constexpr int kChunkSize = 4096 * kSeedBlockSize;
 
 class BlockDecipherer {
  public:
-  BlockDecipherer(const std::uint8_t* key, std::FILE* plain) : plain_(plain) {
+  BlockDecipherer(const std::uint8_t* key, platform::File& plain) : plain_(plain) {
     seedKeySchedule(key, first_, second_);
   }
 
@@ -72,12 +72,12 @@ class BlockDecipherer {
  private:
   bool write(const std::uint8_t* data, std::size_t length) {
     if (length == 0) return true;
-    if (std::fwrite(data, 1, length, plain_) != length) return false;
+    if (!plain_.write(data, length)) return false;
     written_ += static_cast<std::int64_t>(length);
     return true;
   }
 
-  std::FILE* plain_;
+  platform::File& plain_;
   std::uint32_t first_[kSeedRounds];
   std::uint32_t second_[kSeedRounds];
   std::int64_t written_ = 0;
@@ -85,22 +85,22 @@ class BlockDecipherer {
 
 }  // namespace
 
-std::int64_t decipherSeedFile(const std::uint8_t* key, std::string_view cipheredPath, std::string_view plainPath,
-                              bool hasHeader) {
-  if (!platform::fs::exists(cipheredPath)) return -1;
+std::int64_t decipherSeedFile(const platform::Env& env, const std::uint8_t* key, std::string_view cipheredPath,
+                              std::string_view plainPath, bool hasHeader) {
+  if (!env.fs.exists(cipheredPath)) return -1;
   CBase64File reader;
-  if (!reader.open(cipheredPath, "r")) {
-    showBox("ERR:OPEN:1", "decipherSeedFile()");
+  if (!reader.open(env.fs, cipheredPath, "r")) {
+    showBox(env.ui, "ERR:OPEN:1", "decipherSeedFile()");
     return -1;
   }
   if (hasHeader) {
     std::uint8_t header[kHeaderLimit + 1];
     reader.readLine(header, kHeaderLimit);
   }
-  std::FILE* plain = platform::fs::openFile(plainPath, "w+b");
-  if (!plain) {
+  platform::File plain = env.fs.open(plainPath, "w+b");
+  if (!plain.isOpen()) {
     reader.close();
-    showBox(ansi("키 정보를 추출하지 못했습니다."), ansi("복호화"));
+    showBox(env.ui, ansi("키 정보를 추출하지 못했습니다."), ansi("복호화"));
     return -1;
   }
 
@@ -108,35 +108,36 @@ std::int64_t decipherSeedFile(const std::uint8_t* key, std::string_view ciphered
   bool failed = !decipherer.run(reader);
   reader.close();
   // Buffered bytes that cannot reach the disk are a short write too.
-  if (std::fflush(plain) != 0) failed = true;
+  if (!plain.flush()) failed = true;
   std::fprintf(stderr, "decipher : %lld bytes --> %lld bytes\n", static_cast<long long>(reader.charsRead),
                static_cast<long long>(decipherer.written()));
-  if (std::fclose(plain) != 0) failed = true;
+  if (!plain.close()) failed = true;
   return failed ? -1 : decipherer.written();
 }
 
-std::int32_t decipherStep(PathText& path, const std::uint8_t* key, std::int32_t keyLength, bool deleteInput,
-                          std::string_view tempDir) {
+std::int32_t decipherStep(const platform::Env& env, PathText& path, const std::uint8_t* key, std::int32_t keyLength,
+                          bool deleteInput, std::string_view tempDir) {
   const std::string receivedPath = path.str();
-  announceStep(openableFileSize(receivedPath), "암호를 해제하고 있습니다.");
+  announceStep(openableFileSize(env.fs, receivedPath), "암호를 해제하고 있습니다.");
 
-  const std::string plainPath = makeTempFileName(tempDir, "");
-  if (decipherSeedFile(key, receivedPath, plainPath, true) < 0 || !path.assign(plainPath)) {
-    controlBox(ansi("자료에 이상이 있습니다,\n다시 시도 하십시오.\n[복호화오류]"), "ERROR", platform::mb::MB_OK);
+  const std::string plainPath = makeTempFileName(env, tempDir, "");
+  if (decipherSeedFile(env, key, receivedPath, plainPath, true) < 0 || !path.assign(plainPath)) {
+    controlBox(env.ui, ansi("자료에 이상이 있습니다,\n다시 시도 하십시오.\n[복호화오류]"), "ERROR", platform::mb::MB_OK);
     if (deleteInput) {
-      deleteIfNamed(receivedPath);
+      deleteIfNamed(env.fs, receivedPath);
       // Half a document is of no use to anyone; with the debug switch on it stays for a look.
-      deleteIfNamed(plainPath);
+      deleteIfNamed(env.fs, plainPath);
     }
     return -1;
   }
-  if (deleteInput) deleteIfNamed(receivedPath);
+  if (deleteInput) deleteIfNamed(env.fs, receivedPath);
   return 0;
 }
 
-std::int32_t encipherStep(std::string_view path, const std::uint8_t* key, std::int32_t keyLength, bool flag) {
-  announceStep(openableFileSize(path), "자료를 암호화하고 있습니다.");
-  controlBox(ansi("자료를 암호화 할 수 없습니다.\n다시 시도 하십시오."), ansi("[암호화오류]"), platform::mb::MB_OK);
+std::int32_t encipherStep(const platform::Env& env, std::string_view path, const std::uint8_t* key,
+                          std::int32_t keyLength, bool flag) {
+  announceStep(openableFileSize(env.fs, path), "자료를 암호화하고 있습니다.");
+  controlBox(env.ui, ansi("자료를 암호화 할 수 없습니다.\n다시 시도 하십시오."), ansi("[암호화오류]"), platform::mb::MB_OK);
   return -1;
 }
 

@@ -1,11 +1,8 @@
-// The self-test a person runs to see the RSA key wrap work on the machine at hand.
 #include "protect/self_test.h"
 
 #include <string>
 
-#include "control/messages.h"
-#include "control/zorvax_ctrl.h"
-#include "protect/key_material.h"
+#include "core/messages.h"
 
 namespace zx {
 
@@ -20,22 +17,22 @@ void toHexText(const std::uint8_t* bytes, std::size_t length, char* out, std::si
   out[at] = '\0';
 }
 
-std::int32_t CZorvAXCtrl::test_zorvax() {
+std::int32_t runSelfTest(platform::Ui& ui, const CKeyPair& keyPair) {
   std::uint8_t value[16];
   makeRandomBytes(value, sizeof value);
   char valueHex[64];
   toHexText(value, sizeof value, valueHex, sizeof valueHex);
-  controlBox(valueHex, "PASS PHRASE", platform::mb::MB_OK);
+  controlBox(ui, valueHex, "PASS PHRASE", platform::mb::MB_OK);
 
   for (int round = 1; round <= 2; ++round) {
-    const std::string wrapped = encryptRSAStringWithPub(m_cipher->publicKeyText, value, sizeof value);
-    const std::string unwrapped = decryptRSAStringWithPri(m_cipher->privateKeyText, wrapped);
+    const std::string wrapped = encryptRSAStringWithPub(ui, keyPair.publicKeyText, value, sizeof value);
+    const std::string unwrapped = decryptRSAStringWithPri(keyPair.privateKeyText, wrapped);
     char unwrappedHex[1024];
     toHexText(reinterpret_cast<const std::uint8_t*>(unwrapped.data()), unwrapped.size(), unwrappedHex,
               sizeof unwrappedHex);
-    const std::string text = "PRI:\n" + m_cipher->privateKeyText + "\nPUB:\n" + m_cipher->publicKeyText +
+    const std::string text = "PRI:\n" + keyPair.privateKeyText + "\nPUB:\n" + keyPair.publicKeyText +
                              "\nENC:\n" + wrapped + "\n\n" + "DEC:\n" + unwrappedHex + "<--" + valueHex;
-    controlBox(text, "CHPHER KEY:" + std::to_string(round), platform::mb::MB_OK);
+    controlBox(ui, text, "CHPHER KEY:" + std::to_string(round), platform::mb::MB_OK);
   }
   return 0;
 }

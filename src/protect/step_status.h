@@ -4,10 +4,12 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/fs.h"
+
 namespace zx {
 
 // The size of the file at path, or FileException when it cannot be opened for reading.
-std::int64_t openableFileSize(std::string_view path);
+std::int64_t openableFileSize(platform::FileSystem& fs, std::string_view path);
 
 // The progress dialog's byte scale and lower line for a step over `size` bytes; `lowerLine` is
 // UTF-8 source text.

@@ -6,13 +6,12 @@
 #include <cstring>
 #include <string_view>
 
-#include "control/file_helpers.h"
-#include "control/messages.h"
-#include "control/zorvax_ctrl.h"
+#include "core/file_helpers.h"
+#include "core/messages.h"
 #include "platform/codepage.h"
+#include "platform/fs.h"
 #include "protect/key_material.h"
 #include "transfer/http_exchange.h"
-#include "transfer/local_file.h"
 #include "ui/status_dialog.h"
 
 namespace zx {
@@ -22,6 +21,7 @@ namespace mb = platform::mb;
 namespace {
 
 constexpr std::size_t kLinePiece = 510;
+constexpr std::size_t kWriteBuffer = 256 * 1024;
 constexpr const char* kVersion = "3.2.0.1";
 
 std::string_view trimmed(std::string_view text) {
@@ -31,10 +31,10 @@ std::string_view trimmed(std::string_view text) {
   return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
 
-void communicationBox(const std::string& text) { controlBox(text, ansi("통신장애"), mb::MB_OK); }
+void communicationBox(platform::Ui& ui, const std::string& text) { controlBox(ui, text, ansi("통신장애"), mb::MB_OK); }
 
-void fileCreationBox() {
-  controlBox(ansi("파일을 생성할 수 없습니다.\n디스크 여유 공간을 확인하시고, 이상이 없으면 다시 시도 하십시오."),
+void fileCreationBox(platform::Ui& ui) {
+  controlBox(ui, ansi("파일을 생성할 수 없습니다.\n디스크 여유 공간을 확인하시고, 이상이 없으면 다시 시도 하십시오."),
              ansi("파일생성오류"), mb::MB_OK);
 }
 
@@ -45,7 +45,7 @@ std::int32_t progressRange(platform::http::Request& request) {
 }
 
 // An "HTTP/" line before the data: skipped when its code starts with 2; otherwise the box.
-bool acceptEmbeddedStatus(std::string_view line) {
+bool acceptEmbeddedStatus(platform::Ui& ui, std::string_view line) {
   size_t space = line.find(' ');
   std::string_view code = line;
   if (space != std::string_view::npos) {
@@ -57,14 +57,15 @@ bool acceptEmbeddedStatus(std::string_view line) {
   std::snprintf(text, sizeof text,
                 ansi("서버에서 오류 응답을 보내왔습니다.\n다시 시도 하십시오.\n서버응답:[%s]").c_str(),
                 std::string(code).c_str());
-  communicationBox(text);
+  communicationBox(ui, text);
   return false;
 }
 
 class BodyReader {
  public:
-  BodyReader(CZorvAXCtrl& control, platform::http::Request& request, LocalFile& file)
-      : control_(control), request_(request), file_(file) {}
+  BodyReader(const platform::Env& env, const ControlState& control, platform::http::Request& request,
+             platform::File& file)
+      : env_(env), control_(control), request_(request), file_(file) {}
 
   std::int32_t run() {
     std::int32_t range = progressRange(request_);
@@ -81,11 +82,11 @@ class BodyReader {
       std::string_view line = trimmed(std::string_view(buffer, std::strlen(buffer)));
       if (line.size() <= 1) {
         if (line == ".") return finish(0);
-        communicationBox(ansi("통신 장애 입니다.\n다시 시도 하십시오"));
+        communicationBox(env_.ui, ansi("통신 장애 입니다.\n다시 시도 하십시오"));
         return -1;
       }
       if (total == 0 && line.starts_with("HTTP/")) {
-        if (acceptEmbeddedStatus(line)) continue;
+        if (acceptEmbeddedStatus(env_.ui, line)) continue;
         return -1;
       }
       // A write that fails must not leave a shortened document looking complete.
@@ -97,27 +98,28 @@ class BodyReader {
 
  private:
   std::int32_t noData() {
-    communicationBox(ansi("수신된 데이터가 없습니다.\n다시 시도 하십시오."));
+    communicationBox(env_.ui, ansi("수신된 데이터가 없습니다.\n다시 시도 하십시오."));
     return -1;
   }
 
   std::int32_t finish(std::int32_t result) {
     if (file_.close()) return result;
-    fileCreationBox();
+    fileCreationBox(env_.ui);
     return -1;
   }
 
-  CZorvAXCtrl& control_;
+  const platform::Env& env_;
+  const ControlState& control_;
   platform::http::Request& request_;
-  LocalFile& file_;
+  platform::File& file_;
 };
 
 }  // namespace
 
-std::int32_t downloadExchange(CZorvAXCtrl& control, const std::string& userId, const std::string& sessionId,
-                              const std::string&, const std::string&) {
+std::int32_t downloadExchange(const platform::Env& env, ControlState& control, const std::string& userId,
+                              const std::string& sessionId, const std::string&, const std::string&) {
   std::string cipherKey;
-  makeCipherKey(control.Pubkey, sizeof control.m_sessionKey, control.m_sessionKey, cipherKey);
+  makeCipherKey(env.ui, control.Pubkey, sizeof control.m_sessionKey, control.m_sessionKey, cipherKey);
   FormBody form;
   form.add("command", "download");
   form.add("userId", userId);
@@ -126,20 +128,23 @@ std::int32_t downloadExchange(CZorvAXCtrl& control, const std::string& userId, c
   form.add("version", kVersion);
   std::string headers = requestHeaders(control, Direction::Download, form.size());
 
-  LocalFile file;
-  if (!file.openExistingForWriting(control.m_filePath.view())) {
-    fileCreationBox();
-    deleteIfNamed(control.m_filePath.view());
+  // The flow made the file: it is written, never created or emptied here.
+  platform::File file = env.fs.open(control.m_filePath.view(), "r+b");
+  if (!file.isOpen()) {
+    fileCreationBox(env.ui);
+    deleteIfNamed(env.fs, control.m_filePath.view());
     return -1;
   }
-  HttpExchange exchange(control, Direction::Download, headers, form.text());
+  // Lines are written one by one; a large buffer keeps that from costing a system call each.
+  file.setBufferSize(kWriteBuffer);
+  HttpExchange exchange(env, control, Direction::Download, headers, form.text());
   std::int32_t result = exchange.run(
       [&](platform::http::Request& request) {
         request.sendRequest(headers, form.text());
         return 0;
       },
       [&](platform::http::Request& request) {
-        std::int32_t read = BodyReader(control, request, file).run();
+        std::int32_t read = BodyReader(env, control, request, file).run();
         exchange.closeRequestAndConnection();
         return read;
       },

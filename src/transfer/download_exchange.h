@@ -4,13 +4,14 @@
 #include <cstdint>
 #include <string>
 
-namespace zx {
+#include "core/control_state.h"
+#include "platform/env.h"
 
-class CZorvAXCtrl;
+namespace zx {
 
 // 0, -1 (a box has been shown, except in the silent cases of the exchange) or -2 (cancelled).
 // compressed and ciphered are accepted for the flow's sake and not used here.
-std::int32_t downloadExchange(CZorvAXCtrl& control, const std::string& userId, const std::string& sessionId,
+std::int32_t downloadExchange(const platform::Env& env, ControlState& control, const std::string& userId, const std::string& sessionId,
                               const std::string& compressed, const std::string& ciphered);
 
 }  // namespace zx

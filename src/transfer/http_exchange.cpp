@@ -3,10 +3,9 @@
 #include <cstdio>
 #include <new>
 
-#include "control/exceptions.h"
-#include "control/messages.h"
-#include "control/zorvax_ctrl.h"
+#include "core/messages.h"
 #include "platform/codepage.h"
+#include "platform/exceptions.h"
 #include "platform/ui.h"
 #include "protect/url_encode.h"
 
@@ -52,7 +51,7 @@ void FormBody::startField(std::string_view name) {
 
 void FormBody::appendEncoded(std::string_view value) { text_ += CURLEncode().encode(value); }
 
-std::string requestHeaders(const CZorvAXCtrl& control, Direction direction, std::size_t contentLength) {
+std::string requestHeaders(const ControlState& control, Direction direction, std::size_t contentLength) {
   std::string headers = "Accept: */*\r\nUser-Agent: ";
   headers += kAgent;
   headers += "\r\nHost: " + control.Hostname + ":" + std::to_string(control.m_serverPort) + "\r\n";
@@ -62,8 +61,10 @@ std::string requestHeaders(const CZorvAXCtrl& control, Direction direction, std:
   return headers;
 }
 
-HttpExchange::HttpExchange(CZorvAXCtrl& control, Direction direction, std::string headers, const std::string& body)
-    : control_(control), direction_(direction), headers_(std::move(headers)), body_(body) {}
+HttpExchange::HttpExchange(const platform::Env& env, ControlState& control, Direction direction, std::string headers,
+                           const std::string& body)
+    : env_(env),
+      control_(control), direction_(direction), headers_(std::move(headers)), body_(body) {}
 
 HttpExchange::~HttpExchange() { cleanUp(); }
 
@@ -71,7 +72,7 @@ std::int32_t HttpExchange::run(const SendStep& send, const SuccessStep& success,
                                const BeforeStatusBox& beforeStatusBox) {
   std::int32_t result = -1;
   try {
-    session_ = std::make_unique<http::Session>(kAgent);
+    session_ = env_.http.openSession(kAgent);
     connection_ = session_->connect(control_.Hostname, control_.m_serverPort);
     bool download = direction_ == Direction::Download;
     request_ = connection_->openRequest("POST", control_.m_requestObject, download ? "HTTP/1.1" : "",
@@ -104,7 +105,7 @@ std::int32_t HttpExchange::run(const SendStep& send, const SuccessStep& success,
 std::int32_t HttpExchange::statusAndRetries() {
   std::uint32_t status = request_->statusCode();
   if (status == 401) {
-    platform::PasswordAnswer answer = platform::ui().passwordPrompt(platform::Owner::None, control_.Hostname);
+    platform::PasswordAnswer answer = env_.ui.passwordPrompt(platform::Owner::None, control_.Hostname);
     if (!answer.retry) return -1;
     request_->setCredentials(answer.user, answer.password);
     // The retry carries the form again: a POST that announces a body and sends none would
@@ -142,7 +143,7 @@ void HttpExchange::showStatusBox(std::uint32_t status, const BeforeStatusBox& be
   std::snprintf(text, sizeof text,
                 ansi("서버에서 오류 응답을 보내왔습니다.\n다시 시도 하십시오.\n서버응답:[%d] %s").c_str(),
                 static_cast<int>(status), reason.c_str());
-  controlBox(text, ansi("서버응답"), mb::MB_OK);
+  controlBox(env_.ui, text, ansi("서버응답"), mb::MB_OK);
 }
 
 void HttpExchange::showExceptionBox(const std::string& errorMessage) {
@@ -151,7 +152,7 @@ void HttpExchange::showExceptionBox(const std::string& errorMessage) {
                            : ansi("오류 응답입니다. 다시 시도 하십시오.\n응답 : %s\n");
   char text[2048];
   std::snprintf(text, sizeof text, format.c_str(), errorMessage.c_str());
-  controlBox(text, "OPEN ERROR", mb::MB_TASKMODAL);
+  controlBox(env_.ui, text, "OPEN ERROR", mb::MB_TASKMODAL);
 }
 
 void HttpExchange::closeRequestAndConnection() {

@@ -9,11 +9,11 @@
 #include <string>
 #include <string_view>
 
+#include "core/control_state.h"
+#include "platform/env.h"
 #include "platform/http.h"
 
 namespace zx {
-
-class CZorvAXCtrl;
 
 // "name=value&name=value", every value URL-encoded, names as they are.
 class FormBody {
@@ -32,11 +32,12 @@ class FormBody {
 enum class Direction { Download, Upload };
 
 // The six header lines, each ending CRLF; the port is always written.
-std::string requestHeaders(const CZorvAXCtrl& control, Direction direction, std::size_t contentLength);
+std::string requestHeaders(const ControlState& control, Direction direction, std::size_t contentLength);
 
 class HttpExchange {
  public:
-  HttpExchange(CZorvAXCtrl& control, Direction direction, std::string headers, const std::string& body);
+  HttpExchange(const platform::Env& env, ControlState& control, Direction direction, std::string headers,
+               const std::string& body);
   ~HttpExchange();
 
   // Sends the first request over the opened request; answers 0 to go on, or the result that
@@ -59,7 +60,8 @@ class HttpExchange {
   void showExceptionBox(const std::string& errorMessage);
   void cleanUp();
 
-  CZorvAXCtrl& control_;
+  const platform::Env& env_;
+  ControlState& control_;
   Direction direction_;
   std::string headers_;
   const std::string& body_;

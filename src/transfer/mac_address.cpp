@@ -1,8 +1,8 @@
-// The control's getMACAddr: the adapters' hardware addresses as one text.
+#include "transfer/mac_address.h"
+
 #include <cstdio>
 
-#include "control/messages.h"
-#include "control/zorvax_ctrl.h"
+#include "core/messages.h"
 #include "platform/adapters.h"
 #include "platform/codepage.h"
 
@@ -40,24 +40,24 @@ std::string addressText(const std::vector<adapters::AdapterInfo>& list) {
 
 }  // namespace
 
-std::string CZorvAXCtrl::getMACAddr(const std::string& showMsg) {
+std::string getMACAddr(const platform::Env& env, std::string_view showMsg) {
   bool silent = showMsg == "0";
-  auto library = adapters::loadLibrary(adapters::kLibraryName);
+  auto library = env.adapters.load(adapters::kLibraryName);
   if (!library) {
-    showErrorBox(platform::Owner::Control, ansi("모듈로딩"), ansi("%s 을 찾을 수 없습니다.").c_str(),
+    showErrorBox(env.ui, platform::Owner::Control, ansi("모듈로딩"), ansi("%s 을 찾을 수 없습니다.").c_str(),
                  adapters::kLibraryName);
     return {};
   }
   if (!library->hasFunction(adapters::kFunctionName)) {
     if (!silent)
-      showErrorBox(platform::Owner::Control, ansi("모듈로딩"),
+      showErrorBox(env.ui, platform::Owner::Control, ansi("모듈로딩"),
                    ansi("%s 에서 함수 GetAdaptersInfo()을 찾을 수 없습니다.").c_str(), adapters::kLibraryName);
     return {};
   }
   std::vector<adapters::AdapterInfo> list;
   std::uint32_t code = library->getAdaptersInfo(list, kAdapterBlock);
   if (code == adapters::kNoError) return addressText(list);
-  if (!silent) controlBox(errorText(code), ansi("정보읽기"), mb::MB_TASKMODAL | mb::MB_OK);
+  if (!silent) controlBox(env.ui, errorText(code), ansi("정보읽기"), mb::MB_TASKMODAL | mb::MB_OK);
   return {};
 }
 

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <climits>
 
-#include "control/messages.h"
-#include "control/zorvax_ctrl.h"
+#include "core/messages.h"
 #include "platform/codepage.h"
+#include "platform/fs.h"
 #include "transfer/http_exchange.h"
-#include "transfer/local_file.h"
+#include "transfer/mac_address.h"
 #include "ui/status_dialog.h"
 
 namespace zx {
@@ -33,18 +33,18 @@ std::string printableBytes(const char* data, std::size_t size) {
   return kept;
 }
 
-void fileOpenBox() {
-  controlBox(ansi("파일을 열 수 없습니다.\n다시 시도 하십시오."), ansi("파일열기"), mb::MB_OK);
+void fileOpenBox(platform::Ui& ui) {
+  controlBox(ui, ansi("파일을 열 수 없습니다.\n다시 시도 하십시오."), ansi("파일열기"), mb::MB_OK);
 }
 
 // Appends the file's content to the form; 0, -1 (it cannot be read) or -2 (cancelled).
-std::int32_t appendFileContent(const CZorvAXCtrl& control, FormBody& form) {
-  LocalFile file;
-  if (!file.openForReading(control.m_filePath.view())) {
-    fileOpenBox();
+std::int32_t appendFileContent(const platform::Env& env, const ControlState& control, FormBody& form) {
+  platform::File file = env.fs.open(control.m_filePath.view(), "rb");
+  if (!file.isOpen()) {
+    fileOpenBox(env.ui);
     return -1;
   }
-  std::int64_t length = file.size();
+  std::int64_t length = static_cast<std::int64_t>(file.size().value_or(0));
   std::int32_t range = progressValue(length);
   updateStatus(nullptr, ansi("엔코딩 중 입니다.").c_str(), 0, range);
   form.startField("cipherData");
@@ -57,7 +57,7 @@ std::int32_t appendFileContent(const CZorvAXCtrl& control, FormBody& form) {
     if (statusCancelled()) return -2;
   }
   if (file.failed()) {
-    fileOpenBox();
+    fileOpenBox(env.ui);
     return -1;
   }
   return 0;
@@ -65,7 +65,7 @@ std::int32_t appendFileContent(const CZorvAXCtrl& control, FormBody& form) {
 
 // Announces the body, then writes it in pieces with a progress update each; a cancel is no
 // longer acted on once the body is on its way.
-void sendInPieces(CZorvAXCtrl& control, platform::http::Request& request, const std::string& body) {
+void sendInPieces(ControlState& control, platform::http::Request& request, const std::string& body) {
   control.size = progressValue(static_cast<std::int64_t>(body.size()));
   request.sendRequestEx(body.size());
   updateStatus(nullptr, ansi("전송 중 입니다.").c_str(), 0, control.size);
@@ -80,9 +80,10 @@ void sendInPieces(CZorvAXCtrl& control, platform::http::Request& request, const 
 
 }  // namespace
 
-std::int32_t uploadExchange(CZorvAXCtrl& control, const std::string& userId, const std::string& compressed,
-                            const std::string& ciphered, const std::string& cipherKeyText) {
-  std::string macAddr = control.getMACAddr("0");
+std::int32_t uploadExchange(const platform::Env& env, ControlState& control, const std::string& userId,
+                            const std::string& compressed, const std::string& ciphered,
+                            const std::string& cipherKeyText) {
+  std::string macAddr = getMACAddr(env, "0");
   FormBody form;
   form.add("command", "upload");
   form.add("userId", userId);
@@ -91,11 +92,11 @@ std::int32_t uploadExchange(CZorvAXCtrl& control, const std::string& userId, con
   form.add("compressed", compressed);
   form.add("ciphered", ciphered);
   form.add("macAddr", macAddr);
-  if (std::int32_t read = appendFileContent(control, form); read != 0) return read;
+  if (std::int32_t read = appendFileContent(env, control, form); read != 0) return read;
 
   std::string headers = requestHeaders(control, Direction::Upload, form.size());
   updateStatus(nullptr, ansi("서버에 연결 중입니다.").c_str(), 0, 100);
-  HttpExchange exchange(control, Direction::Upload, headers, form.text());
+  HttpExchange exchange(env, control, Direction::Upload, headers, form.text());
   return exchange.run(
       [&](platform::http::Request& request) -> std::int32_t {
         if (statusCancelled()) return -2;
@@ -105,7 +106,7 @@ std::int32_t uploadExchange(CZorvAXCtrl& control, const std::string& userId, con
       },
       [&](platform::http::Request&) {
         exchange.closeRequestAndConnection();
-        if (currentStatusDlg) currentStatusDlg->cancelled = false;
+        if (CStatusDlg* dlg = currentStatusDlg()) dlg->cancelled = false;
         return 0;
       },
       nullptr);

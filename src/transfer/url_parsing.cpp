@@ -2,8 +2,7 @@
 
 #include <cstdlib>
 
-#include "control/messages.h"
-#include "control/zorvax_ctrl.h"
+#include "core/messages.h"
 #include "platform/codepage.h"
 #include "platform/http.h"
 
@@ -20,7 +19,7 @@ std::uint16_t portOf(const std::string& text) {
 }
 
 // "file://host:port/...": the host and port are read from the text itself.
-bool takeFileAuthority(CZorvAXCtrl& control) {
+bool takeFileAuthority(ControlState& control) {
   const std::string& url = control.url;
   if (url.size() <= kFileScheme.size()) return false;
   size_t colon = platform::ansiFind(url, ':', kFileScheme.size());
@@ -34,7 +33,7 @@ bool takeFileAuthority(CZorvAXCtrl& control) {
 
 }  // namespace
 
-std::int32_t parseUrl(CZorvAXCtrl& control) {
+std::int32_t parseUrl(platform::Ui& ui, ControlState& control) {
   platform::http::UrlParts parts;
   bool ok = platform::http::crackUrl(control.url, parts);
   if (ok) {
@@ -45,7 +44,7 @@ std::int32_t parseUrl(CZorvAXCtrl& control) {
     if (control.url.compare(0, kFileScheme.size(), kFileScheme) == 0) ok = takeFileAuthority(control);
   }
   if (!ok) {
-    controlBox(ansi("URL 형식이 잘 못 되었습니다.\r\n다시 시도 하십시오.\n[") + control.url + "]", ansi("연결"),
+    controlBox(ui, ansi("URL 형식이 잘 못 되었습니다.\r\n다시 시도 하십시오.\n[") + control.url + "]", ansi("연결"),
                platform::mb::MB_TASKMODAL | platform::mb::MB_OK);
     return -1;
   }

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "control/file_helpers.h"
+#include "core/file_helpers.h"
 #include "platform/codepage.h"
 #include "platform/fs.h"
 #include "ui/status_dialog.h"
@@ -11,7 +11,6 @@
 namespace zx {
 namespace {
 
-namespace fs = platform::fs;
 constexpr size_t kPathCapacity = 511;
 const char kProbeText[] = "123x123x123";
 
@@ -23,18 +22,15 @@ std::string patternOf(std::string_view item) {
   return std::string(item.substr(open + 1, close == std::string_view::npos ? std::string_view::npos : close - open - 1));
 }
 
-bool writeAndReadBack(const std::string& path) {
-  std::FILE* out = fs::openFile(path, "wb");
-  if (!out) return false;
-  bool wrote = std::fwrite(kProbeText, 1, sizeof kProbeText - 1, out) == sizeof kProbeText - 1;
-  wrote = std::fclose(out) == 0 && wrote;
+bool writeAndReadBack(platform::FileSystem& fs, const std::string& path) {
+  platform::File out = fs.open(path, "wb");
+  if (!out.isOpen()) return false;
+  bool wrote = out.write(kProbeText, sizeof kProbeText - 1);
+  wrote = out.close() && wrote;
   char buffer[129] = {};
   size_t got = 0;
-  if (std::FILE* in = fs::openFile(path, "rb")) {
-    got = std::fread(buffer, 1, 128, in);
-    std::fclose(in);
-  }
-  fs::removeFile(path);
+  if (platform::File in = fs.open(path, "rb"); in.isOpen()) got = in.read(buffer, 128);
+  fs.removeFile(path);
   return wrote && got == sizeof kProbeText - 1 && std::strcmp(buffer, kProbeText) == 0;
 }
 
@@ -62,10 +58,10 @@ std::vector<std::string> splitFilterItems(std::string_view text, int limit) {
   return items;
 }
 
-CFileExportDialog::CFileExportDialog(std::string_view title, std::string_view filterText, std::string_view fileName,
-                                     std::string_view folder)
-    : titleText(title) {
-  initialFolder = fs::isDirectory(folder) ? std::string(folder) : fs::currentDirectory();
+CFileExportDialog::CFileExportDialog(const platform::Env& env, std::string_view title, std::string_view filterText,
+                                     std::string_view fileName, std::string_view folder)
+    : titleText(title), env_(env) {
+  initialFolder = env.fs.isDirectory(folder) ? std::string(folder) : env.fs.currentDirectory();
   for (const auto& item : splitFilterItems(filterText, kMaxFilterItems)) {
     std::string pattern = patternOf(item);
     filters.push_back({item, pattern});
@@ -109,42 +105,42 @@ bool CFileExportDialog::DoModal() {
   request.onTypeChange = [this](const std::string& name, const std::string& description) {
     return onTypeChange(name, description);
   };
-  auto result = platform::ui().fileDialog(request);
+  auto result = env_.ui.fileDialog(request);
   filterIndex = result.filterIndex;
   if (!result.ok) return false;
   // The next run opens with the user's last choice in place.
   fileBuffer = result.path;
   std::string folder = directoryOf(result.path);
-  if (fs::isDirectory(folder)) initialFolder = folder;
+  if (env_.fs.isDirectory(folder)) initialFolder = folder;
   return true;
 }
 
-bool probeWritable(std::string_view path) {
+bool probeWritable(platform::FileSystem& fs, std::string_view path) {
   if (path.empty() || path.size() > kPathCapacity) return false;
-  if (!fs::exists(path)) return writeAndReadBack(std::string(path));
+  if (!fs.exists(path)) return writeAndReadBack(fs, std::string(path));
   // The user's existing file must survive until the download has really replaced it.
-  std::string sibling = fs::tempName(directoryOf(path), "");
+  std::string sibling = fs.tempName(directoryOf(path), "");
   if (sibling.empty() || directoryOf(sibling) != directoryOf(path)) sibling = std::string(path) + ".probe";
-  return !fs::exists(sibling) && writeAndReadBack(sibling);
+  return !fs.exists(sibling) && writeAndReadBack(fs, sibling);
 }
 
 void CStatusDlg::runSaveAsLoop() {
   std::string name = lastElement(path.view());
   size_t point = name.rfind('.');
   std::string extension = point == std::string::npos ? std::string() : name.substr(point);
-  CFileExportDialog dialog(ansi("다른 파일 이름으로 저장"), "download (*" + extension + ")", name, directoryOf(path.view()));
+  CFileExportDialog dialog(env_, ansi("다른 파일 이름으로 저장"), "download (*" + extension + ")", name, directoryOf(path.view()));
   while (true) {
     if (!dialog.DoModal()) {
       EndDialog(statusdlg::kEndCancel);
       return;
     }
     std::string chosen = dialog.pathName();
-    if (probeWritable(chosen) && path.assign(chosen)) {
+    if (probeWritable(env_.fs, chosen) && path.assign(chosen)) {
       enableChoices(false);
       EndDialog(statusdlg::kEndOk);
       return;
     }
-    platform::ui().messageBox(platform::Owner::StatusDialog, ansi("폴더 지정 오류"),
+    env_.ui.messageBox(platform::Owner::StatusDialog, ansi("폴더 지정 오류"),
                               ansi("이 폴더에는 파일을 생성할 수 없습니다.\r\n다른 폴더를 지정하십시오."),
                               platform::mb::MB_OK);
   }

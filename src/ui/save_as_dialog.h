@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/env.h"
 #include "platform/ui.h"
 
 namespace zx {
@@ -13,8 +14,8 @@ class CFileExportDialog {
  public:
   static constexpr int kMaxFilterItems = 20;
 
-  CFileExportDialog(std::string_view title, std::string_view filterText, std::string_view fileName,
-                    std::string_view initialFolder);
+  CFileExportDialog(const platform::Env& env, std::string_view title, std::string_view filterText,
+                    std::string_view fileName, std::string_view initialFolder);
 
   // Runs the dialog; true on OK, with the chosen path in pathName().
   bool DoModal();
@@ -28,6 +29,9 @@ class CFileExportDialog {
   std::string fileBuffer;
   int filterIndex = 1;
   std::string initialFolder;
+
+ private:
+  const platform::Env& env_;
 };
 
 // Splits a filter text at '|' into at most `limit` items; a stretch quoted with ' or " stays
@@ -36,6 +40,6 @@ std::vector<std::string> splitFilterItems(std::string_view text, int limit);
 
 // True when a test text could be written and read back at path. An existing file there is
 // left alone: a sibling name in the same folder is probed instead.
-bool probeWritable(std::string_view path);
+bool probeWritable(platform::FileSystem& fs, std::string_view path);
 
 }  // namespace zx

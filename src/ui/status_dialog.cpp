@@ -1,10 +1,10 @@
 #include "ui/status_dialog.h"
 
 #include <algorithm>
+#include <vector>
 
-#include "control/file_helpers.h"
-#include "control/scripting.h"
-#include "control/zorvax_ctrl.h"
+#include "core/file_helpers.h"
+#include "core/message_pump.h"
 #include "platform/codepage.h"
 #include "platform/shell.h"
 
@@ -15,7 +15,29 @@ using platform::DialogItem;
 using platform::ItemKind;
 using platform::Owner;
 
-CStatusDlg* currentStatusDlg = nullptr;
+namespace {
+
+// The progress dialogs of one thread: the one its transfer updates, and the completed ones left
+// on screen for the user.
+struct ThreadDialogs {
+  CStatusDlg* current = nullptr;
+  std::vector<std::unique_ptr<CStatusDlg>> onScreen;
+};
+
+ThreadDialogs& threadDialogs() {
+  thread_local ThreadDialogs dialogs;
+  return dialogs;
+}
+
+// A completed dialog whose window has gone.
+void release(CStatusDlg* dialog) {
+  auto& kept = threadDialogs().onScreen;
+  std::erase_if(kept, [dialog](const std::unique_ptr<CStatusDlg>& d) { return d.get() == dialog; });
+}
+
+}  // namespace
+
+CStatusDlg* currentStatusDlg() { return threadDialogs().current; }
 
 namespace statusdlg {
 
@@ -45,20 +67,20 @@ platform::DialogTemplate dialogTemplate() {
 
 using namespace statusdlg;
 
-CStatusDlg::CStatusDlg(bool vista) : vistaMode(vista) {}
+CStatusDlg::CStatusDlg(const platform::Env& env, bool vista) : vistaMode(vista), env_(env) {}
 
 CStatusDlg::~CStatusDlg() {
-  if (currentStatusDlg == this) currentStatusDlg = nullptr;
+  if (threadDialogs().current == this) threadDialogs().current = nullptr;
 }
 
 void CStatusDlg::Create(Owner owner) {
-  view_ = platform::ui().createDialog(dialogTemplate(), *this, owner);
+  view_ = env_.ui.createDialog(dialogTemplate(), *this, owner);
   cancelled = false;
   onInitDialog();
 }
 
 int CStatusDlg::DoModal() {
-  view_ = platform::ui().createDialog(dialogTemplate(), *this, Owner::Control);
+  view_ = env_.ui.createDialog(dialogTemplate(), *this, Owner::Control);
   onInitDialog();
   return view_->runModal();
 }
@@ -93,7 +115,7 @@ void CStatusDlg::enableChoices(bool enable) {
 
 void CStatusDlg::OnOpen() {
   openChosen = true;
-  if (progressMode) platform::shell().open(path.view());
+  if (progressMode) env_.shell.open(path.view());
   enableChoices(false);
   EndDialog(kEndOk);
 }
@@ -101,7 +123,7 @@ void CStatusDlg::OnOpen() {
 void CStatusDlg::OnSave() {
   openChosen = false;
   if (progressMode) {
-    platform::shell().openFolder(directoryOf(path.view()));
+    env_.shell.openFolder(directoryOf(path.view()));
     enableChoices(false);
     EndDialog(kEndOk);
   } else if (!vistaMode) {
@@ -116,7 +138,7 @@ void CStatusDlg::OnCancel() {
   std::string label = view_->itemText(kCancelButton);
   cancelled = true;
   if (progressMode && label == ansi("취소(&C)")) {
-    int answer = platform::ui().messageBox(Owner::StatusDialog, ansi("질문"), ansi("취소 하겠습니까 ?"), mb::MB_YESNOCANCEL);
+    int answer = env_.ui.messageBox(Owner::StatusDialog, ansi("질문"), ansi("취소 하겠습니까 ?"), mb::MB_YESNOCANCEL);
     if (answer != mb::IDYES) {
       cancelled = false;
       return;
@@ -127,15 +149,16 @@ void CStatusDlg::OnCancel() {
 
 void CStatusDlg::EndDialog(int result) {
   view_->endDialog(result);
-  // The completed download dialog belongs to nobody: it goes once its window has gone.
+  // The completed download dialog goes once its window has gone, after the handler that ended
+  // it has returned.
   if (completed_) {
     completed_ = false;
-    platform::ui().queue().post([this] { delete this; });
+    env_.ui.queue().post([this] { release(this); });
   }
 }
 
 void CStatusDlg::becomeCompleted(std::string_view savedPath) {
-  path.assign(savedPath);
+  (void)path.assign(savedPath);  // the path of a placed file fits
   view_->enableItem(kOpenButton, true);
   view_->setItemText(kOpenButton, ansi("파일열기(&O)"));
   view_->setFocus(kOpenButton);
@@ -156,10 +179,11 @@ void CStatusDlg::onCancel() { OnCancel(); }
 
 void CStatusDlg::onDestroyed() {}
 
-void showStatusDialog(CZorvAXCtrl& control, std::string_view title, std::string_view upperLine,
-                      std::string_view lowerLine, bool choicesEnabled) {
-  auto* dlg = new CStatusDlg(control.m_isVistaOrLater);
-  currentStatusDlg = dlg;
+std::unique_ptr<CStatusDlg> showStatusDialog(const platform::Env& env, bool vistaMode, std::string_view title,
+                                             std::string_view upperLine, std::string_view lowerLine,
+                                             bool choicesEnabled) {
+  auto dlg = std::make_unique<CStatusDlg>(env, vistaMode);
+  threadDialogs().current = dlg.get();
   dlg->title = title;
   dlg->progressMode = true;
   dlg->Create(Owner::Control);
@@ -172,14 +196,21 @@ void showStatusDialog(CZorvAXCtrl& control, std::string_view title, std::string_
   rect.top = std::max(0, rect.top - 40);
   rect.bottom = rect.top + height;
   view->moveTo(rect, true);
-  pumpMessages(100);
+  pumpMessages(env.ui, 100);
   std::string upper(upperLine), lower(lowerLine);
   updateStatus(upper.c_str(), lower.c_str(), 0, 100);
   stepProgress(5);
+  return dlg;
+}
+
+void leaveOnScreen(std::unique_ptr<CStatusDlg> dialog) {
+  ThreadDialogs& dialogs = threadDialogs();
+  if (dialogs.current == dialog.get()) dialogs.current = nullptr;
+  dialogs.onScreen.push_back(std::move(dialog));
 }
 
 void updateStatus(const char* upperLine, const char* lowerLine, std::int32_t position, std::int32_t range) {
-  CStatusDlg* dlg = currentStatusDlg;
+  CStatusDlg* dlg = currentStatusDlg();
   if (!dlg || dlg->cancelled) return;
   if (upperLine) dlg->upperText = upperLine;
   if (lowerLine) dlg->lowerText = lowerLine;
@@ -194,18 +225,18 @@ void updateStatus(const char* upperLine, const char* lowerLine, std::int32_t pos
   if (upperLine || lowerLine) dlg->UpdateData();
   view->repaint();
   view->activate();
-  pumpMessages(100);
+  pumpMessages(dlg->env().ui, 100);
 }
 
 void stepProgress(std::int32_t step) {
-  CStatusDlg* dlg = currentStatusDlg;
+  CStatusDlg* dlg = currentStatusDlg();
   if (!dlg || dlg->cancelled) return;
   auto* view = dlg->view();
   std::int64_t next = static_cast<std::int64_t>(view->progressPos(kProgress)) + step;
   view->setProgressPos(kProgress, static_cast<std::int32_t>(std::min<std::int64_t>(dlg->lastRange, next)));
   dlg->UpdateData();
   view->activate();
-  pumpMessages(100);
+  pumpMessages(dlg->env().ui, 100);
 }
 
 void reportProgress(std::uint32_t, std::uint32_t position, std::uint32_t range) {
@@ -213,10 +244,13 @@ void reportProgress(std::uint32_t, std::uint32_t position, std::uint32_t range) 
 }
 
 void showCurrentByteCounts(std::int64_t done, std::int64_t total) {
-  if (currentStatusDlg) currentStatusDlg->showByteCounts(done, total);
+  if (CStatusDlg* dlg = currentStatusDlg()) dlg->showByteCounts(done, total);
 }
 
-bool statusCancelled() { return currentStatusDlg && currentStatusDlg->cancelled; }
+bool statusCancelled() {
+  CStatusDlg* dlg = currentStatusDlg();
+  return dlg && dlg->cancelled;
+}
 
 void formatThousands(std::string& text, std::size_t capacity) {
   size_t b = text.find_first_not_of(" \t\r\n\v\f");

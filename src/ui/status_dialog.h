@@ -1,18 +1,20 @@
 #pragma once
 // The status dialog (template 201) in its two roles: the modal choice dialog before a
 // download, and the modeless progress dialog of a transfer. The transfer code reaches the
-// progress dialog on screen only through currentStatusDlg and the free functions below.
+// progress dialog on screen only through currentStatusDlg() and the free functions below.
+//
+// Threads: a dialog belongs to the thread that made it; each thread has its own current
+// progress dialog.
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 
-#include "control/fixed_text.h"
+#include "platform/env.h"
+#include "platform/fixed_text.h"
 #include "platform/ui.h"
 
 namespace zx {
-
-class CZorvAXCtrl;
 
 namespace statusdlg {
 constexpr int kTemplateId = 201;
@@ -24,7 +26,7 @@ platform::DialogTemplate dialogTemplate();
 
 class CStatusDlg : public platform::DialogHandler {
  public:
-  explicit CStatusDlg(bool vistaMode);
+  CStatusDlg(const platform::Env& env, bool vistaMode);
   ~CStatusDlg() override;
 
   // Creates the window (modeless) and clears `cancelled`.
@@ -47,6 +49,7 @@ class CStatusDlg : public platform::DialogHandler {
   void becomeCompleted(std::string_view savedPath);
 
   platform::DialogView* view() { return view_.get(); }
+  const platform::Env& env() const { return env_; }
   void runSaveAsLoop();
 
   bool vistaMode = false;
@@ -66,16 +69,21 @@ class CStatusDlg : public platform::DialogHandler {
   void onDestroyed() override;
 
  private:
+  platform::Env env_;
   std::unique_ptr<platform::DialogView> view_;
   bool completed_ = false;
 };
 
-// The progress dialog on screen, or nullptr.
-extern CStatusDlg* currentStatusDlg;
+// The progress dialog this thread's transfer is updating, or nullptr.
+CStatusDlg* currentStatusDlg();
 
-// Creates and shows the progress dialog (a method of the control in its design).
-void showStatusDialog(CZorvAXCtrl& control, std::string_view title, std::string_view upperLine,
-                      std::string_view lowerLine, bool choicesEnabled);
+// Creates and shows the progress dialog; it is the current one until its owner lets it go.
+std::unique_ptr<CStatusDlg> showStatusDialog(const platform::Env& env, bool vistaMode, std::string_view title,
+                                             std::string_view upperLine, std::string_view lowerLine,
+                                             bool choicesEnabled);
+// Leaves a completed download dialog on screen after its flow has ended: it is no longer
+// current, and it is freed once the user has closed it.
+void leaveOnScreen(std::unique_ptr<CStatusDlg> dialog);
 // Null lines leave the text unchanged. Nothing happens without a dialog or after a cancel.
 void updateStatus(const char* upperLine, const char* lowerLine, std::int32_t position, std::int32_t range);
 void stepProgress(std::int32_t step);

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "control/config_store.h"
-#include "control/file_helpers.h"
+#include "core/config_store.h"
+#include "core/file_helpers.h"
 #include "platform/codepage.h"
 #include "platform/osinfo.h"
 #include "platform/sysdirs.h"
@@ -16,13 +16,13 @@ namespace reg = platform::reg;
 class ConfigStore : public ControlTest {
  protected:
   std::unique_ptr<platform::RegKey> key(const std::string& path) {
-    return platform::registry().openKey(platform::Hive::CurrentUser, path, reg::kMaximumAllowed);
+    return registry().openKey(platform::Hive::CurrentUser, path, reg::kMaximumAllowed);
   }
   std::optional<std::string> rootValue(const std::string& name) {
-    auto k = openConfigKey(nullptr, false);
-    return k ? readKeyText(*k, name, 4096) : std::nullopt;
+    auto k = openConfigKey(registry(), nullptr, false);
+    return k ? readKeyText(registry(), *k, name, 4096) : std::nullopt;
   }
-  void setRootValue(const std::string& name, const std::string& value) { writeConfigValue(name, value); }
+  void setRootValue(const std::string& name, const std::string& value) { writeConfigValue(registry(), name, value); }
 };
 
 TEST_F(ConfigStore, PackageKeyLifecycleAndTheThreeScriptMethods) {
@@ -38,13 +38,13 @@ TEST_F(ConfigStore, PackageKeyLifecycleAndTheThreeScriptMethods) {
   auto k = key("Software\\QORAX\\ZorvAX0\\P1");
   char raw[16];
   std::uint32_t size = sizeof raw, type = 0;
-  ASSERT_EQ(platform::registry().queryValue(*k, "k", raw, &size, &type), reg::kSuccess);
+  ASSERT_EQ(registry().queryValue(*k, "k", raw, &size, &type), reg::kSuccess);
   EXPECT_EQ(type, reg::REG_SZ);
   EXPECT_EQ(std::string(raw, size), platform::utf8ToAnsi("값"));
 
   EXPECT_EQ(call(*c, "setRegisterIfEmpty", {text("k"), text("other")}).intValue(), 0);
   EXPECT_EQ(textOf(call(*c, "getRegisterValue", {text("k")})), "값");
-  platform::registry().deleteValue(*k, "k");
+  registry().deleteValue(*k, "k");
   EXPECT_EQ(call(*c, "setRegisterIfEmpty", {text("k"), text("other")}).intValue(), 0);
   EXPECT_EQ(textOf(call(*c, "getRegisterValue", {text("k")})), "other");
   call(*c, "setRegisterValue", {text("k"), text(std::string(900, 'L'))});
@@ -79,73 +79,73 @@ TEST_F(ConfigStore, ValuesThatDoNotFitTheirBufferCountAsUnreadable) {
   put(*c, "Package", "P1");
   auto k = key("Software\\QORAX\\ZorvAX0\\P1");
   std::string big(1025, 'x');
-  platform::registry().setValue(*k, "big", reg::REG_SZ, big.data(), 1025);
+  registry().setValue(*k, "big", reg::REG_SZ, big.data(), 1025);
   EXPECT_EQ(c->getRegisterValue("big"), "");
   EXPECT_EQ(c->setRegisterIfEmpty("big", "new"), 0) << "an unreadable value is replaced";
   EXPECT_EQ(c->getRegisterValue("big"), "new");
   std::string full(1024, 'y');
-  platform::registry().setValue(*k, "full", reg::REG_BINARY, full.data(), 1024);
+  registry().setValue(*k, "full", reg::REG_BINARY, full.data(), 1024);
   EXPECT_EQ(c->getRegisterValue("full"), full) << "a full buffer without a terminator still ends at the data";
-  platform::registry().setValue(*k, "nul", reg::REG_BINARY, "ab\0cd", 5);
+  registry().setValue(*k, "nul", reg::REG_BINARY, "ab\0cd", 5);
   EXPECT_EQ(c->getRegisterValue("nul"), "ab");
 
   setRootValue("Path", std::string(255, 'p'));
-  EXPECT_EQ(readInstallPath(), std::string(255, 'p'));
+  EXPECT_EQ(readInstallPath(registry()), std::string(255, 'p'));
   setRootValue("Path", std::string(256, 'p'));
-  EXPECT_FALSE(readInstallPath().has_value());
+  EXPECT_FALSE(readInstallPath(registry()).has_value());
 }
 
 TEST_F(ConfigStore, DebugSwitchIsExactlyTrue) {
-  EXPECT_FALSE(readConfigFlag("debug", false));
+  EXPECT_FALSE(readConfigFlag(registry(), "debug", false));
   setRootValue("debug", "true");
-  EXPECT_TRUE(readConfigFlag("debug", false));
+  EXPECT_TRUE(readConfigFlag(registry(), "debug", false));
   setRootValue("debug", "TRUE");
-  EXPECT_FALSE(readConfigFlag("debug", false));
+  EXPECT_FALSE(readConfigFlag(registry(), "debug", false));
   setRootValue("debug", "false");
-  EXPECT_FALSE(readConfigFlag("debug", true));
+  EXPECT_FALSE(readConfigFlag(registry(), "debug", true));
   setRootValue("debug", "yes");
-  EXPECT_TRUE(readConfigFlag("debug", true));
+  EXPECT_TRUE(readConfigFlag(registry(), "debug", true));
 }
 
 TEST_F(ConfigStore, DownloadDirectoryOnAModernSystemIsTheTempFolderAndSticks) {
   auto c = makeControl();
-  EXPECT_EQ(downloadDirectory(*c), c->m_tempDir.str());
+  EXPECT_EQ(downloadDirectory(env(), *c), c->m_tempDir.str());
   EXPECT_EQ(rootValue("downloadDir"), c->m_tempDir.str());
   setRootValue("downloadDir", "/not/checked");
-  EXPECT_EQ(downloadDirectory(*c), "/not/checked");
+  EXPECT_EQ(downloadDirectory(env(), *c), "/not/checked");
   setRootValue("downloadDir", "/" + std::string(600, 'd'));
-  EXPECT_EQ(downloadDirectory(*c), c->m_tempDir.str()) << "an over-long value counts as missing";
+  EXPECT_EQ(downloadDirectory(env(), *c), c->m_tempDir.str()) << "an over-long value counts as missing";
 }
 
 TEST_F(ConfigStore, OlderSystemTakesOverTheOldIniFileOnce) {
-  platform::emulateOsMajor(5);
+  services.os.setMajor(5);
   auto c = makeControl();
   EXPECT_FALSE(c->m_isVistaOrLater);
   test::TempDir docs;
-  std::string ini = platform::windowsDirectory() + "/ZorvAX.ini";
+  std::string ini = platform::windowsDirectory(fs(), home.path()) + "/ZorvAX.ini";
   test::writeFile(ini, "[download]\r\ndir=" + docs.path() + "\r\n");
-  EXPECT_EQ(downloadDirectory(*c), docs.path());
+  EXPECT_EQ(downloadDirectory(env(), *c), docs.path());
   EXPECT_FALSE(std::filesystem::exists(ini));
   EXPECT_EQ(rootValue("downloadDir"), docs.path());
 
   test::writeFile(ini, "[download]\r\ndir=/no/such/dir\r\n");
   setRootValue("downloadDir", "_____");
-  EXPECT_EQ(downloadDirectory(*c), c->m_tempDir.str());
+  EXPECT_EQ(downloadDirectory(env(), *c), c->m_tempDir.str());
   EXPECT_FALSE(std::filesystem::exists(ini));
 }
 
 TEST_F(ConfigStore, DownloadPathJoinsTheLastElementAndRefusesOverlongJoins) {
   auto c = makeControl();
   setRootValue("downloadDir", "/srv/in");
-  EXPECT_EQ(makeDownloadPath(*c, "a/b/report.hwp"), "/srv/in/report.hwp");
-  EXPECT_EQ(makeDownloadPath(*c, "a\\b/c\\x.txt"), "/srv/in/x.txt");
+  EXPECT_EQ(makeDownloadPath(env(), *c, "a/b/report.hwp"), "/srv/in/report.hwp");
+  EXPECT_EQ(makeDownloadPath(env(), *c, "a\\b/c\\x.txt"), "/srv/in/x.txt");
   setRootValue("downloadDir", "/");
-  EXPECT_EQ(makeDownloadPath(*c, "doc.txt"), "/doc.txt");
+  EXPECT_EQ(makeDownloadPath(env(), *c, "doc.txt"), "/doc.txt");
   setRootValue("downloadDir", "C:\\");
-  EXPECT_EQ(makeDownloadPath(*c, "doc.txt"), "C:\\doc.txt");
+  EXPECT_EQ(makeDownloadPath(env(), *c, "doc.txt"), "C:\\doc.txt");
   setRootValue("downloadDir", "/" + std::string(500, 'd'));
-  EXPECT_EQ(makeDownloadPath(*c, std::string(9, 'n')), "/" + std::string(500, 'd') + "/" + std::string(9, 'n'));
-  EXPECT_FALSE(makeDownloadPath(*c, std::string(10, 'n')).has_value());
+  EXPECT_EQ(makeDownloadPath(env(), *c, std::string(9, 'n')), "/" + std::string(500, 'd') + "/" + std::string(9, 'n'));
+  EXPECT_FALSE(makeDownloadPath(env(), *c, std::string(10, 'n')).has_value());
 }
 
 }  // namespace

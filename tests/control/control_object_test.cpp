@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "control/dispatch_table.h"
+#include "module/registration.h"
 #include "platform/codepage.h"
 #include "support/zx_test.h"
 
@@ -55,6 +56,7 @@ TEST_F(ControlObject, TableHasTwentySixMembersInOrderAndTypeInfoNineteen) {
 
 TEST_F(ControlObject, NameLookupFollowsTheLocaleRule) {
   auto c = makeControl();
+  ASSERT_EQ(registerModule(registry()), ole::S_OK) << "a type library loads only when registered";
   std::vector<ole::DISPID> ids;
   EXPECT_EQ(c->getIDsOfNames(ole::IID_NULL(), {u"SETREGISTERVALUE"}, 0, ids), ole::S_OK);
   EXPECT_EQ(ids[0], 12);
@@ -66,7 +68,7 @@ TEST_F(ControlObject, NameLookupFollowsTheLocaleRule) {
   EXPECT_EQ(ids[0], ole::DISPID_ABOUTBOX);
   EXPECT_EQ(c->getIDsOfNames(ole::IID_NULL(), {u"noSuchName"}, 0, ids), ole::DISP_E_UNKNOWNNAME);
   EXPECT_EQ(c->getIDsOfNames(zx::ids::IID_DZorvAX(), {u"getVersion"}, 0, ids), ole::DISP_E_UNKNOWNINTERFACE);
-  setTypeLibraryAvailable(false);
+  ASSERT_EQ(unregisterModule(registry()), ole::S_OK);
   EXPECT_EQ(c->getIDsOfNames(ole::IID_NULL(), {u"setRegisterValue"}, 1033, ids), ole::S_OK);
   EXPECT_EQ(ids[0], 12);
 }

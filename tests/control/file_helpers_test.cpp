@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "control/file_helpers.h"
-#include "control/fixed_text.h"
+#include "core/file_helpers.h"
+#include "platform/fixed_text.h"
 #include "support/zx_test.h"
 
 namespace zx {
@@ -26,15 +26,16 @@ TEST(FileHelpers, DirectoryAndLastElement) {
 }
 
 TEST(FileHelpers, TemporaryFilesAreFreshExistingAndEmpty) {
-  TempDir dir;
-  unsetenv("TMP");
-  std::string a = makeTempFileName(dir.path(), ""), b = makeTempFileName(dir.path(), "");
+  TempDir dir, home;
+  test::TestServices noTmp(home.path(), "");
+  const platform::Env env = noTmp.env();
+  std::string a = makeTempFileName(env, dir.path(), ""), b = makeTempFileName(env, dir.path(), "");
   ASSERT_FALSE(a.empty());
   EXPECT_NE(a, b);
   EXPECT_EQ(directoryOf(a), dir.path());
   EXPECT_EQ(test::readFile(a), "");
   EXPECT_TRUE(std::filesystem::exists(b));
-  EXPECT_FALSE(tempDirectoryOf().empty());
+  EXPECT_FALSE(tempDirectoryOf(env).empty());
 }
 
 TEST(FileHelpers, MoveToUniqueNameCountsBeforeTheLastPoint) {
@@ -43,16 +44,16 @@ TEST(FileHelpers, MoveToUniqueNameCountsBeforeTheLastPoint) {
     test::writeFile(dir.file(name), name);
     return dir.file(name);
   };
-  EXPECT_EQ(moveToUniqueName("report.hwp", fresh("t1")), dir.file("report.hwp"));
-  EXPECT_EQ(moveToUniqueName("report.hwp", fresh("t2")), dir.file("report(1).hwp"));
-  EXPECT_EQ(moveToUniqueName("report.hwp", fresh("t3")), dir.file("report(2).hwp"));
+  EXPECT_EQ(moveToUniqueName(test::localFiles(), "report.hwp", fresh("t1")), dir.file("report.hwp"));
+  EXPECT_EQ(moveToUniqueName(test::localFiles(), "report.hwp", fresh("t2")), dir.file("report(1).hwp"));
+  EXPECT_EQ(moveToUniqueName(test::localFiles(), "report.hwp", fresh("t3")), dir.file("report(2).hwp"));
   EXPECT_EQ(test::readFile(dir.file("report(2).hwp")), "t3");
-  EXPECT_EQ(moveToUniqueName("a.tar.gz", fresh("t4")), dir.file("a.tar.gz"));
-  EXPECT_EQ(moveToUniqueName("a.tar.gz", fresh("t5")), dir.file("a.tar(1).gz"));
-  EXPECT_EQ(moveToUniqueName("README", fresh("t6")), dir.file("README"));
-  EXPECT_EQ(moveToUniqueName("README", fresh("t7")), dir.file("README(1)"));
+  EXPECT_EQ(moveToUniqueName(test::localFiles(), "a.tar.gz", fresh("t4")), dir.file("a.tar.gz"));
+  EXPECT_EQ(moveToUniqueName(test::localFiles(), "a.tar.gz", fresh("t5")), dir.file("a.tar(1).gz"));
+  EXPECT_EQ(moveToUniqueName(test::localFiles(), "README", fresh("t6")), dir.file("README"));
+  EXPECT_EQ(moveToUniqueName(test::localFiles(), "README", fresh("t7")), dir.file("README(1)"));
   std::filesystem::create_directory(dir.file("taken.txt"));
-  EXPECT_EQ(moveToUniqueName("taken.txt", fresh("t8")), dir.file("taken(1).txt")) << "a folder takes a name too";
+  EXPECT_EQ(moveToUniqueName(test::localFiles(), "taken.txt", fresh("t8")), dir.file("taken(1).txt")) << "a folder takes a name too";
 }
 
 TEST(FileHelpers, MoveToUniqueNameGivesUpAfterAllCandidates) {
@@ -60,10 +61,10 @@ TEST(FileHelpers, MoveToUniqueNameGivesUpAfterAllCandidates) {
   test::writeFile(dir.file("x.txt"), "");
   for (int i = 1; i <= 4998; ++i) test::writeFile(dir.file("x(" + std::to_string(i) + ").txt"), "");
   test::writeFile(dir.file("source"), "keep");
-  EXPECT_FALSE(moveToUniqueName("x.txt", dir.file("source")).has_value());
+  EXPECT_FALSE(moveToUniqueName(test::localFiles(), "x.txt", dir.file("source")).has_value());
   EXPECT_EQ(test::readFile(dir.file("source")), "keep");
   std::filesystem::remove(dir.file("x(4998).txt"));
-  EXPECT_EQ(moveToUniqueName("x.txt", dir.file("source")), dir.file("x(4998).txt"));
+  EXPECT_EQ(moveToUniqueName(test::localFiles(), "x.txt", dir.file("source")), dir.file("x(4998).txt"));
 }
 
 TEST(FileHelpers, FixedTextRefusesWhatDoesNotFit) {
@@ -75,7 +76,7 @@ TEST(FileHelpers, FixedTextRefusesWhatDoesNotFit) {
   EXPECT_FALSE(p.assign(std::string("a\0b", 3)));
   p.clear();
   EXPECT_TRUE(p.empty());
-  deleteIfNamed("");
+  deleteIfNamed(test::localFiles(), "");
 }
 
 }  // namespace

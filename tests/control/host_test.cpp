@@ -1,6 +1,7 @@
 // The zorvax command as a person or a test drives it.
 #include <gtest/gtest.h>
 
+#include "platform/registry_sqlite.h"
 #include "support/zx_test.h"
 
 namespace zx {
@@ -55,6 +56,9 @@ TEST(Host, TwoProcessesWritingAtOnceLoseNothing) {
 TEST(Host, LookupsFollowTheLocaleAndInvokeWorksEitherWay) {
   TempDir home;
   EXPECT_EQ(runCommand(zorvax(home, "--lcid 0 ids setRegisterValue")).out, "12\n");
+  // Unregistered, no type library loads: the control's own table answers every name.
+  EXPECT_EQ(runCommand(zorvax(home, "--lcid 1033 ids setRegisterValue getVersion")).out, "12\n15\n");
+  ASSERT_EQ(runCommand(zorvax(home, "register")).out, "0x00000000\n");
   auto r = runCommand(zorvax(home, "--lcid 1033 ids setRegisterValue getVersion"));
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "0x80020006\n15\n");
@@ -122,6 +126,16 @@ TEST(Host, RegisteredModuleMakesTheControlThroughItsFactory) {
   TempDir home;
   auto r = runCommand(zorvax(home, "register get Port"));
   EXPECT_EQ(r.out, "0x00000000\n80\n");
+  {
+    // The server the command registers is the module library it loaded.
+    platform::SqliteRegistry store(home.file("registry.db"));
+    auto server = store.openKey(platform::Hive::ClassesRoot, "CLSID\\{40B8C7BB-FD7C-44CA-BF70-5ADB0DC635CB}\\InprocServer32",
+                                platform::reg::kMaximumAllowed);
+    ASSERT_NE(server, nullptr);
+    const auto values = store.values(*server);
+    ASSERT_FALSE(values.empty());
+    EXPECT_NE(values[0].data.find("/libzorvax.so"), std::string::npos) << values[0].data;
+  }
   EXPECT_EQ(runCommand(zorvax(home, "get Package unregister")).out, "TENDRIAX\n0x00000000\n");
   EXPECT_EQ(runCommand(zorvax(home, "unregister")).status, 1) << "nothing left to unregister";
 }

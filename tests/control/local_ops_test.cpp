@@ -5,7 +5,7 @@
 #include <chrono>
 #include <thread>
 
-#include "control/config_store.h"
+#include "core/config_store.h"
 #include "platform/codepage.h"
 #include "support/zx_test.h"
 
@@ -85,7 +85,7 @@ TEST_F(LocalOps, ShowRemoveAndGetPath) {
   call(*c, "showFile");
   EXPECT_TRUE(shell.requests.empty()) << "an empty Filename does nothing";
   put(*c, "Filename", "없는파일.txt");
-  shell.answer = [](const platform::ShellRequest&) { return platform::launch::kFileNotFound; };
+  shell.answer = [](const doubles::ShellRequest&) { return platform::launch::kFileNotFound; };
   call(*c, "showFile");
   ASSERT_EQ(shell.requests.size(), 1u);
   EXPECT_EQ(shell.requests[0].verb, "open");
@@ -97,13 +97,13 @@ TEST_F(LocalOps, ShowRemoveAndGetPath) {
 
   std::string file = tmp.file("last.txt");
   test::writeFile(file, "x");
-  c->m_filePath.assign(file);
+  ASSERT_TRUE(c->m_filePath.assign(file));
   c->Filename = "other.txt";
   EXPECT_EQ(textOf(call(*c, "getPath")), file);
   call(*c, "removeFile");
   EXPECT_TRUE(std::filesystem::exists(file)) << "Filename names another file";
   EXPECT_EQ(textOf(call(*c, "getPath")), "");
-  c->m_filePath.assign(file);
+  ASSERT_TRUE(c->m_filePath.assign(file));
   c->Filename = file;
   call(*c, "removeFile");
   EXPECT_FALSE(std::filesystem::exists(file));
@@ -112,11 +112,11 @@ TEST_F(LocalOps, ShowRemoveAndGetPath) {
 
 TEST_F(LocalOps, RunBuildsTheCompanionCommandLine) {
   auto c = makeControl();
-  shell.answer = [](const platform::ShellRequest&) { return platform::launch::kPathNotFound; };
+  shell.answer = [](const doubles::ShellRequest&) { return platform::launch::kPathNotFound; };
   EXPECT_EQ(call(*c, "Run").intValue(), platform::launch::kPathNotFound);
   ASSERT_EQ(shell.requests.size(), 1u);
   EXPECT_EQ(shell.requests[0].target, "c:\\Program Files\\QORAX\\ZorvC\\Bin\\ZorvC.EXE -PKGNAME TENDRIAX");
-  writeConfigValue("Path", "/opt/zorvc");
+  writeConfigValue(registry(), "Path", "/opt/zorvc");
   c->Run();
   EXPECT_EQ(shell.requests[1].target, "/opt/zorvc/ZorvC.EXE -PKGNAME TENDRIAX");
   c->Package = std::string(1000, 'P');
@@ -125,13 +125,13 @@ TEST_F(LocalOps, RunBuildsTheCompanionCommandLine) {
 }
 
 TEST_F(LocalOps, RunStartsARealCompanionProgram) {
-  platform::setShell(nullptr);
+  services.useSystemShell();
   auto c = makeControl();
   EXPECT_EQ(c->Run(), platform::launch::kPathNotFound) << "nothing at the default path";
   std::string program = tmp.file("ZorvC.EXE");
   test::writeFile(program, "#!/bin/sh\necho \"$@\" > \"$(dirname \"$0\")/started\"\n");
   chmod(program.c_str(), 0755);
-  writeConfigValue("Path", tmp.path());
+  writeConfigValue(registry(), "Path", tmp.path());
   put(*c, "Package", "P9");
   EXPECT_GT(c->Run(), 31);
   std::string marker = tmp.file("started");

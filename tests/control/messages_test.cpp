@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "control/messages.h"
+#include "core/messages.h"
 #include "support/zx_test.h"
 
 namespace zx {
@@ -11,12 +11,12 @@ using test::ControlTest;
 class Messages : public ControlTest {};
 
 TEST_F(Messages, BoxOperationsCarryTheirOwnersCaptionsAndFlags) {
-  showErrorBox(platform::Owner::Control, "모듈로딩", "%s %s", "IPHlpApi.dll", "x");
-  showDebugBox("parseUrl:error");
-  showBox("t", "c");
-  applicationBox("app");
+  showErrorBox(*user, platform::Owner::Control, "모듈로딩", "%s %s", "IPHlpApi.dll", "x");
+  showDebugBox(*user, "parseUrl:error");
+  showBox(*user, "t", "c");
+  applicationBox(*user, "app");
   std::string longText(5000, 'y');
-  showErrorBox(platform::Owner::None, "cap", "%s", longText.c_str());
+  showErrorBox(*user, platform::Owner::None, "cap", "%s", longText.c_str());
   auto b = user->boxes();
   ASSERT_EQ(b.size(), 5u);
   EXPECT_EQ(b[0].flags, 0x2010u);

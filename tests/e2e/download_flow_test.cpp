@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "control/config_store.h"
+#include "core/config_store.h"
 #include "flow_fixture.h"
 #include "platform/codepage.h"
 #include "platform/headless_dialog.h"
@@ -81,7 +81,7 @@ TEST_F(DownloadFlow, CancellingTheChoiceDialogFetchesNothingAndSaysNothing) {
 }
 
 TEST_F(DownloadFlow, SaveOnAnOlderSystemProbesUntilAFolderTakesTheCopy) {
-  zx::platform::emulateOsMajor(5);
+  services.os.setMajor(5);
   zx::test::writeFile(tmp.file("plainfile"), "not a folder");
   std::filesystem::create_directory(tmp.file("out"));
   const std::string document = zxtest::mixedBytes(30000, 2);
@@ -92,7 +92,7 @@ TEST_F(DownloadFlow, SaveOnAnOlderSystemProbesUntilAFolderTakesTheCopy) {
   user->answerFile(zx::ansi(tmp.file("out/saved.hwp")));
 
   ASSERT_EQ(download(*control, "1", "1"), 0);
-  std::vector<zx::platform::UiRecord> asked;
+  std::vector<zx::doubles::UiRecord> asked;
   for (const auto& r : user->records())
     if (r.kind == "file") asked.push_back(r);
   ASSERT_EQ(asked.size(), 2u) << "the same save-as dialog again after the refused folder";
@@ -112,7 +112,7 @@ TEST_F(DownloadFlow, SaveOnAnOlderSystemProbesUntilAFolderTakesTheCopy) {
   EXPECT_EQ(filenameOf(*control), tmp.file("out/saved.hwp"));
   EXPECT_EQ(tmp.files(), (Files{"out/saved.hwp", "plainfile"}));
   EXPECT_EQ(zx::test::readFile(tmp.file("plainfile")), "not a folder");
-  EXPECT_EQ(zx::readConfigValue("downloadDir", ""), tmp.file("out")) << "the next download starts there";
+  EXPECT_EQ(zx::readConfigValue(registry(), "downloadDir", ""), tmp.file("out")) << "the next download starts there";
 
   auto* completed = onlyLiveDialog();
   ASSERT_NE(completed, nullptr) << "a saved download leaves its dialog open";
@@ -137,7 +137,7 @@ TEST_F(DownloadFlow, SaveOnAModernSystemMovesAndLeavesTheRelabelledDialog) {
   EXPECT_EQ(filenameOf(*control), tmp.file("kept.hwp"));
   EXPECT_EQ(tmp.files(), Files{"kept.hwp"}) << "moved in place, no copy and no leftovers";
   EXPECT_EQ(zx::test::readFile(tmp.file("kept.hwp")), document);
-  EXPECT_EQ(zx::currentStatusDlg, nullptr);
+  EXPECT_EQ(zx::currentStatusDlg(), nullptr);
 
   auto* completed = onlyLiveDialog();
   ASSERT_NE(completed, nullptr);
@@ -184,7 +184,7 @@ TEST_F(DownloadFlow, CancelDuringTheTransferAsksAndOnlyYesStopsIt) {
 }
 
 TEST_F(DownloadFlow, OpenChoiceWithoutAProgramForTheFileSaysSoAndKeepsTheFile) {
-  shell.answer = [](const zx::platform::ShellRequest&) { return zx::platform::launch::kFileNotFound; };
+  shell.answer = [](const zx::doubles::ShellRequest&) { return zx::platform::launch::kFileNotFound; };
   auto control = serve("memo.xyz", "memo\r\n", "1");
   user->press(sd::kTemplateId, sd::kOpenButton, When::Modal);
   EXPECT_EQ(download(*control, "1", "1"), 0);
@@ -202,7 +202,7 @@ TEST_F(DownloadFlow, OpenChoiceWithoutAProgramForTheFileSaysSoAndKeepsTheFile) {
 }
 
 TEST_F(DownloadFlow, DebugSwitchKeepsEveryIntermediateFile) {
-  zx::writeConfigValue("debug", "true");
+  zx::writeConfigValue(registry(), "debug", "true");
   const std::string document = zxtest::mixedBytes(40000, 5);
   auto control = serve("traced.bin", document, "0");
   ASSERT_EQ(download(*control, "1", "1"), 0);

@@ -86,7 +86,7 @@ void FlowTest::closeCompletedDialogs() {
   user->queue().pump(100);
 }
 
-void expectBox(const zx::platform::UiRecord& box, const std::string& caption, const std::string& text,
+void expectBox(const zx::doubles::UiRecord& box, const std::string& caption, const std::string& text,
                zx::platform::Owner owner, unsigned flags) {
   EXPECT_EQ(box.kind, "box");
   EXPECT_EQ(box.caption, caption);

@@ -8,14 +8,14 @@
 #include <vector>
 
 #include "peer_process.h"
-#include "platform/scripted_ui.h"
+#include "doubles/scripted_ui.h"
 #include "support/zx_test.h"
 #include "ui/status_dialog.h"
 
 namespace zxtest {
 
 using Owner = zx::platform::Owner;
-using When = zx::platform::ScriptedUi::When;
+using When = zx::doubles::ScriptedUi::When;
 using Files = std::vector<std::string>;
 namespace mb = zx::platform::mb;
 namespace sd = zx::statusdlg;
@@ -55,7 +55,7 @@ class FlowTest : public zx::test::ControlTest {
 };
 
 // A box as the user saw it: text and caption in UTF-8, owner and style.
-void expectBox(const zx::platform::UiRecord& box, const std::string& caption, const std::string& text,
+void expectBox(const zx::doubles::UiRecord& box, const std::string& caption, const std::string& text,
                zx::platform::Owner owner, unsigned flags);
 
 }  // namespace zxtest

@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "control/config_store.h"
+#include "core/config_store.h"
 #include "flow_fixture.h"
 #include "platform/codepage.h"
 
@@ -143,7 +143,7 @@ TEST_F(UploadFlow, CancelWhilePreparingEndsWithItsMessage) {
 }
 
 TEST_F(UploadFlow, DebugSwitchKeepsThePreparedTextUnlessACompressedCopyWasMade) {
-  zx::writeConfigValue("debug", "true");
+  zx::writeConfigValue(registry(), "debug", "true");
   const std::string bytes = zxtest::mixedBytes(9000, 14);
   auto control = prepare("kept.bin", bytes, "0");
   size_t before = storedUploads().size();

@@ -4,8 +4,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <unistd.h>
+
+#include "doubles/scripted_ui.h"
+#include "platform/system_services.h"
 
 namespace zx::fuzz {
 
@@ -18,6 +22,28 @@ inline const std::filesystem::path& workFolder() {
   }();
   return folder;
 }
+
+// The services of one run: the system's own in the work folder, and a fresh scripted user
+// that takes every box without printing it and forgets it with the run.
+class RunServices {
+ public:
+  RunServices() : env_(system().env(user_)) {}
+  const platform::Env& env() const { return env_; }
+
+ private:
+  static platform::SystemServices& system() {
+    static platform::SystemServices services([] {
+      platform::SystemSettings settings;
+      settings.home = (workFolder() / "home").string();
+      settings.tmpFolder = workFolder().string();
+      return settings;
+    }());
+    return services;
+  }
+
+  doubles::ScriptedUi user_;
+  platform::Env env_;
+};
 
 inline std::string writeInput(const char* name, const std::uint8_t* data, std::size_t size) {
   const std::string path = (workFolder() / name).string();

@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "control/about_box.h"
-#include "control/class_factory.h"
+#include "module/class_factory.h"
 #include "control/draw.h"
-#include "control/prop_page.h"
+#include "module/prop_page.h"
 #include "control/zorvax_ctrl.h"
 #include "support/zx_test.h"
 
@@ -14,12 +14,12 @@ namespace zx {
 namespace {
 
 using platform::ItemKind;
-using platform::ScriptedUi;
+using doubles::ScriptedUi;
 
 class ModuleDialogTest : public test::ControlTest {
  protected:
-  std::vector<platform::UiRecord> dialogs() const {
-    std::vector<platform::UiRecord> found;
+  std::vector<doubles::UiRecord> dialogs() const {
+    std::vector<doubles::UiRecord> found;
     for (const auto& record : user->records())
       if (record.kind == "dialog") found.push_back(record);
     return found;
@@ -63,9 +63,9 @@ TEST_F(ModuleDialogTest, AboutBoxShowsTemplateOneOverTheControl) {
   EXPECT_TRUE(user->liveDialogs().empty());
 
   // How it was closed: the OK button, or Esc as Cancel.
-  EXPECT_EQ(runModuleDialog(about, platform::Owner::Control), platform::mb::IDOK);
+  EXPECT_EQ(runModuleDialog(*user, about, platform::Owner::Control), platform::mb::IDOK);
   user->press(1, platform::kDialogEscape, ScriptedUi::When::Modal);
-  EXPECT_EQ(runModuleDialog(about, platform::Owner::Control), platform::mb::IDCANCEL);
+  EXPECT_EQ(runModuleDialog(*user, about, platform::Owner::Control), platform::mb::IDCANCEL);
 }
 
 TEST_F(ModuleDialogTest, PropertiesVerbShowsThePageAndReleasesIt) {

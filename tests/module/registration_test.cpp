@@ -5,9 +5,10 @@
 
 #include <filesystem>
 
-#include "control/class_factory.h"
-#include "control/prop_page.h"
-#include "control/registration.h"
+#include "module/class_factory.h"
+#include "module/prop_page.h"
+#include "control/type_library.h"
+#include "module/registration.h"
 #include "control/zorvax_ctrl.h"
 #include "platform/module_file.h"
 #include "platform/registry.h"
@@ -25,15 +26,15 @@ const char* const kLibraryKey = "TypeLib\\{412532B1-0C61-4900-8767-647BD63CA0C5}
 const char* const kScriptable = "{7DD95801-9882-11CF-9FA9-00AA006C42C4}";
 const char* const kInitializable = "{7DD95802-9882-11CF-9FA9-00AA006C42C4}";
 
-bool keyExists(const std::string& path) {
-  return platform::registry().openKey(Hive::ClassesRoot, path, reg::kMaximumAllowed) != nullptr;
+bool keyExists(platform::Registry& registry, const std::string& path) {
+  return registry.openKey(Hive::ClassesRoot, path, reg::kMaximumAllowed) != nullptr;
 }
 
 // A value of the classes root, or "<missing>".
-std::string valueOf(const std::string& path, const std::string& name = "") {
-  auto key = platform::registry().openKey(Hive::ClassesRoot, path, reg::kMaximumAllowed);
+std::string valueOf(platform::Registry& registry, const std::string& path, const std::string& name = "") {
+  auto key = registry.openKey(Hive::ClassesRoot, path, reg::kMaximumAllowed);
   if (!key) return "<missing>";
-  for (const auto& value : platform::registry().values(*key))
+  for (const auto& value : registry.values(*key))
     if (value.name == name) return value.data;
   return "<missing>";
 }
@@ -41,90 +42,88 @@ std::string valueOf(const std::string& path, const std::string& name = "") {
 class RegistrationTest : public test::ControlTest {};
 
 TEST_F(RegistrationTest, RegisterWritesTheControlPageAndLibraryInTheStandardLayout) {
-  ASSERT_EQ(DllRegisterServer(), ole::S_OK);
+  ASSERT_EQ(registerModule(registry()), ole::S_OK);
+  // The file this code runs from: the test program here, libzorvax for the zorvax command.
   const std::string module = platform::moduleFileName();
-  ASSERT_FALSE(module.empty());
-  EXPECT_NE(module.find("libzorvax"), std::string::npos);
+  ASSERT_TRUE(std::filesystem::is_regular_file(module)) << module;
 
-  EXPECT_EQ(clsidFromProgId("ZORVAX.ZorvAXCtrl.1"), ole::Guid::parse("{40B8C7BB-FD7C-44CA-BF70-5ADB0DC635CB}"));
-  EXPECT_EQ(valueOf("ZORVAX.ZorvAXCtrl.1"), "ZorvAX Control");
+  EXPECT_EQ(clsidFromProgId(registry(), "ZORVAX.ZorvAXCtrl.1"), ole::Guid::parse("{40B8C7BB-FD7C-44CA-BF70-5ADB0DC635CB}"));
+  EXPECT_EQ(valueOf(registry(), "ZORVAX.ZorvAXCtrl.1"), "ZorvAX Control");
   const std::string control = kControlKey;
-  EXPECT_EQ(valueOf(control), "ZorvAX Control");
-  EXPECT_EQ(valueOf(control + "\\InprocServer32"), module);
-  EXPECT_EQ(valueOf(control + "\\InprocServer32", "ThreadingModel"), "Apartment");
-  EXPECT_EQ(valueOf(control + "\\ProgID"), "ZORVAX.ZorvAXCtrl.1");
-  EXPECT_TRUE(keyExists(control + "\\Control"));
-  EXPECT_EQ(valueOf(control + "\\ToolboxBitmap32"), module + ", 1");
-  EXPECT_EQ(valueOf(control + "\\MiscStatus"), "0");
-  EXPECT_EQ(valueOf(control + "\\MiscStatus\\1"), "131473");
-  EXPECT_EQ(valueOf(control + "\\TypeLib"), "{412532B1-0C61-4900-8767-647BD63CA0C5}");
-  EXPECT_EQ(valueOf(control + "\\Version"), "1.0");
+  EXPECT_EQ(valueOf(registry(), control), "ZorvAX Control");
+  EXPECT_EQ(valueOf(registry(), control + "\\InprocServer32"), module);
+  EXPECT_EQ(valueOf(registry(), control + "\\InprocServer32", "ThreadingModel"), "Apartment");
+  EXPECT_EQ(valueOf(registry(), control + "\\ProgID"), "ZORVAX.ZorvAXCtrl.1");
+  EXPECT_TRUE(keyExists(registry(), control + "\\Control"));
+  EXPECT_EQ(valueOf(registry(), control + "\\ToolboxBitmap32"), module + ", 1");
+  EXPECT_EQ(valueOf(registry(), control + "\\MiscStatus"), "0");
+  EXPECT_EQ(valueOf(registry(), control + "\\MiscStatus\\1"), "131473");
+  EXPECT_EQ(valueOf(registry(), control + "\\TypeLib"), "{412532B1-0C61-4900-8767-647BD63CA0C5}");
+  EXPECT_EQ(valueOf(registry(), control + "\\Version"), "1.0");
 
   // Listed under both categories, which carry their English descriptions.
   for (const char* catid : {kScriptable, kInitializable})
-    EXPECT_TRUE(keyExists(control + "\\Implemented Categories\\" + catid)) << catid;
-  EXPECT_EQ(valueOf(std::string("Component Categories\\") + kScriptable, "409"), "Controls that are safely scriptable");
-  EXPECT_EQ(valueOf(std::string("Component Categories\\") + kInitializable, "409"),
+    EXPECT_TRUE(keyExists(registry(), control + "\\Implemented Categories\\" + catid)) << catid;
+  EXPECT_EQ(valueOf(registry(), std::string("Component Categories\\") + kScriptable, "409"), "Controls that are safely scriptable");
+  EXPECT_EQ(valueOf(registry(), std::string("Component Categories\\") + kInitializable, "409"),
             "Controls safely initializable from persistent data");
 
-  EXPECT_EQ(valueOf(kPageKey), "ZorvAX Property Page");
-  EXPECT_EQ(valueOf(std::string(kPageKey) + "\\InprocServer32"), module);
+  EXPECT_EQ(valueOf(registry(), kPageKey), "ZorvAX Property Page");
+  EXPECT_EQ(valueOf(registry(), std::string(kPageKey) + "\\InprocServer32"), module);
 
   const std::string library = kLibraryKey;
-  EXPECT_EQ(valueOf(library), "ZorvAX ActiveX Control module");
-  EXPECT_EQ(valueOf(library + "\\409\\win32"), module);
-  EXPECT_EQ(valueOf(library + "\\HELPDIR"), std::filesystem::path(module).parent_path().string());
-  EXPECT_EQ(valueOf("Interface\\{0E5D207E-8BCD-4ED8-BBB9-3FB75793A0B2}"), "_DZorvAX");
-  EXPECT_EQ(valueOf("Interface\\{0DA7FB57-54D0-4926-846F-D4906D5C2FBF}\\TypeLib"),
+  EXPECT_EQ(valueOf(registry(), library), "ZorvAX ActiveX Control module");
+  EXPECT_EQ(valueOf(registry(), library + "\\409\\win32"), module);
+  EXPECT_EQ(valueOf(registry(), library + "\\HELPDIR"), std::filesystem::path(module).parent_path().string());
+  EXPECT_EQ(valueOf(registry(), "Interface\\{0E5D207E-8BCD-4ED8-BBB9-3FB75793A0B2}"), "_DZorvAX");
+  EXPECT_EQ(valueOf(registry(), "Interface\\{0DA7FB57-54D0-4926-846F-D4906D5C2FBF}\\TypeLib"),
             "{412532B1-0C61-4900-8767-647BD63CA0C5}");
-  EXPECT_TRUE(isTypeLibraryRegistered());
+  EXPECT_TRUE(isTypeLibraryRegistered(registry()));
 
   // Registering again changes nothing.
-  ASSERT_EQ(DllRegisterServer(), ole::S_OK);
-  EXPECT_EQ(valueOf(control + "\\MiscStatus\\1"), "131473");
+  ASSERT_EQ(registerModule(registry()), ole::S_OK);
+  EXPECT_EQ(valueOf(registry(), control + "\\MiscStatus\\1"), "131473");
 }
 
 TEST_F(RegistrationTest, UnregisterRemovesTheClassButLeavesItsCategories) {
-  ASSERT_EQ(DllRegisterServer(), ole::S_OK);
-  ASSERT_EQ(DllUnregisterServer(), ole::S_OK);
+  ASSERT_EQ(registerModule(registry()), ole::S_OK);
+  ASSERT_EQ(unregisterModule(registry()), ole::S_OK);
 
-  EXPECT_EQ(clsidFromProgId("ZORVAX.ZorvAXCtrl.1"), std::nullopt);
-  EXPECT_FALSE(keyExists("ZORVAX.ZorvAXCtrl.1"));
+  EXPECT_EQ(clsidFromProgId(registry(), "ZORVAX.ZorvAXCtrl.1"), std::nullopt);
+  EXPECT_FALSE(keyExists(registry(), "ZORVAX.ZorvAXCtrl.1"));
   const std::string control = kControlKey;
   for (const char* entry : {"InprocServer32", "ProgID", "Control", "ToolboxBitmap32", "MiscStatus", "TypeLib", "Version"})
-    EXPECT_FALSE(keyExists(control + "\\" + entry)) << entry;
+    EXPECT_FALSE(keyExists(registry(), control + "\\" + entry)) << entry;
   for (const char* catid : {kScriptable, kInitializable}) {
-    EXPECT_TRUE(keyExists(control + "\\Implemented Categories\\" + catid)) << catid;
-    EXPECT_TRUE(keyExists(std::string("Component Categories\\") + catid)) << catid;
+    EXPECT_TRUE(keyExists(registry(), control + "\\Implemented Categories\\" + catid)) << catid;
+    EXPECT_TRUE(keyExists(registry(), std::string("Component Categories\\") + catid)) << catid;
   }
-  EXPECT_FALSE(keyExists(kPageKey));
-  EXPECT_FALSE(keyExists(kLibraryKey));
-  EXPECT_FALSE(keyExists("Interface\\{0E5D207E-8BCD-4ED8-BBB9-3FB75793A0B2}"));
-  EXPECT_FALSE(isTypeLibraryRegistered());
+  EXPECT_FALSE(keyExists(registry(), kPageKey));
+  EXPECT_FALSE(keyExists(registry(), kLibraryKey));
+  EXPECT_FALSE(keyExists(registry(), "Interface\\{0E5D207E-8BCD-4ED8-BBB9-3FB75793A0B2}"));
+  EXPECT_FALSE(isTypeLibraryRegistered(registry()));
 
   std::shared_ptr<ole::Dispatch> object;
-  EXPECT_EQ(createObjectByProgId("ZORVAX.ZorvAXCtrl.1", object), ole::hr(0x800401F3));
+  EXPECT_EQ(createObjectByProgId(env(), "ZORVAX.ZorvAXCtrl.1", object), ole::hr(0x800401F3));
   EXPECT_EQ(object, nullptr);
 
   // Nothing left to unregister: the type library step fails first.
-  EXPECT_EQ(DllUnregisterServer(), ole::SELFREG_E_TYPELIB);
+  EXPECT_EQ(unregisterModule(registry()), ole::SELFREG_E_TYPELIB);
   // And the module registers again.
-  EXPECT_EQ(DllRegisterServer(), ole::S_OK);
-  EXPECT_TRUE(clsidFromProgId("ZORVAX.ZorvAXCtrl.1").has_value());
+  EXPECT_EQ(registerModule(registry()), ole::S_OK);
+  EXPECT_TRUE(clsidFromProgId(registry(), "ZORVAX.ZorvAXCtrl.1").has_value());
 }
 
 TEST_F(RegistrationTest, AStoreThatCannotBeWrittenFailsTheStepItStops) {
   // The whole store unusable: the type library, registered first, cannot be written.
   const std::string database = home.file("registry.db");
   std::filesystem::create_directories(database);
-  platform::resetRegistry();
-  EXPECT_EQ(DllRegisterServer(), ole::SELFREG_E_TYPELIB);
-  EXPECT_EQ(DllUnregisterServer(), ole::SELFREG_E_TYPELIB);
+  EXPECT_EQ(registerModule(registry()), ole::SELFREG_E_TYPELIB);
+  EXPECT_EQ(unregisterModule(registry()), ole::SELFREG_E_TYPELIB);
   std::filesystem::remove(database);
-  platform::resetRegistry();
 
   // A store that takes everything but the control's class key: the class step fails.
-  ASSERT_TRUE(platform::registry().createKey(Hive::ClassesRoot, "Probe", reg::kKeyAllAccess));
+  ASSERT_TRUE(registry().createKey(Hive::ClassesRoot, "Probe", reg::kKeyAllAccess));
   sqlite3* handle = nullptr;
   ASSERT_EQ(sqlite3_open(database.c_str(), &handle), SQLITE_OK);
   ASSERT_EQ(sqlite3_exec(handle,
@@ -134,9 +133,9 @@ TEST_F(RegistrationTest, AStoreThatCannotBeWrittenFailsTheStepItStops) {
                          nullptr, nullptr, nullptr),
             SQLITE_OK);
   sqlite3_close(handle);
-  EXPECT_EQ(DllRegisterServer(), ole::SELFREG_E_CLASS);
-  EXPECT_TRUE(isTypeLibraryRegistered());
-  EXPECT_EQ(clsidFromProgId("ZORVAX.ZorvAXCtrl.1"), std::nullopt);
+  EXPECT_EQ(registerModule(registry()), ole::SELFREG_E_CLASS);
+  EXPECT_TRUE(isTypeLibraryRegistered(registry()));
+  EXPECT_EQ(clsidFromProgId(registry(), "ZORVAX.ZorvAXCtrl.1"), std::nullopt);
 }
 
 TEST_F(RegistrationTest, FactoriesMakeObjectsAndCountThem) {
@@ -147,17 +146,17 @@ TEST_F(RegistrationTest, FactoriesMakeObjectsAndCountThem) {
   EXPECT_EQ(DllGetClassObject(&ids::CLSID_ZorvAX(), &ids::IID_DZorvAX(), &factory), ole::E_NOINTERFACE);
   EXPECT_EQ(factory, nullptr);
   ASSERT_EQ(DllGetClassObject(&ids::CLSID_ZorvAX(), &ids::IID_IClassFactory(), &factory), ole::S_OK);
-  auto* controls = static_cast<ole::ClassFactory*>(factory);
+  auto* controls = static_cast<ClassFactory*>(factory);
   EXPECT_STREQ(controls->progId(), "ZORVAX.ZorvAXCtrl.1");
   ASSERT_EQ(DllGetClassObject(&ids::CLSID_ZorvAXPropPage(), &ids::IID_IUnknown(), &factory), ole::S_OK);
-  auto* pages = static_cast<ole::ClassFactory*>(factory);
+  auto* pages = static_cast<ClassFactory*>(factory);
   EXPECT_STREQ(pages->progId(), "ZORVAX.ZorvAXPropPage.1");
 
   EXPECT_EQ(DllCanUnloadNow(), ole::S_OK);
   std::shared_ptr<ole::Dispatch> first, second, page;
-  ASSERT_EQ(controls->createInstance(first), ole::S_OK);
-  ASSERT_EQ(controls->createInstance(second), ole::S_OK);
-  ASSERT_EQ(pages->createInstance(page), ole::S_OK);
+  ASSERT_EQ(controls->createInstance(env(), first), ole::S_OK);
+  ASSERT_EQ(controls->createInstance(env(), second), ole::S_OK);
+  ASSERT_EQ(pages->createInstance(env(), page), ole::S_OK);
   EXPECT_NE(first, second);
   EXPECT_NE(dynamic_cast<CZorvAXCtrl*>(first.get()), nullptr);
   EXPECT_NE(dynamic_cast<CZorvAXPropPage*>(page.get()), nullptr);
@@ -172,9 +171,9 @@ TEST_F(RegistrationTest, FactoriesMakeObjectsAndCountThem) {
 
 TEST_F(RegistrationTest, ProgIdCreationGoesThroughTheRegisteredClass) {
   std::shared_ptr<ole::Dispatch> object;
-  EXPECT_EQ(createObjectByProgId("ZORVAX.ZorvAXCtrl.1", object), ole::hr(0x800401F3));
-  ASSERT_EQ(DllRegisterServer(), ole::S_OK);
-  ASSERT_EQ(createObjectByProgId("zorvax.zorvaxctrl.1", object), ole::S_OK);  // names ignore case
+  EXPECT_EQ(createObjectByProgId(env(), "ZORVAX.ZorvAXCtrl.1", object), ole::hr(0x800401F3));
+  ASSERT_EQ(registerModule(registry()), ole::S_OK);
+  ASSERT_EQ(createObjectByProgId(env(), "zorvax.zorvaxctrl.1", object), ole::S_OK);  // names ignore case
   auto* control = dynamic_cast<CZorvAXCtrl*>(object.get());
   ASSERT_NE(control, nullptr);
   EXPECT_EQ(control->getVersion(), "3.1.0");
@@ -183,18 +182,18 @@ TEST_F(RegistrationTest, ProgIdCreationGoesThroughTheRegisteredClass) {
   EXPECT_EQ(liveObjectCount(), 0);
 
   // A ProgID naming a class without a server, and one naming another module's class.
-  auto store = [](const std::string& path, const std::string& text) {
-    auto key = platform::registry().createKey(Hive::ClassesRoot, path, reg::kKeyAllAccess);
-    platform::registry().setValue(*key, "", reg::REG_SZ, text.data(), static_cast<std::uint32_t>(text.size()));
+  auto store = [this](const std::string& path, const std::string& text) {
+    auto key = registry().createKey(Hive::ClassesRoot, path, reg::kKeyAllAccess);
+    registry().setValue(*key, "", reg::REG_SZ, text.data(), static_cast<std::uint32_t>(text.size()));
   };
   store("Other.NoServer\\CLSID", "{11111111-2222-3333-4444-555555555555}");
-  EXPECT_EQ(createObjectByProgId("Other.NoServer", object), ole::REGDB_E_CLASSNOTREG);
+  EXPECT_EQ(createObjectByProgId(env(), "Other.NoServer", object), ole::REGDB_E_CLASSNOTREG);
   store("CLSID\\{11111111-2222-3333-4444-555555555555}\\InprocServer32", "/usr/lib/other.so");
-  EXPECT_EQ(createObjectByProgId("Other.NoServer", object), ole::CLASS_E_CLASSNOTAVAILABLE);
+  EXPECT_EQ(createObjectByProgId(env(), "Other.NoServer", object), ole::CLASS_E_CLASSNOTAVAILABLE);
   store("Other.Broken\\CLSID", "not a guid");
-  EXPECT_EQ(createObjectByProgId("Other.Broken", object), ole::hr(0x800401F3));
-  EXPECT_EQ(createObjectByProgId("", object), ole::hr(0x800401F3));
-  EXPECT_EQ(createObjectByProgId("CLSID\\{40B8C7BB-FD7C-44CA-BF70-5ADB0DC635CB}", object), ole::hr(0x800401F3));
+  EXPECT_EQ(createObjectByProgId(env(), "Other.Broken", object), ole::hr(0x800401F3));
+  EXPECT_EQ(createObjectByProgId(env(), "", object), ole::hr(0x800401F3));
+  EXPECT_EQ(createObjectByProgId(env(), "CLSID\\{40B8C7BB-FD7C-44CA-BF70-5ADB0DC635CB}", object), ole::hr(0x800401F3));
   EXPECT_EQ(object, nullptr);
 }
 

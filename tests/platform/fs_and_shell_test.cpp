@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "platform/codepage.h"
-#include "platform/fs.h"
+#include "platform/fs_posix.h"
 #include "platform/shell.h"
 #include "platform/sysdirs.h"
 #include "support/zx_test.h"
@@ -17,38 +17,34 @@ using test::TempDir;
 
 TEST(Fs, KoreanPathsReachTheFileSystemAsUtf8) {
   TempDir dir;
+  PosixFileSystem fs("");
   std::string path = utf8ToAnsi(dir.file("문서.txt"));
-  EXPECT_TRUE(fs::createExclusive(path));
-  EXPECT_FALSE(fs::createExclusive(path));
+  EXPECT_TRUE(fs.createExclusive(path));
+  EXPECT_FALSE(fs.createExclusive(path));
   EXPECT_TRUE(std::filesystem::exists(dir.file("문서.txt")));
-  EXPECT_EQ(fs::fileSize(path), 0u);
+  EXPECT_EQ(fs.fileSize(path), 0u);
   std::string other = utf8ToAnsi(dir.file("다른.txt"));
-  EXPECT_TRUE(fs::renameFile(path, other));
-  EXPECT_TRUE(fs::createExclusive(path));
-  EXPECT_FALSE(fs::renameFile(path, other)) << "a rename never replaces an existing file";
-  EXPECT_TRUE(fs::removeFile(path));
-  EXPECT_FALSE(fs::exists(path));
+  EXPECT_TRUE(fs.renameFile(path, other));
+  EXPECT_TRUE(fs.createExclusive(path));
+  EXPECT_FALSE(fs.renameFile(path, other)) << "a rename never replaces an existing file";
+  EXPECT_TRUE(fs.removeFile(path));
+  EXPECT_FALSE(fs.exists(path));
 }
 
 TEST(Fs, TemporaryNamesPreferTmpThenTheGivenFolder) {
   TempDir tmp, given;
-  const char* saved = std::getenv("TMP");
-  std::string keep = saved ? saved : "";
-  setenv("TMP", tmp.path().c_str(), 1);
-  EXPECT_EQ(fs::tempName(given.path(), "").rfind(tmp.path() + "/", 0), 0u);
-  setenv("TMP", "/no/such/folder", 1);
-  EXPECT_EQ(fs::tempName(given.path(), "p").rfind(given.path() + "/p", 0), 0u);
-  if (saved) setenv("TMP", keep.c_str(), 1);
-  else unsetenv("TMP");
+  EXPECT_EQ(PosixFileSystem(tmp.path()).tempName(given.path(), "").rfind(tmp.path() + "/", 0), 0u);
+  EXPECT_EQ(PosixFileSystem("/no/such/folder").tempName(given.path(), "p").rfind(given.path() + "/p", 0), 0u);
 }
 
 TEST(Sysdirs, ProfileReaderFindsSectionAndKeyWithoutRegardToCase) {
   TempDir dir;
+  PosixFileSystem fs("");
   test::writeFile(dir.file("a.ini"), "; old settings\r\n[other]\r\ndir=/x\r\n[Download]\r\n DIR = /srv/docs \r\n");
-  EXPECT_EQ(readProfileString("download", "dir", "", dir.file("a.ini"), 512), "/srv/docs");
-  EXPECT_EQ(readProfileString("download", "missing", "dflt", dir.file("a.ini"), 512), "dflt");
-  EXPECT_EQ(readProfileString("download", "dir", "", dir.file("a.ini"), 5), "/srv");
-  EXPECT_EQ(readProfileString("download", "dir", "none", dir.file("absent.ini"), 512), "none");
+  EXPECT_EQ(readProfileString(fs, "download", "dir", "", dir.file("a.ini"), 512), "/srv/docs");
+  EXPECT_EQ(readProfileString(fs, "download", "missing", "dflt", dir.file("a.ini"), 512), "dflt");
+  EXPECT_EQ(readProfileString(fs, "download", "dir", "", dir.file("a.ini"), 5), "/srv");
+  EXPECT_EQ(readProfileString(fs, "download", "dir", "none", dir.file("absent.ini"), 512), "none");
 }
 
 TEST(Shell, LauncherReadsAnUnquotedCommandLineAndKeepsTheOldCodes) {

@@ -2,7 +2,7 @@
 
 #include <thread>
 
-#include "platform/registry.h"
+#include "platform/registry_sqlite.h"
 #include "support/zx_test.h"
 
 namespace zx::platform {
@@ -12,7 +12,7 @@ using test::TempDir;
 
 TEST(Registry, KeysAreCaseInsensitiveAndValuesKeepTypeAndBytes) {
   TempDir dir;
-  Registry store(dir.file("r.db"));
+  SqliteRegistry store(dir.file("r.db"));
   EXPECT_EQ(store.openKey(Hive::CurrentUser, "Software\\A", reg::kMaximumAllowed), nullptr);
   auto created = store.createKey(Hive::CurrentUser, "Software\\A\\B", reg::kKeyAllAccess);
   ASSERT_NE(created, nullptr);
@@ -47,11 +47,11 @@ TEST(Registry, ConcurrentWritersLoseNothing) {
   TempDir dir;
   const std::string file = dir.file("shared.db");
   {
-    Registry first(file);
+    SqliteRegistry first(file);
     first.createKey(Hive::CurrentUser, "K", reg::kKeyAllAccess);
   }
   auto writer = [&file](int who) {
-    Registry store(file);
+    SqliteRegistry store(file);
     auto key = store.openKey(Hive::CurrentUser, "K", reg::kMaximumAllowed);
     ASSERT_NE(key, nullptr);
     for (int i = 0; i < 150; ++i) {
@@ -64,7 +64,7 @@ TEST(Registry, ConcurrentWritersLoseNothing) {
   a.join();
   b.join();
   c.join();
-  Registry reader(file);
+  SqliteRegistry reader(file);
   auto key = reader.openKey(Hive::CurrentUser, "K", reg::kMaximumAllowed);
   EXPECT_EQ(reader.values(*key).size(), 450u);
 }
@@ -72,7 +72,7 @@ TEST(Registry, ConcurrentWritersLoseNothing) {
 TEST(Registry, ADamagedFileMakesCallsFailWithoutCrashing) {
   TempDir dir;
   test::writeFile(dir.file("bad.db"), std::string(4096, '\x5A'));
-  Registry store(dir.file("bad.db"));
+  SqliteRegistry store(dir.file("bad.db"));
   long status = 0;
   EXPECT_EQ(store.createKey(Hive::CurrentUser, "Software", reg::kKeyAllAccess, &status), nullptr);
   EXPECT_NE(status, reg::kSuccess);

@@ -1,23 +1,23 @@
 #include <gtest/gtest.h>
 
-#include "control/scripting.h"
+#include "core/message_pump.h"
+#include "doubles/scripted_ui.h"
 #include "platform/codepage.h"
-#include "platform/scripted_ui.h"
 
 namespace zx::platform {
 namespace {
 
+using doubles::ScriptedUi;
+
 TEST(MessagePump, DispatchesAtMostTheLimitAndStopsWhenEmpty) {
-  auto user = std::make_shared<ScriptedUi>();
-  setUi(user);
-  EXPECT_EQ(pumpMessages(100), 0);
+  ScriptedUi user;
+  EXPECT_EQ(pumpMessages(user, 100), 0);
   int ran = 0;
-  for (int i = 0; i < 150; ++i) user->queue().post([&ran] { ++ran; });
-  EXPECT_EQ(pumpMessages(100), 100);
+  for (int i = 0; i < 150; ++i) user.queue().post([&ran] { ++ran; });
+  EXPECT_EQ(pumpMessages(user, 100), 100);
   EXPECT_EQ(ran, 100);
-  EXPECT_EQ(user->queue().pending(), 50u);
-  EXPECT_EQ(pumpMessages(100), 50);
-  setUi(nullptr);
+  EXPECT_EQ(user.queue().pending(), 50u);
+  EXPECT_EQ(pumpMessages(user, 100), 50);
 }
 
 struct Recorder : DialogHandler {

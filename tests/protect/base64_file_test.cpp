@@ -16,7 +16,7 @@ using test::writeFile;
 // Everything the reader yields, byte by byte.
 std::string decodeAll(const std::string& path) {
   CBase64File reader;
-  EXPECT_NE(reader.open(path, "r"), nullptr);
+  EXPECT_NE(reader.open(test::localFiles(), path, "r"), nullptr);
   std::string bytes;
   for (int b = reader.readByte(); b >= 0; b = reader.readByte()) bytes += static_cast<char>(b);
   return bytes;
@@ -50,7 +50,7 @@ TEST(Base64Reader, LargeTextsDecodeLikeCryptopp) {
   const std::string path = folder.file("bulk.b64");
   writeFile(path, test::base64Text(bytes, "\r\n"));
   CBase64File reader;
-  ASSERT_NE(reader.open(path, "r"), nullptr);
+  ASSERT_NE(reader.open(test::localFiles(), path, "r"), nullptr);
   std::string bulk(bytes.size() + 10, '\x55');
   const int got = reader.readBytes(reinterpret_cast<std::uint8_t*>(bulk.data()), static_cast<int>(bulk.size()));
   ASSERT_EQ(got, static_cast<int>(bytes.size()));
@@ -65,7 +65,7 @@ TEST(Base64Reader, LinesAndBytesFollowEachOther) {
   writeFile(path, test::base64Text("12\nXYZ\n\nlast", "\n", 3));
 
   CBase64File reader;
-  ASSERT_NE(reader.open(path, "r"), nullptr);
+  ASSERT_NE(reader.open(test::localFiles(), path, "r"), nullptr);
   std::uint8_t line[32];
   ASSERT_EQ(reader.readLine(line, 31), line);
   EXPECT_STREQ(reinterpret_cast<char*>(line), "12");
@@ -88,7 +88,7 @@ TEST(Base64Reader, ALongLineStopsAfterNBytesAndLeavesItsRest) {
   const std::string path = folder.file("long.b64");
   writeFile(path, test::base64Text("abcdefgh\nZ", "\n"));
   CBase64File reader;
-  ASSERT_NE(reader.open(path, "r"), nullptr);
+  ASSERT_NE(reader.open(test::localFiles(), path, "r"), nullptr);
   std::uint8_t line[8];
   std::fill(std::begin(line), std::end(line), 0x7F);
   ASSERT_EQ(reader.readLine(line, 5), line);
@@ -99,7 +99,7 @@ TEST(Base64Reader, ALongLineStopsAfterNBytesAndLeavesItsRest) {
 TEST(Base64Reader, OpenFailsForAMissingFile) {
   TempDir folder;
   CBase64File reader;
-  EXPECT_EQ(reader.open(folder.file("missing"), "r"), nullptr);
+  EXPECT_EQ(reader.open(test::localFiles(), folder.file("missing"), "r"), nullptr);
   EXPECT_EQ(reader.readByte(), -1);
   EXPECT_EQ(reader.close(), 0) << "closing what was never opened does nothing";
 }
@@ -107,7 +107,7 @@ TEST(Base64Reader, OpenFailsForAMissingFile) {
 std::string encodeBytes(const TempDir& folder, std::string_view bytes, CBase64File* counters = nullptr) {
   const std::string path = folder.file("out.b64");
   CBase64File writer;
-  EXPECT_NE(writer.open(path, "w"), nullptr);
+  EXPECT_NE(writer.open(test::localFiles(), path, "w"), nullptr);
   EXPECT_EQ(writer.writeBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), static_cast<int>(bytes.size())),
             static_cast<int>(bytes.size()));
   EXPECT_EQ(writer.close(), 0);
@@ -151,7 +151,7 @@ TEST(Base64Writer, WhatItWritesTheReaderReadsBack) {
 
 TEST(Base64Writer, AFullDiskGivesAShortCount) {
   CBase64File writer;
-  ASSERT_NE(writer.open("/dev/full", "w"), nullptr);
+  ASSERT_NE(writer.open(test::localFiles(), "/dev/full", "w"), nullptr);
   const std::string bytes = test::randomBytes(64 * 1024, 3);
   EXPECT_LT(writer.writeBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), static_cast<int>(bytes.size())),
             static_cast<int>(bytes.size()));
@@ -164,20 +164,20 @@ TEST(EncodeFileBase64, EncodesFilesAndReportsWhatFails) {
   const std::string target = folder.file("doc.b64");
   const std::string bytes = test::randomBytes(5000, 4);
   writeFile(source, bytes);
-  EXPECT_EQ(encodeFileBase64(source, target), 0);
+  EXPECT_EQ(encodeFileBase64(test::localFiles(), source, target), 0);
   std::string expected = test::base64Text(bytes, "\r\n", 72);
   expected.resize(expected.size() - 2);  // 6668 characters: the short last line has no break
   EXPECT_EQ(readFile(target), expected);
   EXPECT_EQ(decodeAll(target), bytes);
 
   writeFile(source, "");
-  EXPECT_EQ(encodeFileBase64(source, target), 0);
+  EXPECT_EQ(encodeFileBase64(test::localFiles(), source, target), 0);
   EXPECT_EQ(readFile(target), "");
 
-  EXPECT_EQ(encodeFileBase64(folder.file("missing"), target), -101);
-  EXPECT_EQ(encodeFileBase64(source, folder.file("no/such/folder/out")), -101);
+  EXPECT_EQ(encodeFileBase64(test::localFiles(), folder.file("missing"), target), -101);
+  EXPECT_EQ(encodeFileBase64(test::localFiles(), source, folder.file("no/such/folder/out")), -101);
   writeFile(source, bytes);
-  EXPECT_EQ(encodeFileBase64(source, "/dev/full"), -102);
+  EXPECT_EQ(encodeFileBase64(test::localFiles(), source, "/dev/full"), -102);
 }
 
 }  // namespace

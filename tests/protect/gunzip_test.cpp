@@ -70,31 +70,31 @@ TEST_F(DecompressStep, WritesThePlainFileAndDeletesTheInputWhenAsked) {
   for (bool deleteInput : {false, true}) {
     test::BoxWatch recorder(*user);
     writeFile(gz, test::gzipBytes(plain));
-    EXPECT_EQ(decompressStep(gz, plainPath, deleteInput), 0);
+    EXPECT_EQ(decompressStep(env(), gz, plainPath, deleteInput), 0);
     EXPECT_TRUE(readFile(plainPath) == plain);
     EXPECT_EQ(test::fileExists(gz), !deleteInput);
     EXPECT_TRUE(recorder.boxes().empty());
   }
   writeFile(gz, test::gzipBytes(""));
   writeFile(plainPath, "old content");
-  EXPECT_EQ(decompressStep(gz, plainPath, true), 0);
+  EXPECT_EQ(decompressStep(env(), gz, plainPath, true), 0);
   EXPECT_EQ(readFile(plainPath), "") << "an empty document truncates the plain file";
 }
 
 TEST_F(DecompressStep, AMissingInputFailsWithoutAMessage) {
   TempDir folder;
   test::BoxWatch recorder(*user);
-  EXPECT_EQ(decompressStep(folder.file("missing.gz"), folder.file("plain"), true), -1);
+  EXPECT_EQ(decompressStep(env(), folder.file("missing.gz"), folder.file("plain"), true), -1);
   EXPECT_TRUE(recorder.boxes().empty());
 }
 
-void expectDecompressFailure(const platform::ScriptedUi& user, const std::string& gz, const std::string& plainPath, const std::string& message,
+void expectDecompressFailure(const platform::Env& env, const doubles::ScriptedUi& user, const std::string& gz, const std::string& plainPath, const std::string& message,
                              std::size_t failingAllocation = 0) {
   for (bool deleteInput : {false, true}) {
     const std::string content = readFile(gz);
     test::BoxWatch recorder(user);
     if (failingAllocation) test::failNextAllocation(failingAllocation);
-    EXPECT_EQ(decompressStep(gz, plainPath, deleteInput), -1);
+    EXPECT_EQ(decompressStep(env, gz, plainPath, deleteInput), -1);
     ASSERT_EQ(recorder.boxes().size(), 1u);
     EXPECT_EQ(recorder.boxes()[0].caption, "압축해제오류");
     EXPECT_EQ(recorder.boxes()[0].text, message);
@@ -114,18 +114,18 @@ TEST_F(DecompressStep, DamagedInputShowsTheLibrarysMessage) {
   std::string badCrc = packed;
   badCrc[badCrc.size() - 8] ^= 0x01;
   writeFile(gz, badCrc);
-  expectDecompressFailure(*user, gz, plainPath, "Gunzip: CRC check error");
+  expectDecompressFailure(env(), *user, gz, plainPath, "Gunzip: CRC check error");
 
   std::string badLength = packed;
   badLength[badLength.size() - 1] ^= 0x01;
   writeFile(gz, badLength);
-  expectDecompressFailure(*user, gz, plainPath, "Gunzip: length check error");
+  expectDecompressFailure(env(), *user, gz, plainPath, "Gunzip: length check error");
 
   writeFile(gz, "this is not gzip at all");
-  expectDecompressFailure(*user, gz, plainPath, "Gunzip: header decoding error");
+  expectDecompressFailure(env(), *user, gz, plainPath, "Gunzip: header decoding error");
 
   writeFile(gz, packed.substr(0, packed.size() / 2));
-  expectDecompressFailure(*user, gz, plainPath, "Inflator: unexpected end of compressed block");
+  expectDecompressFailure(env(), *user, gz, plainPath, "Inflator: unexpected end of compressed block");
 }
 
 TEST_F(DecompressStep, AnUnwritablePlainFileOrAMemoryFailureIsShownToo) {
@@ -133,9 +133,9 @@ TEST_F(DecompressStep, AnUnwritablePlainFileOrAMemoryFailureIsShownToo) {
   const std::string gz = folder.file("doc.gz");
   writeFile(gz, test::gzipBytes("document"));
   const std::string unwritable = folder.file("no/such/folder/doc");
-  expectDecompressFailure(*user, gz, unwritable, "FileSink: error opening file for writing: " + unwritable);
+  expectDecompressFailure(env(), *user, gz, unwritable, "FileSink: error opening file for writing: " + unwritable);
 
-  expectDecompressFailure(*user, gz, folder.file("doc"), "Out of memory.", sizeof(CryptoPP::CryptoGunzip));
+  expectDecompressFailure(env(), *user, gz, folder.file("doc"), "Out of memory.", sizeof(CryptoPP::CryptoGunzip));
   EXPECT_FALSE(test::cancelAllocationFailure());
 }
 
@@ -147,7 +147,7 @@ TEST_F(CompressStep, WritesGzipThatTheGzipCommandRestores) {
     test::BoxWatch recorder(*user);
     writeFile(source, content);
     writeFile(packed, "");
-    EXPECT_EQ(compressStep(source, packed), 0);
+    EXPECT_EQ(compressStep(env(), source, packed), 0);
     const std::string restored = folder.file("restored");
     ASSERT_EQ(std::system(("gzip -dc < '" + packed + "' > '" + restored + "'").c_str()), 0);
     EXPECT_TRUE(readFile(restored) == content);
@@ -165,7 +165,7 @@ TEST_F(CompressStep, FailuresTellTheUserAndLeaveNoPartialCopy) {
        {std::pair{folder.file("missing.doc"), packed}, std::pair{source, folder.file("no/such/folder/x.gz")}}) {
     test::BoxWatch recorder(*user);
     writeFile(packed, "");
-    EXPECT_EQ(compressStep(from, target), -1);
+    EXPECT_EQ(compressStep(env(), from, target), -1);
     ASSERT_EQ(recorder.boxes().size(), 1u);
     EXPECT_EQ(recorder.boxes()[0].text,
               "자료를 압축할 수 없습니다.\n디스크 여유 공간을 확인하시고, 이상이 없으면 다시 시도 하십시오.");

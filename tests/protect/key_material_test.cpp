@@ -88,7 +88,7 @@ TEST_F(KeyWrap, A1024BitKeyGivesThreeLinesAndA172CharacterCipherKey) {
   test::BoxWatch recorder(*user);
   const CKeyPair& pair = sharedPair();
   const std::uint8_t value[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
-  const std::string wrapped = encryptRSAStringWithPub(pair.publicKeyText, value, sizeof value);
+  const std::string wrapped = encryptRSAStringWithPub(*user, pair.publicKeyText, value, sizeof value);
   const std::vector<std::string> lines = linesOf(wrapped);
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[0].size(), 72u);
@@ -99,7 +99,7 @@ TEST_F(KeyWrap, A1024BitKeyGivesThreeLinesAndA172CharacterCipherKey) {
 
   std::uint8_t sessionKey[16] = {};
   std::string cipherKey;
-  EXPECT_EQ(makeCipherKey(pair.publicKeyText, 16, sessionKey, cipherKey), 0);
+  EXPECT_EQ(makeCipherKey(*user, pair.publicKeyText, 16, sessionKey, cipherKey), 0);
   EXPECT_EQ(cipherKey.size(), 172u);
   EXPECT_EQ(cipherKey.find_first_of("\r\n"), std::string::npos);
   EXPECT_EQ(cipherKey.back(), '=');
@@ -113,16 +113,16 @@ TEST_F(KeyWrap, TwoCipherKeysDifferInKeyAndText) {
   const CKeyPair& pair = sharedPair();
   std::uint8_t first[16], second[16];
   std::string firstText, secondText;
-  makeCipherKey(pair.publicKeyText, 16, first, firstText);
-  makeCipherKey(pair.publicKeyText, 16, second, secondText);
+  makeCipherKey(*user, pair.publicKeyText, 16, first, firstText);
+  makeCipherKey(*user, pair.publicKeyText, 16, second, secondText);
   EXPECT_NE(bytesOf(first, 16), bytesOf(second, 16));
   EXPECT_NE(firstText, secondText);
   EXPECT_EQ(decryptRSAStringWithPri(pair.privateKeyText, firstText), bytesOf(first, 16));
   EXPECT_EQ(decryptRSAStringWithPri(pair.privateKeyText, secondText), bytesOf(second, 16));
 
   // The same value twice still wraps differently: the padding is randomised.
-  const std::string once = encryptRSAStringWithPub(pair.publicKeyText, first, 16);
-  EXPECT_NE(once, encryptRSAStringWithPub(pair.publicKeyText, first, 16));
+  const std::string once = encryptRSAStringWithPub(*user, pair.publicKeyText, first, 16);
+  EXPECT_NE(once, encryptRSAStringWithPub(*user, pair.publicKeyText, first, 16));
 }
 
 TEST_F(KeyWrap, A2048BitServerKeyGivesA344CharacterCipherKey) {
@@ -134,7 +134,7 @@ TEST_F(KeyWrap, A2048BitServerKeyGivesA344CharacterCipherKey) {
 
   std::uint8_t sessionKey[16];
   std::string cipherKey;
-  makeCipherKey(publicText, 16, sessionKey, cipherKey);
+  makeCipherKey(*user, publicText, 16, sessionKey, cipherKey);
   EXPECT_EQ(cipherKey.size(), 344u);
   EXPECT_EQ(cipherKey.substr(342), "==");
   EXPECT_EQ(cipherKey.find_first_of("\r\n"), std::string::npos);
@@ -151,7 +151,7 @@ TEST_F(KeyWrap, LineBreaksAndSpacesInThePubkeyAreIgnored) {
     test::BoxWatch recorder(*user);
     std::uint8_t sessionKey[16];
     std::string cipherKey;
-    makeCipherKey(variant, 16, sessionKey, cipherKey);
+    makeCipherKey(*user, variant, 16, sessionKey, cipherKey);
     EXPECT_EQ(cipherKey.size(), 172u);
     EXPECT_EQ(decryptRSAStringWithPri(pair.privateKeyText, cipherKey), bytesOf(sessionKey, 16));
     EXPECT_TRUE(recorder.boxes().empty());
@@ -174,11 +174,11 @@ TEST_F(KeyWrap, AnUnusablePubkeyIsReportedOnceAndLeavesAnEmptyText) {
     test::BoxWatch recorder(*user);
     std::uint8_t sessionKey[16] = {};
     std::string cipherKey = "stale";
-    EXPECT_EQ(makeCipherKey(pubkey, 16, sessionKey, cipherKey), 0);
+    EXPECT_EQ(makeCipherKey(*user, pubkey, 16, sessionKey, cipherKey), 0);
     EXPECT_EQ(cipherKey, "");
     EXPECT_NE(bytesOf(sessionKey, 16), std::string(16, '\0')) << "the session key is still made";
     ASSERT_EQ(recorder.boxes().size(), 1u);
-    const platform::UiRecord box = recorder.boxes()[0];
+    const doubles::UiRecord box = recorder.boxes()[0];
     EXPECT_EQ(box.caption, "암호키오류");
     EXPECT_EQ(box.text, "암호키를 만들 수 없습니다.\n서버의 공개키가 올바르지 않습니다.\n다시 시도 하십시오.");
     EXPECT_EQ(box.owner, platform::Owner::None);
@@ -191,7 +191,7 @@ TEST_F(KeyWrap, AMemoryFailureShowsTheExceptionBox) {
   const std::uint8_t value[16] = {};
   const std::string& publicKeyText = sharedPair().publicKeyText;
   test::failNextAllocation();
-  const std::string wrapped = encryptRSAStringWithPub(publicKeyText, value, sizeof value);
+  const std::string wrapped = encryptRSAStringWithPub(*user, publicKeyText, value, sizeof value);
   EXPECT_FALSE(test::cancelAllocationFailure());
   EXPECT_EQ(wrapped, "");
   ASSERT_EQ(recorder.boxes().size(), 1u);
@@ -205,7 +205,7 @@ TEST_F(KeyUnwrap, RejectedTextsGiveNothingAndShowNothing) {
   test::BoxWatch recorder(*user);
   const CKeyPair& pair = sharedPair();
   const std::uint8_t value[16] = {42};
-  std::string wrapped = encryptRSAStringWithPub(pair.publicKeyText, value, sizeof value);
+  std::string wrapped = encryptRSAStringWithPub(*user, pair.publicKeyText, value, sizeof value);
   std::string damaged = wrapped;
   damaged[10] = damaged[10] == 'A' ? 'B' : 'A';
   EXPECT_EQ(decryptRSAStringWithPri(pair.privateKeyText, damaged), "");

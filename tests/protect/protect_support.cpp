@@ -13,9 +13,9 @@ namespace zx::test {
 
 bool fileExists(const std::string& path) { return std::filesystem::exists(path); }
 
-std::vector<platform::UiRecord> BoxWatch::boxes() const {
-  const std::vector<platform::UiRecord> all = user_.boxes();
-  return std::vector<platform::UiRecord>(all.begin() + static_cast<std::ptrdiff_t>(start_), all.end());
+std::vector<doubles::UiRecord> BoxWatch::boxes() const {
+  const std::vector<doubles::UiRecord> all = user_.boxes();
+  return std::vector<doubles::UiRecord>(all.begin() + static_cast<std::ptrdiff_t>(start_), all.end());
 }
 
 std::string randomBytes(std::size_t count, std::uint32_t seed) {

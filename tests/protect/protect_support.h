@@ -26,11 +26,11 @@ bool fileExists(const std::string& path);
 // The boxes the scripted user has seen since the watch began.
 class BoxWatch {
  public:
-  explicit BoxWatch(const platform::ScriptedUi& user) : user_(user), start_(user.boxes().size()) {}
-  std::vector<platform::UiRecord> boxes() const;
+  explicit BoxWatch(const doubles::ScriptedUi& user) : user_(user), start_(user.boxes().size()) {}
+  std::vector<doubles::UiRecord> boxes() const;
 
  private:
-  const platform::ScriptedUi& user_;
+  const doubles::ScriptedUi& user_;
   std::size_t start_;
 };
 

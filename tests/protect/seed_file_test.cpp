@@ -9,7 +9,7 @@
 #include <cstring>
 #include <random>
 
-#include "control/exceptions.h"
+#include "platform/exceptions.h"
 #include "platform/codepage.h"
 #include "protect_support.h"
 #include "support/zx_test.h"
@@ -43,12 +43,12 @@ struct Deciphered {
   std::string trace;
 };
 
-Deciphered decipherText(const TempDir& folder, std::string_view text, bool hasHeader = true) {
+Deciphered decipherText(const platform::Env& env, const TempDir& folder, std::string_view text, bool hasHeader = true) {
   const std::string ciphered = folder.file("reply.txt");
   const std::string plain = folder.file("plain.bin");
   writeFile(ciphered, std::string(text));
   testing::internal::CaptureStderr();
-  const std::int64_t result = decipherSeedFile(kKey, ciphered, plain, hasHeader);
+  const std::int64_t result = decipherSeedFile(env, kKey, ciphered, plain, hasHeader);
   const std::string trace = testing::internal::GetCapturedStderr();
   return {result, readFile(plain), trace};
 }
@@ -67,7 +67,7 @@ TEST_F(DecipherSeedFile, LastBlockPaddingKeepsOnlyItsLowFourBits) {
     const std::string plain = paddedPlain(3, c.padding, c.padding);
     for (std::string_view lineBreak : kLineBreaks) {
       const std::string text = test::base64Text("HEADER-010\n" + test::seedEncipherEcb(kKey, plain), lineBreak);
-      const Deciphered out = decipherText(folder, text);
+      const Deciphered out = decipherText(env(), folder, text);
       EXPECT_EQ(out.result, static_cast<std::int64_t>(c.kept)) << int(c.padding);
       EXPECT_EQ(out.plain, plain.substr(0, c.kept)) << int(c.padding) << " line break " << lineBreak.size();
       EXPECT_EQ(out.trace, traceLine(text.size(), c.kept));
@@ -82,12 +82,12 @@ TEST_F(DecipherSeedFile, ATailShorterThanABlockIsDecipheredZeroFilled) {
   const std::string tailBlock = test::seedDecipherBlock(kKey, tail + std::string(13, '\0'));
   for (std::string_view lineBreak : kLineBreaks) {
     const Deciphered out =
-        decipherText(folder, test::base64Text("0123456789\n" + test::seedEncipherEcb(kKey, plain) + tail, lineBreak));
+        decipherText(env(), folder, test::base64Text("0123456789\n" + test::seedEncipherEcb(kKey, plain) + tail, lineBreak));
     EXPECT_EQ(out.result, 35);
     EXPECT_EQ(out.plain, plain + tailBlock.substr(0, 3)) << "no padding is removed before a tail";
   }
   // A cipher text of the tail alone.
-  const Deciphered only = decipherText(folder, test::base64Text("head\n" + tail, "\n"));
+  const Deciphered only = decipherText(env(), folder, test::base64Text("head\n" + tail, "\n"));
   EXPECT_EQ(only.plain, tailBlock.substr(0, 3));
 }
 
@@ -104,7 +104,7 @@ TEST_F(DecipherSeedFile, AHeaderBeyond31BytesLeavesItsRestToTheCipherText) {
   const std::string header = std::string(31, 'H') + cipher.substr(0, 9);
   ASSERT_EQ(header.size(), 40u);
   for (std::string_view lineBreak : kLineBreaks) {
-    const Deciphered out = decipherText(folder, test::base64Text(header + cipher.substr(9), lineBreak));
+    const Deciphered out = decipherText(env(), folder, test::base64Text(header + cipher.substr(9), lineBreak));
     EXPECT_EQ(out.result, 48);
     EXPECT_EQ(out.plain, plain.substr(0, 48));
   }
@@ -116,7 +116,7 @@ TEST_F(DecipherSeedFile, MatchesAnIndependentEncipherment) {
   for (std::size_t blocks : {1u, 4095u, 4096u, 4097u, 20'000u}) {
     const std::string plain = paddedPlain(static_cast<int>(blocks), 7, static_cast<std::uint32_t>(blocks));
     const Deciphered out =
-        decipherText(folder, test::base64Text("ok\n" + test::seedEncipherEcb(kKey, plain), "\r\n"));
+        decipherText(env(), folder, test::base64Text("ok\n" + test::seedEncipherEcb(kKey, plain), "\r\n"));
     ASSERT_EQ(out.result, static_cast<std::int64_t>(plain.size() - 7)) << blocks;
     EXPECT_TRUE(out.plain == plain.substr(0, plain.size() - 7)) << blocks;
   }
@@ -124,15 +124,15 @@ TEST_F(DecipherSeedFile, MatchesAnIndependentEncipherment) {
 
 TEST_F(DecipherSeedFile, HeaderOnlyAndEmptyTextsGiveEmptyFiles) {
   TempDir folder;
-  Deciphered out = decipherText(folder, test::base64Text("only a header\n", "\n"));
+  Deciphered out = decipherText(env(), folder, test::base64Text("only a header\n", "\n"));
   EXPECT_EQ(out.result, 0);
   EXPECT_EQ(out.plain, "");
-  out = decipherText(folder, "");
+  out = decipherText(env(), folder, "");
   EXPECT_EQ(out.result, 0);
   EXPECT_EQ(out.trace, traceLine(0, 0));
 
   const std::string plain = paddedPlain(2, 16, 9);
-  out = decipherText(folder, test::base64Text(test::seedEncipherEcb(kKey, plain), ""), false);
+  out = decipherText(env(), folder, test::base64Text(test::seedEncipherEcb(kKey, plain), ""), false);
   EXPECT_EQ(out.plain, plain.substr(0, 16)) << "without a header the first byte is cipher text";
 }
 
@@ -152,14 +152,14 @@ TEST_F(DecipherSeedFile, FailuresReturnMinusOneWithTheirBoxes) {
   writeFile(reply, test::base64Text("h\n" + test::seedEncipherEcb(kKey, paddedPlain(2, 16, 1)), "\n"));
   {
     test::BoxWatch recorder(*user);
-    EXPECT_EQ(decipherSeedFile(kKey, folder.file("missing"), folder.file("plain"), true), -1);
+    EXPECT_EQ(decipherSeedFile(env(), kKey, folder.file("missing"), folder.file("plain"), true), -1);
     EXPECT_TRUE(recorder.boxes().empty());
   }
   {
     test::BoxWatch recorder(*user);
     const std::string socketPath = folder.file("sock");
     makeSocketFile(socketPath);
-    EXPECT_EQ(decipherSeedFile(kKey, socketPath, folder.file("plain"), true), -1);
+    EXPECT_EQ(decipherSeedFile(env(), kKey, socketPath, folder.file("plain"), true), -1);
     ASSERT_EQ(recorder.boxes().size(), 1u);
     EXPECT_EQ(recorder.boxes()[0].text, "ERR:OPEN:1");
     EXPECT_EQ(recorder.boxes()[0].caption, "decipherSeedFile()");
@@ -168,7 +168,7 @@ TEST_F(DecipherSeedFile, FailuresReturnMinusOneWithTheirBoxes) {
   }
   {
     test::BoxWatch recorder(*user);
-    EXPECT_EQ(decipherSeedFile(kKey, reply, folder.file("no/such/folder/plain"), true), -1);
+    EXPECT_EQ(decipherSeedFile(env(), kKey, reply, folder.file("no/such/folder/plain"), true), -1);
     ASSERT_EQ(recorder.boxes().size(), 1u);
     EXPECT_EQ(recorder.boxes()[0].text, "키 정보를 추출하지 못했습니다.");
     EXPECT_EQ(recorder.boxes()[0].caption, "복호화");
@@ -177,7 +177,7 @@ TEST_F(DecipherSeedFile, FailuresReturnMinusOneWithTheirBoxes) {
   {
     test::BoxWatch recorder(*user);
     testing::internal::CaptureStderr();
-    EXPECT_EQ(decipherSeedFile(kKey, reply, "/dev/full", true), -1) << "a short write fails";
+    EXPECT_EQ(decipherSeedFile(env(), kKey, reply, "/dev/full", true), -1) << "a short write fails";
     EXPECT_EQ(testing::internal::GetCapturedStderr().rfind("decipher : ", 0), 0u) << "the trace line still comes";
     EXPECT_TRUE(recorder.boxes().empty());
   }
@@ -195,7 +195,7 @@ TEST_F(DecipherStep, ReplacesThePathWithTheTemporaryPlainFile) {
     PathText path;
     ASSERT_TRUE(path.assign(reply));
     testing::internal::CaptureStderr();
-    EXPECT_EQ(decipherStep(path, kKey, 16, deleteInput, tempDir), 0);
+    EXPECT_EQ(decipherStep(env(), path, kKey, 16, deleteInput, tempDir), 0);
     testing::internal::GetCapturedStderr();
     EXPECT_NE(path.str(), reply);
     EXPECT_EQ(std::filesystem::path(path.str()).parent_path(), std::filesystem::path(tempDir));
@@ -209,14 +209,14 @@ TEST_F(DecipherStep, AFailureTellsTheUserAndDeletesTheReceivedFile) {
   TempDir folder;
   const std::string reply = folder.file("reply.txt");
   // No temporary file can be made where nothing can be created.
-  ::setenv("TMP", "/proc", 1);
+  test::TestServices noTemporaries(home.path(), "/proc");
   for (bool deleteInput : {true, false}) {
-    test::BoxWatch recorder(*user);
+    test::BoxWatch recorder(noTemporaries.user);
     writeFile(reply, test::base64Text("header\n" + test::seedEncipherEcb(kKey, paddedPlain(1, 16, 1)), "\n"));
     PathText path;
     ASSERT_TRUE(path.assign(reply));
     testing::internal::CaptureStderr();
-    EXPECT_EQ(decipherStep(path, kKey, 16, deleteInput, "/proc"), -1);
+    EXPECT_EQ(decipherStep(noTemporaries.env(), path, kKey, 16, deleteInput, "/proc"), -1);
     testing::internal::GetCapturedStderr();
     EXPECT_EQ(path.str(), reply) << "the path stays on failure";
     EXPECT_EQ(test::fileExists(reply), !deleteInput);
@@ -235,7 +235,7 @@ TEST_F(DecipherStep, AMissingReceivedFileRaisesTheFileException) {
   PathText path;
   ASSERT_TRUE(path.assign(folder.file("gone.txt")));
   try {
-    decipherStep(path, kKey, 16, true, folder.file(""));
+    decipherStep(env(), path, kKey, 16, true, folder.file(""));
     ADD_FAILURE() << "no exception";
   } catch (const FileException& e) {
     EXPECT_EQ(platform::ansiToUtf8(e.errorMessage()), "파일을 열 수 없습니다.\n" + folder.file("gone.txt"));
@@ -248,7 +248,7 @@ TEST_F(EncipherStep, RefusesWithItsBoxAndLeavesTheFile) {
   test::BoxWatch recorder(*user);
   const std::string document = folder.file("upload.doc");
   writeFile(document, "document");
-  EXPECT_EQ(encipherStep(document, kKey, 16, true), -1);
+  EXPECT_EQ(encipherStep(env(), document, kKey, 16, true), -1);
   EXPECT_EQ(readFile(document), "document");
   ASSERT_EQ(recorder.boxes().size(), 1u);
   EXPECT_EQ(recorder.boxes()[0].text, "자료를 암호화 할 수 없습니다.\n다시 시도 하십시오.");
@@ -256,7 +256,7 @@ TEST_F(EncipherStep, RefusesWithItsBoxAndLeavesTheFile) {
   EXPECT_EQ(recorder.boxes()[0].owner, platform::Owner::Control);
   EXPECT_EQ(recorder.boxes()[0].flags, platform::mb::MB_OK);
 
-  EXPECT_THROW(encipherStep(folder.file("missing"), kKey, 16, true), FileException);
+  EXPECT_THROW(encipherStep(env(), folder.file("missing"), kKey, 16, true), FileException);
 }
 
 }  // namespace

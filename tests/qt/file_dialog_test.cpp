@@ -19,7 +19,11 @@ namespace {
 
 namespace ofn = platform::ofn;
 
-using FileDialogs = DesktopControlTest;
+class FileDialogs : public DesktopControlTest {
+ protected:
+  // The save-as dialog keeps the services it is given by reference.
+  platform::Env dialogEnv = env();
+};
 
 QFileDialog* fileDialog(QWidget* window) {
   auto* dialog = qobject_cast<QFileDialog*>(window);
@@ -40,7 +44,7 @@ TEST(FileFilters, DescriptionsKeepTheirPatternsOnceInQtsForm) {
 }
 
 TEST_F(FileDialogs, PickingAnotherTypeRenamesTheNameField) {
-  CFileExportDialog dialog(ansi("다른 파일 이름으로 저장"), "download (*.hwp)|text (*.txt)|", "report.old.hwp",
+  CFileExportDialog dialog(dialogEnv, ansi("다른 파일 이름으로 저장"), "download (*.hwp)|text (*.txt)|", "report.old.hwp",
                            tmp.path());
   whenModal(
       [&](QWidget* window) {
@@ -72,7 +76,7 @@ TEST_F(FileDialogs, PickingAnotherTypeRenamesTheNameField) {
 }
 
 TEST_F(FileDialogs, AnEmptyNameFieldBecomesAStarAndTheExtension) {
-  CFileExportDialog dialog("Save", "download (*.hwp)|text (*.txt)|", "", tmp.path());
+  CFileExportDialog dialog(dialogEnv, "Save", "download (*.hwp)|text (*.txt)|", "", tmp.path());
   whenModal([](QWidget* window) { EXPECT_EQ(nameField(window)->text(), "*.hwp"); },
             [](QWidget* window) {
               nameField(window)->clear();

@@ -24,10 +24,7 @@ std::shared_ptr<platform::qt::QtUi>& theUi() {
 
 std::shared_ptr<platform::qt::QtUi> desktopUi() { return theUi(); }
 
-void DesktopControlTest::SetUp() {
-  ControlTest::SetUp();
-  platform::setUi(desktopUi());
-}
+DesktopControlTest::DesktopControlTest() { services.useUi(*desktopUi()); }
 
 std::string saveScreenshot(QWidget* widget, const std::string& name) {
   QString dir = QString::fromUtf8(ZX_QT_ARTIFACTS);

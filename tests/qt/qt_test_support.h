@@ -19,11 +19,10 @@ namespace zx::test::qt {
 // The interface every test of the program uses.
 std::shared_ptr<platform::qt::QtUi> desktopUi();
 
-// The control's code reaches the interface through the process's current one: for these
-// tests, the desktop's.
+// Controls and dialogs made by these tests get the desktop's interface in their services.
 class DesktopControlTest : public ControlTest {
  protected:
-  void SetUp() override;
+  DesktopControlTest();
 };
 
 // Saves what the widget shows as <artifact dir>/<name>.png; answers the file's path.

@@ -26,8 +26,7 @@ using platform::qt::StaticText;
 class StatusDialogWindow : public DesktopControlTest {
  protected:
   void TearDown() override {
-    delete currentStatusDlg;
-    currentStatusDlg = nullptr;
+    progress_.reset();
     DesktopControlTest::TearDown();
   }
 
@@ -39,10 +38,10 @@ class StatusDialogWindow : public DesktopControlTest {
     return widget;
   }
   // Shows the progress dialog as a download does, its last repaint done.
-  QWidget* showProgress(CZorvAXCtrl& control) {
-    showStatusDialog(control, "DOWNLOAD", ansi("현재 위치에서 파일을 다운로드 합니다"), ansi("다운로드 센터에 접속 중 입니다"),
-                     false);
-    QWidget* window = windowOf(currentStatusDlg);
+  QWidget* showProgress() {
+    progress_ = showStatusDialog(env(), false, "DOWNLOAD", ansi("현재 위치에서 파일을 다운로드 합니다"),
+                                 ansi("다운로드 센터에 접속 중 입니다"), false);
+    QWidget* window = windowOf(currentStatusDlg());
     EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
     return window;
   }
@@ -54,6 +53,8 @@ class StatusDialogWindow : public DesktopControlTest {
   static void postClick(QWidget* window, int id) {
     desktopUi()->queue().post([window, id] { click(item<QPushButton>(window, id)); });
   }
+
+  std::unique_ptr<CStatusDlg> progress_;
 };
 
 // Every item of template 201 where its dialog units put it, with its kind of widget.
@@ -105,11 +106,11 @@ std::vector<QString> buttonLabels(QWidget* window) {
 }
 
 TEST_F(StatusDialogWindow, ChoiceRoleShowsTheFileAndItsThreeChoices) {
-  CStatusDlg dlg(false);
+  CStatusDlg dlg(env(), false);
   dlg.title = "DOWNLOAD";
   dlg.upperText = ansi("현재 위치에서 파일을 다운로드 합니다");
   dlg.lowerText = ansi("보고서 2024.hwp");
-  dlg.path.assign(ansi(tmp.file("보고서 2024.hwp")));
+  ASSERT_TRUE(dlg.path.assign(ansi(tmp.file("보고서 2024.hwp"))));
   whenModal(
       [](QWidget* window) {
         EXPECT_EQ(window->objectName(), "template201");
@@ -131,15 +132,15 @@ TEST_F(StatusDialogWindow, ChoiceRoleShowsTheFileAndItsThreeChoices) {
 }
 
 TEST_F(StatusDialogWindow, ChoiceRoleEnterPressesTheFocusedButtonAndEscCancelsWithoutAQuestion) {
-  CStatusDlg first(false);
-  first.path.assign(ansi(tmp.file("a.hwp")));
+  CStatusDlg first(env(), false);
+  ASSERT_TRUE(first.path.assign(ansi(tmp.file("a.hwp"))));
   whenModal([](QWidget* window) { EXPECT_EQ(window->focusWidget(), item<QPushButton>(window, kOpenButton)); },
             [](QWidget* window) { press(window->focusWidget(), Qt::Key_Return); });
   EXPECT_EQ(first.DoModal(), kEndOk);
   EXPECT_TRUE(first.openChosen);
 
-  CStatusDlg second(false);
-  second.path.assign(ansi(tmp.file("a.hwp")));
+  CStatusDlg second(env(), false);
+  ASSERT_TRUE(second.path.assign(ansi(tmp.file("a.hwp"))));
   whenModal([](QWidget*) {}, [](QWidget* window) { press(window, Qt::Key_Escape); });
   EXPECT_EQ(second.DoModal(), kEndCancel);
   EXPECT_TRUE(second.cancelled);
@@ -147,8 +148,8 @@ TEST_F(StatusDialogWindow, ChoiceRoleEnterPressesTheFocusedButtonAndEscCancelsWi
 }
 
 TEST_F(StatusDialogWindow, ChoiceRoleSaveAsksForAPlaceOverTheChoiceDialog) {
-  CStatusDlg dlg(false);
-  dlg.path.assign(ansi(tmp.file("보고서.hwp")));
+  CStatusDlg dlg(env(), false);
+  ASSERT_TRUE(dlg.path.assign(ansi(tmp.file("보고서.hwp"))));
   whenModal([](QWidget*) {},
             [&](QWidget* choice) {
               whenModal(
@@ -170,8 +171,7 @@ TEST_F(StatusDialogWindow, ChoiceRoleSaveAsksForAPlaceOverTheChoiceDialog) {
 }
 
 TEST_F(StatusDialogWindow, ProgressRoleShowsTextsBarAndScale) {
-  auto control = makeControl();
-  QWidget* window = showProgress(*control);
+  QWidget* window = showProgress();
   EXPECT_EQ(window->windowTitle(), "DOWNLOAD");
   expectTemplateLayout(window);
   QRect screen = window->screen()->availableGeometry();
@@ -181,7 +181,7 @@ TEST_F(StatusDialogWindow, ProgressRoleShowsTextsBarAndScale) {
 
   updateStatus(nullptr, ansi("보고서.hwp 받는 중").c_str(), 617283, 1234567);
   showCurrentByteCounts(0, 1234567);
-  waitForPaint(currentStatusDlg);
+  waitForPaint(currentStatusDlg());
   auto* bar = item<QProgressBar>(window, kProgress);
   EXPECT_EQ(bar->maximum(), 1234567);
   EXPECT_EQ(bar->value(), 617283);
@@ -198,8 +198,7 @@ TEST_F(StatusDialogWindow, ProgressRoleShowsTextsBarAndScale) {
 }
 
 TEST_F(StatusDialogWindow, CancelAsksFirstAndOnlyYesCancels) {
-  auto control = makeControl();
-  QWidget* window = showProgress(*control);
+  QWidget* window = showProgress();
   for (int answer : {platform::mb::IDNO, platform::mb::IDCANCEL}) {
     postClick(window, kCancelButton);
     whenModal(
@@ -216,30 +215,29 @@ TEST_F(StatusDialogWindow, CancelAsksFirstAndOnlyYesCancels) {
     // The click arrives while the transfer pumps messages in its progress update.
     updateStatus(nullptr, nullptr, 40, 100);
     EXPECT_EQ(desktopUi()->queue().pending(), 0u);
-    EXPECT_FALSE(currentStatusDlg->cancelled) << answer;
+    EXPECT_FALSE(currentStatusDlg()->cancelled) << answer;
     EXPECT_TRUE(window->isVisible()) << answer;
   }
 
   postClick(window, kCancelButton);
   whenModal([](QWidget*) {}, [](QWidget* box) { press(box, Qt::Key_Return); });
   updateStatus(nullptr, nullptr, 50, 100);
-  EXPECT_TRUE(currentStatusDlg->cancelled);
+  EXPECT_TRUE(currentStatusDlg()->cancelled);
   EXPECT_FALSE(window->isVisible());
-  EXPECT_EQ(currentStatusDlg->view()->progressPos(kProgress), 50);
+  EXPECT_EQ(currentStatusDlg()->view()->progressPos(kProgress), 50);
   updateStatus(nullptr, ansi("바뀌지 않음").c_str(), 90, 100);
-  EXPECT_EQ(currentStatusDlg->view()->progressPos(kProgress), 50) << "a cancelled dialog changes no more";
+  EXPECT_EQ(currentStatusDlg()->view()->progressPos(kProgress), 50) << "a cancelled dialog changes no more";
   EXPECT_EQ(item<StaticText>(window, kLowerText)->text().toStdString(), "다운로드 센터에 접속 중 입니다");
 }
 
 TEST_F(StatusDialogWindow, CompletedRoleIsRelabelledAndClosesWithoutAQuestion) {
-  auto control = makeControl();
-  QWidget* window = showProgress(*control);
+  QWidget* window = showProgress();
   std::string saved = ansi(tmp.file("보고서.hwp"));
   updateStatus(ansi("파일이 저장 되었습니다").c_str(), ansi("보고서.hwp").c_str(), 2048, 2048);
   showCurrentByteCounts(0, 2048);
-  CStatusDlg* completed = currentStatusDlg;
+  CStatusDlg* completed = progress_.get();
   completed->becomeCompleted(saved);
-  currentStatusDlg = nullptr;
+  leaveOnScreen(std::move(progress_));
   waitForPaint(completed);
 
   EXPECT_EQ(buttonLabels(window), (std::vector<QString>{"파일열기(&O)", "폴더열기(&D)", "닫기(&C)"}));

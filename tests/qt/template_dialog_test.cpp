@@ -9,11 +9,11 @@
 #include <climits>
 
 #include "control/about_box.h"
+#include "module/prop_page.h"
 #include "platform/codepage.h"
-#include "control/prop_page.h"
+#include "platform/qt/dialog_view.h"
 #include "platform/qt/static_text.h"
 #include "qt_test_support.h"
-#include "platform/qt/dialog_view.h"
 #include "support/zx_test.h"
 #include "ui/status_dialog.h"
 
@@ -31,7 +31,7 @@ StaticText* staticAt(QWidget* window, const QRect& geometry) {
   return nullptr;
 }
 
-int showAbout() { return runModuleDialog(aboutBoxTemplate(), platform::Owner::Control); }
+int showAbout() { return runModuleDialog(*desktopUi(), aboutBoxTemplate(), platform::Owner::Control); }
 
 TEST_F(TemplateDialogs, AboutBoxIsLaidOutInDialogUnitsOfItsFont) {
   whenModal(
@@ -82,7 +82,7 @@ TEST_F(TemplateDialogs, AboutBoxClosesByItsButtonEscOrTheCloseBox) {
 }
 
 TEST_F(TemplateDialogs, PropertyPageSitsInAFrameWithOkAndCancel) {
-  CZorvAXPropPage page;
+  CZorvAXPropPage page(env());
   whenModal(
       [](QWidget* window) {
         EXPECT_EQ(window->objectName(), "template200");

@@ -7,10 +7,8 @@
 #include <sstream>
 #include <sys/wait.h>
 
-#include "control/dispatch_table.h"
 #include "platform/codepage.h"
-#include "platform/osinfo.h"
-#include "platform/registry.h"
+#include "platform/fs_posix.h"
 
 namespace zx::test {
 
@@ -38,6 +36,11 @@ std::vector<std::string> TempDir::files() const {
     if (entry.is_regular_file()) names.push_back(std::filesystem::relative(entry.path(), path_).string());
   std::sort(names.begin(), names.end());
   return names;
+}
+
+platform::FileSystem& localFiles() {
+  static platform::PosixFileSystem files("");
+  return files;
 }
 
 std::string readFile(const std::string& path) {
@@ -74,29 +77,33 @@ CommandResult runCommand(const std::string& commandLine) {
   return result;
 }
 
-void ControlTest::SetUp() {
-  setenv("ZORVAX_HOME", home.path().c_str(), 1);
-  const char* saved = std::getenv("TMP");
-  hadTmp_ = saved != nullptr;
-  if (saved) savedTmp_ = saved;
-  setenv("TMP", tmp.path().c_str(), 1);
-  platform::resetRegistry();
-  user = std::make_shared<platform::ScriptedUi>();
-  platform::setUi(user);
-  platform::setShell(&shell);
+namespace {
+
+platform::SystemSettings settingsFor(const std::string& home, const std::string& tmp, platform::http::Timeouts timeouts) {
+  platform::SystemSettings settings;
+  settings.home = home;
+  settings.tmpFolder = tmp;
+  settings.timeouts = timeouts;
+  return settings;
 }
 
-void ControlTest::TearDown() {
-  platform::setUi(nullptr);
-  platform::setShell(nullptr);
-  platform::emulateOsMajor(0);
-  platform::resetRegistry();
-  setTypeLibraryAvailable(true);
-  if (hadTmp_) setenv("TMP", savedTmp_.c_str(), 1);
-  else unsetenv("TMP");
+}  // namespace
+
+TestServices::TestServices(const std::string& home, const std::string& tmp, platform::http::Timeouts timeouts)
+    : system(settingsFor(home, tmp, timeouts)), adapters(system.adapters()), http(system.http()) {}
+
+void TestServices::setTimeouts(platform::http::Timeouts timeouts) {
+  http = platform::http::Client({timeouts, platform::trustFileIn(system.home())});
 }
 
-std::unique_ptr<CZorvAXCtrl> ControlTest::makeControl() { return std::make_unique<CZorvAXCtrl>(); }
+platform::Env TestServices::env() {
+  platform::Shell& chosenShell = systemShell_ ? system.shell() : shell;
+  platform::Ui& chosenUi = ui_ ? *ui_ : user;
+  return platform::Env{chosenUi, chosenShell, system.registry(), system.fs(), http,
+                       adapters, os,          system.clock(),    system.home()};
+}
+
+std::unique_ptr<CZorvAXCtrl> ControlTest::makeControl() { return std::make_unique<CZorvAXCtrl>(env()); }
 
 namespace {
 ole::DISPID idOf(CZorvAXCtrl& control, const std::string& name) {

@@ -9,9 +9,13 @@
 #include <vector>
 
 #include "control/zorvax_ctrl.h"
+#include "doubles/adapter_scenarios.h"
+#include "doubles/emulated_os.h"
+#include "doubles/recording_shell.h"
+#include "doubles/scripted_ui.h"
+#include "platform/env.h"
 #include "platform/ole.h"
-#include "platform/scripted_ui.h"
-#include "platform/shell.h"
+#include "platform/system_services.h"
 
 namespace zx::test {
 
@@ -31,6 +35,9 @@ class TempDir {
   std::string path_;
 };
 
+// The machine's file system, for tests that need no other service.
+platform::FileSystem& localFiles();
+
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
 
@@ -47,12 +54,40 @@ struct CommandResult {
 };
 CommandResult runCommand(const std::string& commandLine);
 
+// The services of one test: the system's own over a fresh home and temporary folder, with the
+// scripted user, a shell that records, an operating system and adapters the test can choose.
+class TestServices {
+ public:
+  TestServices(const std::string& home, const std::string& tmp, platform::http::Timeouts timeouts = {});
+
+  // The bundle a control made now gets.
+  platform::Env env();
+  // Controls made from now on start programs for real instead of recording.
+  void useSystemShell() { systemShell_ = true; }
+  // Controls made from now on talk to `ui` (another interface under test, which must outlive
+  // them) instead of the scripted user.
+  void useUi(platform::Ui& ui) { ui_ = &ui; }
+  // Time-outs for every exchange from now on, also of controls already made.
+  void setTimeouts(platform::http::Timeouts timeouts);
+
+  platform::SystemServices system;
+  doubles::ScriptedUi user;
+  doubles::RecordingShell shell;
+  doubles::EmulatedOs os;
+  doubles::ScenarioAdapters adapters;
+  platform::http::Client http;
+
+ private:
+  bool systemShell_ = false;
+  platform::Ui* ui_ = nullptr;
+};
+
 class ControlTest : public ::testing::Test {
  protected:
-  void SetUp() override;
-  void TearDown() override;
-
   std::unique_ptr<CZorvAXCtrl> makeControl();
+  platform::Env env() { return services.env(); }
+  platform::Registry& registry() { return services.system.registry(); }
+  platform::FileSystem& fs() { return services.system.fs(); }
   // Dispatch as a page does: by name with locale 0.
   ole::HRESULT put(CZorvAXCtrl& control, const std::string& name, const std::string& utf8Value);
   ole::Variant get(CZorvAXCtrl& control, const std::string& name);
@@ -63,12 +98,9 @@ class ControlTest : public ::testing::Test {
 
   TempDir home;
   TempDir tmp;
-  std::shared_ptr<platform::ScriptedUi> user;
-  platform::RecordingShell shell;
-
- private:
-  std::string savedTmp_;
-  bool hadTmp_ = false;
+  TestServices services{home.path(), tmp.path()};
+  doubles::ScriptedUi* user = &services.user;
+  doubles::RecordingShell& shell = services.shell;
 };
 
 }  // namespace zx::test

@@ -24,21 +24,21 @@ void ControlFixture::SetUp() {
   filePath_ = tmp.file("received.tmp");
   zx::test::writeFile(filePath_, "");
   ASSERT_TRUE(control_->m_filePath.assign(filePath_));
-  zx::showStatusDialog(*control_, "DOWNLOAD", "upper", "lower", true);
+  progress_ = zx::showStatusDialog(env(), true, "DOWNLOAD", "upper", "lower", true);
 }
 
 void ControlFixture::TearDown() {
-  delete zx::currentStatusDlg;
+  progress_.reset();
   control_.reset();
   ControlTest::TearDown();
 }
 
 void ControlFixture::pointAt(const std::string& url) {
   control_->url = url;
-  ASSERT_EQ(zx::parseUrl(*control_), 0);
+  ASSERT_EQ(zx::parseUrl(*user, *control_), 0);
 }
 
-std::vector<std::string> boxLines(const zx::platform::ScriptedUi& user) {
+std::vector<std::string> boxLines(const zx::doubles::ScriptedUi& user) {
   std::vector<std::string> shown;
   for (const auto& box : user.boxes()) shown.push_back(box.caption + "|" + box.text);
   return shown;

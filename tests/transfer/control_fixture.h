@@ -7,11 +7,12 @@
 
 #include "peer_process.h"
 #include "support/zx_test.h"
+#include "ui/status_dialog.h"
 
 namespace zxtest {
 
 // The boxes a scripted user has seen, as "caption|text" in UTF-8.
-std::vector<std::string> boxLines(const zx::platform::ScriptedUi& user);
+std::vector<std::string> boxLines(const zx::doubles::ScriptedUi& user);
 
 class ControlFixture : public zx::test::ControlTest {
  protected:
@@ -31,6 +32,7 @@ class ControlFixture : public zx::test::ControlTest {
   static PeerProcess& peer() { return *peer_; }
 
   std::unique_ptr<zx::CZorvAXCtrl> control_;
+  std::unique_ptr<zx::CStatusDlg> progress_;
   std::string filePath_;
 
  private:

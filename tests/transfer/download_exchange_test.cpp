@@ -48,7 +48,7 @@ class DownloadExchange : public ControlFixture {
                         const std::string& sessionId = "session") {
     pointAt(peer().downloadUrl(path));
     zx::test::writeFile(filePath_, "");  // the flow hands over a fresh, empty file
-    return zx::downloadExchange(*control_, userId, sessionId, "1", "1");
+    return zx::downloadExchange(env(), *control_, userId, sessionId, "1", "1");
   }
 };
 
@@ -136,7 +136,7 @@ TEST_F(DownloadExchange, CancelKeepsTheLinesReadSoFar) {
   std::string document;
   for (int i = 0; i < 20000; ++i) document += "QUJDREVGQUJDREVG" + std::to_string(i) + "\n";
   peer().putDocument("long.txt", document);
-  user->press(zx::statusdlg::kTemplateId, zx::statusdlg::kCancelButton, zx::platform::ScriptedUi::When::Progress,
+  user->press(zx::statusdlg::kTemplateId, zx::statusdlg::kCancelButton, zx::doubles::ScriptedUi::When::Progress,
              50000);
   user->answerBox(mb::IDYES);
   EXPECT_EQ(download("/docs/long.txt?mode=lines"), -2);
@@ -203,7 +203,7 @@ TEST_F(DownloadExchange, FollowsOnePlainRedirect) {
 }
 
 TEST_F(DownloadExchange, BrokenConnectionsEndInTheExceptionBox) {
-  zxtest::ScopedEnv receive("ZORVAX_HTTP_RECEIVE_TIMEOUT_MS", "1500");
+  services.setTimeouts({.receiveMs = 1500});
   std::string document;
   for (int i = 0; i < 40000; ++i) document += "QUJDREVG" + std::to_string(i) + "\n";
   peer().putDocument("big.txt", document);
@@ -224,8 +224,8 @@ TEST_F(DownloadExchange, BrokenConnectionsEndInTheExceptionBox) {
     closedPort = gone.httpPort();
   }
   control_->url = "http://127.0.0.1:" + std::to_string(closedPort) + "/docs/big.txt";
-  ASSERT_EQ(zx::parseUrl(*control_), 0);
-  EXPECT_EQ(zx::downloadExchange(*control_, "u", "s", "1", "1"), -1);
+  ASSERT_EQ(zx::parseUrl(*user, *control_), 0);
+  EXPECT_EQ(zx::downloadExchange(env(), *control_, "u", "s", "1", "1"), -1);
 
   auto shown = boxes();
   ASSERT_EQ(shown.size(), 3u);

@@ -5,14 +5,14 @@
 #include <chrono>
 #include <string>
 
-#include "control/exceptions.h"
+#include "platform/exceptions.h"
 #include "peer_process.h"
 #include "support/zx_test.h"
 #include "platform/http.h"
+#include "platform/system_services.h"
 
 namespace http = zx::platform::http;
 using zxtest::PeerProcess;
-using zxtest::ScopedEnv;
 
 namespace {
 
@@ -27,11 +27,13 @@ std::string formHeaders(int port, const char* connection, size_t length) {
 }
 
 struct Exchange {
-  http::Session session{"ZorvCW"};
+  http::Session session;
   std::unique_ptr<http::Connection> connection;
   std::unique_ptr<http::Request> request;
 
-  Exchange(int port, const std::string& object, const char* version, std::uint32_t flags) {
+  Exchange(int port, const std::string& object, const char* version, std::uint32_t flags,
+           const http::Settings& settings = {})
+      : session("ZorvCW", settings) {
     connection = session.connect("127.0.0.1", static_cast<std::uint16_t>(port));
     request = connection->openRequest("POST", object, version, flags);
   }
@@ -138,13 +140,13 @@ TEST(HttpRequest, ReadsLinesInPiecesAndStopsWhereTheReaderStops) {
 TEST(HttpRequest, UploadsInPiecesOverTls) {
   PeerProcess peer;
   zx::test::TempDir home;
-  ScopedEnv zorvaxHome("ZORVAX_HOME", home.path());
+  const http::Settings trusting{{}, zx::platform::trustFileIn(home.path())};
   std::string body = "command=upload&userId=u&filename=f.txt&compressed=0&ciphered=0&macAddr=&cipherData=" +
                      std::string(2049 - 83, 'Q');
   ASSERT_EQ(body.size(), 2049u);
   std::string headers = formHeaders(peer.uploadPort(), "Keep-Alive", body.size());
   auto upload = [&] {
-    Exchange exchange(peer.uploadPort(), "/upload", "", kDownloadFlags | http::flags::kSecure);
+    Exchange exchange(peer.uploadPort(), "/upload", "", kDownloadFlags | http::flags::kSecure, trusting);
     exchange.request->addRequestHeaders(headers);
     exchange.request->sendRequestEx(body.size());
     for (size_t sent = 0; sent < body.size(); sent += 1024)
@@ -169,10 +171,10 @@ TEST(HttpRequest, UploadsInPiecesOverTls) {
 TEST(HttpRequest, FailuresBecomeInternetExceptionsWithinTheirTime) {
   PeerProcess peer;
   peer.putDocument("a.txt", std::string(100000, 'A') + "\n");
-  ScopedEnv receive("ZORVAX_HTTP_RECEIVE_TIMEOUT_MS", "1500");
+  const http::Settings impatient{{.receiveMs = 1500}, ""};
   auto failureOf = [&](int port, const std::string& object, std::uint32_t flags = kDownloadFlags) -> std::string {
     try {
-      Exchange exchange(port, object, "HTTP/1.1", flags);
+      Exchange exchange(port, object, "HTTP/1.1", flags, impatient);
       exchange.request->sendRequest("", "command=download");
       readAllLines(*exchange.request);
     } catch (const zx::InternetException& error) {

@@ -20,7 +20,7 @@ class UploadExchange : public ControlFixture {
  protected:
   void SetUp() override {
     ControlFixture::SetUp();
-    adapters_ = std::make_unique<zxtest::ScopedEnv>("ZORVAX_ADAPTERS", "0A1B2C3D4E5F,001122334455");
+    services.adapters.set(zx::doubles::parseAdapterScenario("0A1B2C3D4E5F,001122334455"));
     control_->Filename = "f.txt";
   }
 
@@ -28,12 +28,11 @@ class UploadExchange : public ControlFixture {
                       const std::string& ciphered = "0", const std::string& cipherKey = "") {
     zx::test::writeFile(filePath_, content);
     pointAt(peer().uploadUrl(path));
-    return zx::uploadExchange(*control_, "u 1", "0", ciphered, cipherKey);
+    return zx::uploadExchange(env(), *control_, "u 1", "0", ciphered, cipherKey);
   }
 
   std::string bodyOf(const std::string& request) const { return request.substr(request.find("\r\n\r\n") + 4); }
 
-  std::unique_ptr<zxtest::ScopedEnv> adapters_;
 };
 
 const std::string kFields = "command=upload&userId=u%201&filename=f.txt&compressed=0&ciphered=0&macAddr=0A1B2C3D4E5F%3A001122334455";
@@ -93,8 +92,8 @@ TEST_F(UploadExchange, PlainServerOnTheUploadPortIsAnException) {
   zxtest::PeerProcess plain({"--plain-upload"});
   zx::test::writeFile(filePath_, "QUJD");
   control_->url = "https://127.0.0.1:" + std::to_string(plain.uploadPort()) + "/upload";
-  ASSERT_EQ(zx::parseUrl(*control_), 0);
-  EXPECT_EQ(zx::uploadExchange(*control_, "u", "0", "0", ""), -1);
+  ASSERT_EQ(zx::parseUrl(*user, *control_), 0);
+  EXPECT_EQ(zx::uploadExchange(env(), *control_, "u", "0", "0", ""), -1);
   auto shown = boxes();
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0].rfind("OPEN ERROR|오류 응답입니다. 다시 시도 하십시오.\n응답 : A secure channel could not be established", 0),
@@ -105,19 +104,19 @@ TEST_F(UploadExchange, PlainServerOnTheUploadPortIsAnException) {
 
 TEST_F(UploadExchange, CancelCountsWhileReadingAndNotWhileSending) {
   unsigned before = peer().requestCount();
-  user->press(zx::statusdlg::kTemplateId, zx::statusdlg::kCancelButton, zx::platform::ScriptedUi::When::Progress,
+  user->press(zx::statusdlg::kTemplateId, zx::statusdlg::kCancelButton, zx::doubles::ScriptedUi::When::Progress,
              8192);
   user->answerBox(mb::IDYES);
   EXPECT_EQ(upload(std::string(20000, 'Q')), -2);
   EXPECT_EQ(peer().requestCount(), before);
 
-  zx::currentStatusDlg->cancelled = false;
-  user->press(zx::statusdlg::kTemplateId, zx::statusdlg::kCancelButton, zx::platform::ScriptedUi::When::Progress,
+  zx::currentStatusDlg()->cancelled = false;
+  user->press(zx::statusdlg::kTemplateId, zx::statusdlg::kCancelButton, zx::doubles::ScriptedUi::When::Progress,
              6000);
   user->answerBox(mb::IDYES);
   EXPECT_EQ(upload(std::string(3000, '+')), 0);
   EXPECT_EQ(peer().requestCount(), before + 1);
-  EXPECT_FALSE(zx::currentStatusDlg->cancelled);
+  EXPECT_FALSE(zx::currentStatusDlg()->cancelled);
   EXPECT_EQ(boxes(), (std::vector<std::string>{"질문|취소 하겠습니까 ?", "질문|취소 하겠습니까 ?"}));
 }
 
@@ -125,7 +124,7 @@ TEST_F(UploadExchange, MissingFileEndsBeforeConnecting) {
   unsigned before = peer().requestCount();
   pointAt(peer().uploadUrl("/upload"));
   ASSERT_TRUE(control_->m_filePath.assign(filePath_ + ".missing"));
-  EXPECT_EQ(zx::uploadExchange(*control_, "u", "0", "0", ""), -1);
+  EXPECT_EQ(zx::uploadExchange(env(), *control_, "u", "0", "0", ""), -1);
   EXPECT_EQ(boxes(), std::vector<std::string>{"파일열기|파일을 열 수 없습니다.\n다시 시도 하십시오."});
   EXPECT_EQ(peer().requestCount(), before);
 }

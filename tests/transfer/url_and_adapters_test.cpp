@@ -13,7 +13,7 @@
 #include "platform/adapters.h"
 #include "platform/codepage.h"
 #include "platform/http.h"
-#include "platform/scripted_ui.h"
+#include "doubles/scripted_ui.h"
 #include "transfer/http_exchange.h"
 #include "transfer/url_parsing.h"
 
@@ -23,13 +23,9 @@ namespace {
 
 class ControlWithUi : public zx::test::ControlTest {
  protected:
-  void TearDown() override {
-    adapters::injectScenario(std::nullopt);
-    ControlTest::TearDown();
-  }
   std::vector<std::string> boxes() const { return zxtest::boxLines(*user); }
 
-  zx::CZorvAXCtrl control_;
+  zx::CZorvAXCtrl control_{env()};
 };
 
 using ParseUrl = ControlWithUi;
@@ -42,9 +38,8 @@ adapters::AdapterInfo adapter(std::initializer_list<std::uint8_t> bytes) {
   return info;
 }
 
-adapters::Scenario listOf(std::vector<adapters::AdapterInfo> list) {
-  adapters::Scenario scenario;
-  scenario.kind = adapters::Scenario::Kind::List;
+zx::doubles::AdapterScenario listOf(std::vector<adapters::AdapterInfo> list) {
+  zx::doubles::AdapterScenario scenario;
   scenario.adapters = std::move(list);
   return scenario;
 }
@@ -53,7 +48,7 @@ adapters::Scenario listOf(std::vector<adapters::AdapterInfo> list) {
 
 TEST_F(ParseUrl, FillsTheServerMembers) {
   control_.url = "http://srv/path/svc";
-  ASSERT_EQ(zx::parseUrl(control_), 0);
+  ASSERT_EQ(zx::parseUrl(*user, control_), 0);
   EXPECT_EQ(control_.Hostname, "srv");
   EXPECT_EQ(control_.m_serverPort, 80);
   EXPECT_EQ(control_.Port, "80");
@@ -63,7 +58,7 @@ TEST_F(ParseUrl, FillsTheServerMembers) {
   EXPECT_NE(zx::requestHeaders(control_, zx::Direction::Download, 5).find("\r\nHost: srv:80\r\n"), std::string::npos);
 
   control_.url = "http://srv:8080/a/b?x=1";
-  ASSERT_EQ(zx::parseUrl(control_), 0);
+  ASSERT_EQ(zx::parseUrl(*user, control_), 0);
   EXPECT_EQ(control_.Port, "8080");
   EXPECT_EQ(control_.m_requestObject, "/a/b?x=1");
 
@@ -73,13 +68,13 @@ TEST_F(ParseUrl, FillsTheServerMembers) {
                                  std::tuple{"file://srv: 70000x/doc", "srv", "4464"},
                                  std::tuple{"FILE://srv:9000/doc", "srv:9000", "0"}}) {
     control_.url = url;
-    ASSERT_EQ(zx::parseUrl(control_), 0) << url;
+    ASSERT_EQ(zx::parseUrl(*user, control_), 0) << url;
     EXPECT_EQ(control_.Hostname, host) << url;
     EXPECT_EQ(control_.Port, port) << url;
   }
   // A Korean host name whose second byte is ':' in code page 949 terms is not split there.
   control_.url = "file://" + zx::ansi("가") + ":81/x";
-  ASSERT_EQ(zx::parseUrl(control_), 0);
+  ASSERT_EQ(zx::parseUrl(*user, control_), 0);
   EXPECT_EQ(control_.Hostname, zx::ansi("가"));
   EXPECT_EQ(control_.Port, "81");
   EXPECT_TRUE(user->boxes().empty());
@@ -89,7 +84,7 @@ TEST_F(ParseUrl, RejectsWithTheConnectionBox) {
   control_.Port = "1234";
   for (const char* url : {"file://srv/doc", "file://", "", "not a url"}) {
     control_.url = url;
-    EXPECT_EQ(zx::parseUrl(control_), -1) << url;
+    EXPECT_EQ(zx::parseUrl(*user, control_), -1) << url;
   }
   EXPECT_EQ(control_.Port, "1234");
   auto shown = boxes();
@@ -101,12 +96,12 @@ TEST_F(ParseUrl, RejectsWithTheConnectionBox) {
 }
 
 TEST_F(MacAddress, FormatsTheAdapterList) {
-  adapters::injectScenario(listOf({adapter({0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F})}));
+  services.adapters.set(listOf({adapter({0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F})}));
   EXPECT_EQ(control_.getMACAddr("1"), "0A1B2C3D4E5F");
-  adapters::injectScenario(listOf({adapter({0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F}), adapter({}),
+  services.adapters.set(listOf({adapter({0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F}), adapter({}),
                                    adapter({0xff, 0, 1, 2, 3, 4, 5, 6})}));
   EXPECT_EQ(control_.getMACAddr(""), "0A1B2C3D4E5F::FF00010203040506");
-  adapters::injectScenario(listOf(std::vector<adapters::AdapterInfo>(52, adapter({1}))));
+  services.adapters.set(listOf(std::vector<adapters::AdapterInfo>(52, adapter({1}))));
   EXPECT_EQ(control_.getMACAddr("0"), "");
   EXPECT_TRUE(user->boxes().empty());
   EXPECT_EQ(control_.getMACAddr("1"), "");
@@ -114,25 +109,25 @@ TEST_F(MacAddress, FormatsTheAdapterList) {
 }
 
 TEST_F(MacAddress, FailuresGiveEmptyTextAndTheirBoxes) {
-  adapters::injectScenario(listOf({}));
+  services.adapters.set(listOf({}));
   EXPECT_EQ(control_.getMACAddr("0"), "");
   EXPECT_TRUE(user->boxes().empty());
   EXPECT_EQ(control_.getMACAddr("1"), "");
   for (std::uint32_t code : {50u, 87u, 5u}) {
-    adapters::Scenario failing;
-    failing.kind = adapters::Scenario::Kind::ErrorCode;
+    zx::doubles::AdapterScenario failing;
+    failing.kind = zx::doubles::AdapterScenario::Kind::ErrorCode;
     failing.errorCode = code;
-    adapters::injectScenario(failing);
+    services.adapters.set(failing);
     EXPECT_EQ(control_.getMACAddr("yes"), "");
     EXPECT_EQ(control_.getMACAddr("0"), "");
   }
-  adapters::Scenario missing;
-  missing.kind = adapters::Scenario::Kind::FunctionMissing;
-  adapters::injectScenario(missing);
+  zx::doubles::AdapterScenario missing;
+  missing.kind = zx::doubles::AdapterScenario::Kind::FunctionMissing;
+  services.adapters.set(missing);
   EXPECT_EQ(control_.getMACAddr("0"), "");
   EXPECT_EQ(control_.getMACAddr("1"), "");
-  missing.kind = adapters::Scenario::Kind::LibraryMissing;
-  adapters::injectScenario(missing);
+  missing.kind = zx::doubles::AdapterScenario::Kind::LibraryMissing;
+  services.adapters.set(missing);
   EXPECT_EQ(control_.getMACAddr("0"), "");
   EXPECT_EQ(boxes(), (std::vector<std::string>{
                          "정보읽기|ERROR: NO_DATA", "정보읽기|ERROR: NOT_SUPPORTED", "정보읽기|ERROR: INVALID_PARAMETER",
@@ -164,9 +159,6 @@ TEST_F(MacAddress, ReadsThisMachinesAdaptersInTheSystemsOrder) {
     EXPECT_TRUE(std::regex_match(text, std::regex("[0-9A-F]*(:[0-9A-F]*)*")));
   }
 
-  // The environment's scenario serves host-level tests.
-  zxtest::ScopedEnv given("ZORVAX_ADAPTERS", "0A1B2C3D4E5F,,FF");
-  EXPECT_EQ(control_.getMACAddr("1"), "0A1B2C3D4E5F::FF");
-  EXPECT_FALSE(adapters::parseScenario("0A1"));
-  EXPECT_FALSE(adapters::parseScenario("GG"));
+  EXPECT_FALSE(zx::doubles::parseAdapterScenario("0A1"));
+  EXPECT_FALSE(zx::doubles::parseAdapterScenario("GG"));
 }

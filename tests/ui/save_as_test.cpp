@@ -17,53 +17,53 @@ using namespace statusdlg;
 class SaveAs : public ControlTest {};
 
 TEST_F(SaveAs, FilterListFollowsTheDocumentsExtension) {
-  CFileExportDialog d("t", "download (*.hwp)", "report.hwp", "/no/such/folder");
+  CFileExportDialog d(env(), "t", "download (*.hwp)", "report.hwp", "/no/such/folder");
   ASSERT_EQ(d.filters.size(), 1u);
   EXPECT_EQ(d.filters[0].description, "download (*.hwp)");
   EXPECT_EQ(d.filters[0].pattern, "*.hwp");
   EXPECT_EQ(d.extensions[0], ".hwp");
   EXPECT_EQ(d.fileBuffer, "report.hwp");
   EXPECT_EQ(d.filterIndex, 1);
-  EXPECT_EQ(d.initialFolder, platform::fs::currentDirectory()) << "a missing folder gives the current one";
+  EXPECT_EQ(d.initialFolder, fs().currentDirectory()) << "a missing folder gives the current one";
 
-  CFileExportDialog none("t", "download (*)", "", tmp.path());
+  CFileExportDialog none(env(), "t", "download (*)", "", tmp.path());
   EXPECT_EQ(none.filters[0].pattern, "*");
   EXPECT_EQ(none.fileBuffer, "*");
   EXPECT_EQ(none.initialFolder, tmp.path());
 
-  CFileExportDialog many("t", "A (*.a)|B (*.txt)|'C|quoted (*.c)'", "x.txt", tmp.path());
+  CFileExportDialog many(env(), "t", "A (*.a)|B (*.txt)|'C|quoted (*.c)'", "x.txt", tmp.path());
   ASSERT_EQ(many.filters.size(), 3u);
   EXPECT_EQ(many.filters[2].description, "C|quoted (*.c)");
   EXPECT_EQ(many.filterIndex, 2);
 
   std::string twentyFive;
   for (int i = 0; i < 25; ++i) twentyFive += "T" + std::to_string(i) + " (*.t" + std::to_string(i) + ")|";
-  EXPECT_EQ(CFileExportDialog("t", twentyFive, "", tmp.path()).filters.size(), 20u);
+  EXPECT_EQ(CFileExportDialog(env(), "t", twentyFive, "", tmp.path()).filters.size(), 20u);
 }
 
 TEST_F(SaveAs, TypeChangeRewritesTheNameField) {
-  CFileExportDialog d("t", "download (*.hwp)", "report.old.hwp", tmp.path());
+  CFileExportDialog d(env(), "t", "download (*.hwp)", "report.old.hwp", tmp.path());
   EXPECT_EQ(d.onTypeChange("report.old.hwp", "Text (*.txt)"), "report.txt");
   EXPECT_EQ(d.onTypeChange("", "Text (*.txt)"), "*.txt");
   EXPECT_EQ(d.onTypeChange("report", "Text (*.txt)"), "report.txt");
 }
 
 TEST_F(SaveAs, ProbeWritesAndReadsBackWithoutHarmingAnExistingFile) {
-  EXPECT_TRUE(probeWritable(tmp.file("new.hwp")));
+  EXPECT_TRUE(probeWritable(fs(), tmp.file("new.hwp")));
   EXPECT_FALSE(std::filesystem::exists(tmp.file("new.hwp")));
   test::writeFile(tmp.file("old.hwp"), "precious");
-  EXPECT_TRUE(probeWritable(tmp.file("old.hwp")));
+  EXPECT_TRUE(probeWritable(fs(), tmp.file("old.hwp")));
   EXPECT_EQ(test::readFile(tmp.file("old.hwp")), "precious");
   EXPECT_EQ(tmp.files(), std::vector<std::string>{"old.hwp"});
-  EXPECT_FALSE(probeWritable("/no/such/folder/x.hwp"));
+  EXPECT_FALSE(probeWritable(fs(), "/no/such/folder/x.hwp"));
 }
 
 TEST_F(SaveAs, OlderSystemLoopsUntilAWritableFolderIsChosen) {
   // A "folder" that is a file refuses everyone, root included.
   test::writeFile(tmp.file("locked"), "not a folder");
-  CStatusDlg choice(false);
-  choice.path.assign(tmp.file("doc.hwp"));
-  user->press(kTemplateId, kSaveButton, platform::ScriptedUi::When::Modal);
+  CStatusDlg choice(env(), false);
+  ASSERT_TRUE(choice.path.assign(tmp.file("doc.hwp")));
+  user->press(kTemplateId, kSaveButton, doubles::ScriptedUi::When::Modal);
   user->answerFile(tmp.file("locked/doc.hwp"));
   user->answerFile(tmp.file("doc2.hwp"));
   EXPECT_EQ(choice.DoModal(), kEndOk);
@@ -73,7 +73,7 @@ TEST_F(SaveAs, OlderSystemLoopsUntilAWritableFolderIsChosen) {
   EXPECT_EQ(boxes[0].caption, "폴더 지정 오류");
   EXPECT_EQ(boxes[0].text, "이 폴더에는 파일을 생성할 수 없습니다.\r\n다른 폴더를 지정하십시오.");
   EXPECT_EQ(boxes[0].owner, platform::Owner::StatusDialog);
-  std::vector<platform::UiRecord> files;
+  std::vector<doubles::UiRecord> files;
   for (const auto& r : user->records())
     if (r.kind == "file") files.push_back(r);
   ASSERT_EQ(files.size(), 2u);
@@ -83,9 +83,9 @@ TEST_F(SaveAs, OlderSystemLoopsUntilAWritableFolderIsChosen) {
 }
 
 TEST_F(SaveAs, CancellingTheSaveAsDialogCancelsTheChoice) {
-  CStatusDlg choice(false);
-  choice.path.assign(tmp.file("doc.hwp"));
-  user->press(kTemplateId, kSaveButton, platform::ScriptedUi::When::Modal);
+  CStatusDlg choice(env(), false);
+  ASSERT_TRUE(choice.path.assign(tmp.file("doc.hwp")));
+  user->press(kTemplateId, kSaveButton, doubles::ScriptedUi::When::Modal);
   EXPECT_EQ(choice.DoModal(), kEndCancel);
 }
 

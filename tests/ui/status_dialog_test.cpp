@@ -13,19 +13,18 @@ namespace mb = platform::mb;
 
 class StatusDialog : public ControlTest {
  protected:
-  platform::HeadlessDialogView* view() { return static_cast<platform::HeadlessDialogView*>(currentStatusDlg->view()); }
-  void TearDown() override {
-    delete currentStatusDlg;
-    currentStatusDlg = nullptr;
-    ControlTest::TearDown();
+  platform::HeadlessDialogView* view() { return static_cast<platform::HeadlessDialogView*>(currentStatusDlg()->view()); }
+  void show(std::string_view title, std::string_view upper, std::string_view lower, bool choices) {
+    progress = showStatusDialog(env(), true, title, upper, lower, choices);
   }
+
+  std::unique_ptr<CStatusDlg> progress;
 };
 
 TEST_F(StatusDialog, ProgressDialogStartsAtFiveOfAHundredWithItsTexts) {
-  auto c = makeControl();
-  showStatusDialog(*c, "UPLOAD", platform::utf8ToAnsi("센터로 자료를 전송합니다."),
+  show("UPLOAD", platform::utf8ToAnsi("센터로 자료를 전송합니다."),
                    platform::utf8ToAnsi("전송할 자료를 준비하고 있습니다."), false);
-  ASSERT_NE(currentStatusDlg, nullptr);
+  ASSERT_NE(currentStatusDlg(), nullptr);
   auto* v = view();
   EXPECT_EQ(v->caption(), "UPLOAD");
   EXPECT_TRUE(v->isVisible());
@@ -42,12 +41,11 @@ TEST_F(StatusDialog, ProgressDialogStartsAtFiveOfAHundredWithItsTexts) {
 }
 
 TEST_F(StatusDialog, RangeChangesResetThePositionAndStepsStopAtTheRange) {
-  auto c = makeControl();
-  showStatusDialog(*c, "DOWNLOAD", "a", "b", true);
+  show("DOWNLOAD", "a", "b", true);
   auto* v = view();
   updateStatus(nullptr, nullptr, 40, 100);
   EXPECT_EQ(v->progressPos(kProgress), 40);
-  EXPECT_EQ(currentStatusDlg->lastRange, 100);
+  EXPECT_EQ(currentStatusDlg()->lastRange, 100);
   updateStatus(nullptr, "x", 7, 1000);
   EXPECT_EQ(v->progressHigh(kProgress), 1000);
   EXPECT_EQ(v->progressPos(kProgress), 7);
@@ -62,8 +60,7 @@ TEST_F(StatusDialog, RangeChangesResetThePositionAndStepsStopAtTheRange) {
 }
 
 TEST_F(StatusDialog, ByteCountsReadAsAScaleWithThousands) {
-  auto c = makeControl();
-  showStatusDialog(*c, "DOWNLOAD", "a", "b", true);
+  show("DOWNLOAD", "a", "b", true);
   showCurrentByteCounts(0, 1000);
   EXPECT_EQ(view()->itemText(kLeftFigure), "0");
   EXPECT_EQ(view()->itemText(kRightFigure), "1,000");
@@ -86,12 +83,11 @@ TEST_F(StatusDialog, ByteCountsReadAsAScaleWithThousands) {
 }
 
 TEST_F(StatusDialog, CancelAsksFirstAndOnlyYesCancels) {
-  auto c = makeControl();
-  showStatusDialog(*c, "DOWNLOAD", "a", "b", true);
+  show("DOWNLOAD", "a", "b", true);
   auto* v = view();
   user->answerBox(mb::IDNO);
   v->press(kCancelButton);
-  EXPECT_FALSE(currentStatusDlg->cancelled);
+  EXPECT_FALSE(currentStatusDlg()->cancelled);
   EXPECT_TRUE(v->isVisible());
   auto q = user->boxes().back();
   EXPECT_EQ(q.caption, "질문");
@@ -100,10 +96,10 @@ TEST_F(StatusDialog, CancelAsksFirstAndOnlyYesCancels) {
   EXPECT_EQ(q.flags, mb::MB_YESNOCANCEL);
   user->answerBox(mb::IDCANCEL);
   v->press(platform::kDialogEscape);
-  EXPECT_FALSE(currentStatusDlg->cancelled);
+  EXPECT_FALSE(currentStatusDlg()->cancelled);
   user->answerBox(mb::IDYES);
   v->press(kCancelButton);
-  EXPECT_TRUE(currentStatusDlg->cancelled);
+  EXPECT_TRUE(currentStatusDlg()->cancelled);
   EXPECT_FALSE(v->isVisible());
   EXPECT_TRUE(statusCancelled());
   updateStatus("changed", "changed", 50, 200);
@@ -112,11 +108,11 @@ TEST_F(StatusDialog, CancelAsksFirstAndOnlyYesCancels) {
 }
 
 TEST_F(StatusDialog, CompletedDialogOpensFileOrFolderAndFreesItself) {
-  auto c = makeControl();
-  showStatusDialog(*c, "DOWNLOAD", "a", "b", true);
-  CStatusDlg* dlg = currentStatusDlg;
+  show("DOWNLOAD", "a", "b", true);
+  CStatusDlg* dlg = progress.get();
   dlg->becomeCompleted("/srv/in/report.hwp");
-  currentStatusDlg = nullptr;
+  leaveOnScreen(std::move(progress));
+  EXPECT_EQ(currentStatusDlg(), nullptr);
   auto* v = static_cast<platform::HeadlessDialogView*>(dlg->view());
   EXPECT_EQ(test::utf8(v->itemText(kOpenButton)), "파일열기(&O)");
   EXPECT_EQ(test::utf8(v->itemText(kSaveButton)), "폴더열기(&D)");
@@ -133,20 +129,20 @@ TEST_F(StatusDialog, CompletedDialogOpensFileOrFolderAndFreesItself) {
 }
 
 TEST_F(StatusDialog, ChoiceRoleOnAModernSystemSavesWithoutAsking) {
-  CStatusDlg choice(true);
-  choice.path.assign("/srv/in/doc.hwp");
-  user->press(kTemplateId, kSaveButton, platform::ScriptedUi::When::Modal);
+  CStatusDlg choice(env(), true);
+  ASSERT_TRUE(choice.path.assign("/srv/in/doc.hwp"));
+  user->press(kTemplateId, kSaveButton, doubles::ScriptedUi::When::Modal);
   EXPECT_EQ(choice.DoModal(), kEndOk);
   EXPECT_FALSE(choice.openChosen);
   EXPECT_EQ(choice.path.str(), "/srv/in/doc.hwp");
   EXPECT_TRUE(shell.requests.empty());
 
-  CStatusDlg again(true);
-  user->press(kTemplateId, kOpenButton, platform::ScriptedUi::When::Modal);
+  CStatusDlg again(env(), true);
+  user->press(kTemplateId, kOpenButton, doubles::ScriptedUi::When::Modal);
   EXPECT_EQ(again.DoModal(), kEndOk);
   EXPECT_TRUE(again.openChosen);
   EXPECT_TRUE(shell.requests.empty()) << "Open in the choice role opens nothing yet";
-  CStatusDlg third(true);
+  CStatusDlg third(env(), true);
   EXPECT_EQ(third.DoModal(), kEndCancel) << "dismissing the choice dialog is a cancel";
   EXPECT_TRUE(user->boxes().empty()) << "the choice role does not ask before cancelling";
 }

@@ -5,14 +5,14 @@
 #include <filesystem>
 #include <memory>
 
-#include "control/messages.h"
+#include "core/messages.h"
 #include "control/zorvax_ctrl.h"
 #include "platform/codepage.h"
-#include "platform/scripted_ui.h"
+#include "doubles/scripted_ui.h"
 #include "platform/xmldom.h"
 #include "support/zx_test.h"
 #include "xml_test_support.h"
-#include "xmlout/xml_output.h"
+#include "flows/xml_flow.h"
 
 namespace zx {
 namespace {
@@ -34,15 +34,15 @@ class SaveXmlTest : public test::ControlTest {
   }
 
   std::string target(const char* name) const { return out.file(name); }
-  std::vector<platform::UiRecord> recordsOf(const char* kind) const {
-    std::vector<platform::UiRecord> found;
+  std::vector<doubles::UiRecord> recordsOf(const char* kind) const {
+    std::vector<doubles::UiRecord> found;
     for (const auto& record : ui->records())
       if (record.kind == kind) found.push_back(record);
     return found;
   }
 
   test::TempDir out;
-  std::shared_ptr<platform::ScriptedUi> ui;
+  doubles::ScriptedUi* ui = nullptr;
   std::unique_ptr<CZorvAXCtrl> control;
 };
 
@@ -209,7 +209,7 @@ std::string report(const char* code, const char* text, const char* source, const
 
 TEST_F(SaveXmlTest, ANonDocumentArgumentEndsInTheErrorReport) {
   for (const std::shared_ptr<ole::Dispatch>& argument :
-       {std::shared_ptr<ole::Dispatch>(), std::shared_ptr<ole::Dispatch>(std::make_shared<CZorvAXCtrl>())}) {
+       {std::shared_ptr<ole::Dispatch>(), std::shared_ptr<ole::Dispatch>(std::make_shared<CZorvAXCtrl>(env()))}) {
     EXPECT_EQ(control->saveXml(argument), -1);
     EXPECT_EQ(control->ret, -1);
   }

@@ -148,7 +148,7 @@ TEST(XmlDomLimits, ExternalEntitiesAndDtdsAreNeverRead) {
   }
   const std::string fromFile = folder.file("doc.xml");
   zx::test::writeFile(fromFile, hostile[0]);
-  if (auto document = createXmlDocumentFromFile(fromFile)) {
+  if (auto document = createXmlDocumentFromFile(test::localFiles(), fromFile)) {
     EXPECT_EQ(zx::test::xmlOf(*document).find("top-secret"), std::string::npos);
   }
   EXPECT_TRUE(requested.empty()) << requested.front();
@@ -190,7 +190,7 @@ TEST(XmlDomLimits, LargeDocumentsAreHandledOrRefusedByTheirSize) {
     zx::test::writeFile(sparse, "<r>");
     std::filesystem::resize_file(sparse, kMaxXmlDocumentBytes + 1);
     std::string error;
-    EXPECT_EQ(createXmlDocumentFromFile(sparse, &error), nullptr);
+    EXPECT_EQ(createXmlDocumentFromFile(test::localFiles(), sparse, &error), nullptr);
     EXPECT_NE(error.find("64 MiB"), std::string::npos);
   }
   {

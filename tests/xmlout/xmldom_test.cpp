@@ -102,23 +102,23 @@ TEST(XmlDom, LoadsFilesInTheirOwnEncoding) {
   const std::string euckr = folder.file("euckr.xml");
   zx::test::writeFile(euckr, "<?xml version=\"1.0\" encoding=\"euc-kr\"?><r>" + ansi("한글") + "</r>");
   std::string error;
-  auto document = createXmlDocumentFromFile(euckr, &error);
+  auto document = createXmlDocumentFromFile(test::localFiles(), euckr, &error);
   ASSERT_NE(document, nullptr) << error;
   EXPECT_EQ(xmlOf(*document), "<?xml version=\"1.0\" encoding=\"euc-kr\"?>\n<r>한글</r>\n");
 
   const std::string utf8 = folder.file("plain.xml");
   zx::test::writeFile(utf8, "<r>한글</r>");
-  document = createXmlDocumentFromFile(utf8, &error);
+  document = createXmlDocumentFromFile(test::localFiles(), utf8, &error);
   ASSERT_NE(document, nullptr) << error;
   EXPECT_EQ(xmlOf(*document), "<?xml version=\"1.0\"?>\n<r>한글</r>\n");
 
   zx::test::writeFile(folder.file("bad.xml"), "<r><open></r>");
-  EXPECT_EQ(createXmlDocumentFromFile(folder.file("bad.xml"), &error), nullptr);
+  EXPECT_EQ(createXmlDocumentFromFile(test::localFiles(), folder.file("bad.xml"), &error), nullptr);
   EXPECT_FALSE(error.empty());
   error.clear();
-  EXPECT_EQ(createXmlDocumentFromFile(folder.file("missing.xml"), &error), nullptr);
+  EXPECT_EQ(createXmlDocumentFromFile(test::localFiles(), folder.file("missing.xml"), &error), nullptr);
   EXPECT_FALSE(error.empty());
-  EXPECT_EQ(createXmlDocumentFromFile(folder.path(), &error), nullptr);
+  EXPECT_EQ(createXmlDocumentFromFile(test::localFiles(), folder.path(), &error), nullptr);
 }
 
 }  // namespace

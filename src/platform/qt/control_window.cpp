@@ -27,7 +27,7 @@ void PainterSurface::fillRect(const Rect& bounds, StockBrush brush) {
 
 void PainterSurface::ellipse(const Rect& bounds) { painter_.drawEllipse(inclusive(bounds)); }
 
-ControlWindow::ControlWindow(Draw draw, QWidget* parent) : QWidget(parent), draw_(std::move(draw)) {
+ControlWindow::ControlWindow(DrawControl draw, QWidget* parent) : QWidget(parent), draw_(std::move(draw)) {
   setObjectName(QStringLiteral("controlWindow"));
   setWindowTitle(QStringLiteral("ZorvAX Control"));
   setAttribute(Qt::WA_OpaquePaintEvent);

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "platform/drawing.h"
+#include "platform/qt/qt_ui_factory.h"
 
 class QPainter;
 
@@ -22,15 +23,13 @@ class PainterSurface : public DrawingSurface {
 
 class ControlWindow : public QWidget {
  public:
-  // How the control draws itself into its bounds.
-  using Draw = std::function<void(DrawingSurface& surface, const Rect& bounds)>;
-  explicit ControlWindow(Draw draw, QWidget* parent = nullptr);
+  explicit ControlWindow(DrawControl draw, QWidget* parent = nullptr);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  Draw draw_;
+  DrawControl draw_;
 };
 
 }  // namespace zx::platform::qt

@@ -6,6 +6,8 @@
 #include <QTranslator>
 #include <QScreen>
 #include <QWindow>
+#include <xcb/xcb.h>
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -18,6 +20,18 @@ namespace {
 bool isSet(const char* name) {
   const char* value = std::getenv(name);
   return value && *value;
+}
+
+// The toolkit ends the process when its X display cannot be opened; asking first lets the host
+// choose another interface. Without DISPLAY (a Wayland session, or a platform the environment
+// names) the toolkit's own choice stands.
+bool xDisplayReachable(std::string* error) {
+  if (isSet("QT_QPA_PLATFORM") || !isSet("DISPLAY")) return true;
+  xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+  bool reachable = xcb_connection_has_error(connection) == 0;
+  xcb_disconnect(connection);
+  if (!reachable && error) *error = std::string("cannot open the display ") + std::getenv("DISPLAY");
+  return reachable;
 }
 
 std::weak_ptr<Desktop>& openDesktop() {
@@ -42,6 +56,7 @@ std::shared_ptr<Desktop> Desktop::open(std::string* error) {
     if (error) *error = "no display: set DISPLAY or WAYLAND_DISPLAY (or QT_QPA_PLATFORM=offscreen)";
     return nullptr;
   }
+  if (!xDisplayReachable(error)) return nullptr;
   std::shared_ptr<Desktop> desktop(new Desktop());
   openDesktop() = desktop;
   static const int closesAtExit = std::atexit(closeOpenDesktop);
@@ -72,7 +87,7 @@ void Desktop::close() {
   application_.reset();
 }
 
-ControlWindow* Desktop::showControlWindow(ControlWindow::Draw draw) {
+ControlWindow* Desktop::showControlWindow(DrawControl draw) {
   controlWindow_ = std::make_unique<ControlWindow>(std::move(draw));
   controlWindow_->show();
   return controlWindow_.get();

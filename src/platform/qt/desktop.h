@@ -42,7 +42,7 @@ class Desktop {
   QWidget* ownerWindow(Owner owner) const;
   // Shows the control as an embedded object would be, drawn by `draw`; it owns the boxes
   // and dialogs of Owner::Control from then on.
-  ControlWindow* showControlWindow(ControlWindow::Draw draw);
+  ControlWindow* showControlWindow(DrawControl draw);
 
   void dialogCreated(QtDialogView* view) { dialogs_.push_back(view); }
   void dialogDestroyed(QtDialogView* view);

@@ -25,9 +25,10 @@ std::unique_ptr<DialogView> QtUi::createDialog(const DialogTemplate& dialogTempl
   return std::make_unique<QtDialogView>(desktop_, dialogTemplate, handler, owner);
 }
 
-std::shared_ptr<Ui> makeQtUi(std::string* error) {
+std::shared_ptr<Ui> makeQtUi(std::string* error, DrawControl showControl) {
   auto desktop = Desktop::open(error);
   if (!desktop) return nullptr;
+  if (showControl) desktop->showControlWindow(std::move(showControl));
   return std::make_shared<QtUi>(std::move(desktop));
 }
 

@@ -1,0 +1,38 @@
+# The Windows build: the module's resources (src/com) and the Windows test programs
+# (tests/windows), cross-built with mingw-w64. scripts/build-windows.sh prepares the third-party
+# libraries (Crypto++ from Debian's source package, GoogleTest from Debian's googletest sources)
+# under ZX_WINDOWS_THIRD_PARTY and configures one tree per architecture.
+
+set(ZX_WINDOWS_THIRD_PARTY "${CMAKE_BINARY_DIR}/third_party" CACHE PATH
+    "Folder of the cross-built third-party libraries (cryptopp-<arch>, googletest-<arch>)")
+
+enable_language(RC)
+
+# Windows 7 is the oldest system the control is built for.
+add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601)
+
+set(zx_cryptopp_dir "${ZX_WINDOWS_THIRD_PARTY}/cryptopp-${CMAKE_SYSTEM_PROCESSOR}")
+if(NOT EXISTS "${zx_cryptopp_dir}/lib/libcryptopp.a")
+  message(FATAL_ERROR "No Crypto++ for ${CMAKE_SYSTEM_PROCESSOR} in ${zx_cryptopp_dir}: "
+                      "scripts/build-windows.sh builds it from Debian's source package")
+endif()
+add_library(cryptopp::cryptopp STATIC IMPORTED GLOBAL)
+set_target_properties(cryptopp::cryptopp PROPERTIES
+  IMPORTED_LOCATION "${zx_cryptopp_dir}/lib/libcryptopp.a"
+  INTERFACE_INCLUDE_DIRECTORIES "${zx_cryptopp_dir}/include"
+  # The operating system's random source (CryptGenRandom).
+  INTERFACE_LINK_LIBRARIES advapi32)
+
+add_subdirectory(src/com)
+
+if(ZX_BUILD_TESTS)
+  find_package(GTest CONFIG REQUIRED
+               PATHS "${ZX_WINDOWS_THIRD_PARTY}/googletest-${CMAKE_SYSTEM_PROCESSOR}"
+               NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+  # Tests are registered only where CTest can run them: the x86_64 toolchain names
+  # scripts/wine-run.sh as the emulator, the i686 one names none.
+  if(CMAKE_CROSSCOMPILING_EMULATOR)
+    enable_testing()
+  endif()
+  add_subdirectory(tests/windows)
+endif()

@@ -1,0 +1,138 @@
+#include "core/config_store.h"
+
+#include <cstring>
+#include <vector>
+
+#include "core/file_helpers.h"
+#include "platform/fs.h"
+#include "platform/sysdirs.h"
+
+namespace zx {
+
+const char* const kConfigRootPath = "Software\\QORAX\\ZorvAX0";
+
+namespace {
+
+using platform::Hive;
+using platform::Registry;
+namespace reg = platform::reg;
+
+constexpr size_t kValueBuffer = 1024;
+constexpr size_t kInstallPathBuffer = 255;
+constexpr size_t kPathCapacity = 511;
+constexpr size_t kKeyPathLimit = 1023;
+const char* const kMissingMarker = "_____";
+
+// A package text without a name of its own would open the root key itself and let a page
+// overwrite "Path" or "debug": there is no package key then.
+std::unique_ptr<platform::RegKey> openPackageKey(Registry& registry, std::string_view package) {
+  if (package.find_first_not_of('\\') == std::string_view::npos) return nullptr;
+  const std::string subkey(package);
+  return openConfigKey(registry, &subkey, false);
+}
+
+}  // namespace
+
+std::unique_ptr<platform::RegKey> openConfigKey(Registry& registry, const std::string* subkey, bool create) {
+  std::string path = kConfigRootPath;
+  if (subkey) path += "\\" + *subkey;
+  if (path.size() > kKeyPathLimit) return nullptr;
+  if (auto key = registry.openKey(Hive::CurrentUser, path, reg::kMaximumAllowed)) return key;
+  if (create) return registry.createKey(Hive::CurrentUser, path, reg::kKeyAllAccess);
+  return nullptr;
+}
+
+std::optional<std::string> readKeyText(Registry& registry, const platform::RegKey& key, std::string_view name,
+                                       size_t capacity) {
+  std::vector<char> buffer(capacity, '\0');
+  std::uint32_t size = static_cast<std::uint32_t>(capacity);
+  if (registry.queryValue(key, name, buffer.data(), &size) != reg::kSuccess) return std::nullopt;
+  // The data may fill the buffer without a terminator: the text ends at the data's end.
+  return std::string(buffer.data(), strnlen(buffer.data(), size));
+}
+
+bool writeKeyText(Registry& registry, const platform::RegKey& key, std::string_view name, std::string_view text) {
+  return registry.setValue(key, name, reg::REG_SZ, text.data(), static_cast<std::uint32_t>(text.size())) ==
+         reg::kSuccess;
+}
+
+std::string readConfigValue(Registry& registry, std::string_view name, std::string_view fallback) {
+  auto key = openConfigKey(registry, nullptr, false);
+  if (!key) return std::string(fallback);
+  auto text = readKeyText(registry, *key, name, kValueBuffer);
+  if (!text || text->empty()) return std::string(fallback);
+  return *text;
+}
+
+void writeConfigValue(Registry& registry, std::string_view name, std::string_view text) {
+  if (auto key = openConfigKey(registry, nullptr, true)) writeKeyText(registry, *key, name, text);
+}
+
+bool readConfigFlag(Registry& registry, std::string_view name, bool fallback) {
+  std::string text = readConfigValue(registry, name, fallback ? "true" : "false");
+  if (text == "true") return true;
+  if (text == "false") return false;
+  return fallback;
+}
+
+std::optional<std::string> readInstallPath(Registry& registry) {
+  auto key = openConfigKey(registry, nullptr, false);
+  if (!key) return std::nullopt;
+  return readKeyText(registry, *key, "Path", kInstallPathBuffer);
+}
+
+std::int32_t writePackageValue(Registry& registry, std::string_view package, std::string_view name,
+                               std::string_view text) {
+  auto key = openPackageKey(registry, package);
+  if (!key) return 1;
+  return writeKeyText(registry, *key, name, text) ? 0 : 1;
+}
+
+std::string downloadDirectory(const platform::Env& env, const ControlState& control) {
+  std::string dir = readConfigValue(env.registry, "downloadDir", kMissingMarker);
+  // A value too long for a path buffer cannot be used: it counts as missing.
+  if (dir != kMissingMarker && dir.size() <= kPathCapacity) return dir;
+  std::string result;
+  if (control.m_isVistaOrLater) {
+    result = control.m_tempDir.str();
+  } else {
+    std::string ini = joinPath(platform::windowsDirectory(env.fs, env.home), "ZorvAX.ini");
+    if (env.fs.open(ini, "r").isOpen()) {
+      result = platform::readProfileString(env.fs, "download", "dir", "", ini, kPathCapacity + 1);
+      if (result.empty() || !env.fs.isDirectory(result)) result = control.m_tempDir.str();
+      env.fs.removeFile(ini);
+    } else {
+      result = control.m_tempDir.str();
+    }
+  }
+  writeConfigValue(env.registry, "downloadDir", result);
+  return result;
+}
+
+void setDownloadDirectory(Registry& registry, std::string_view directory) {
+  writeConfigValue(registry, "downloadDir", directory);
+}
+
+std::optional<std::string> makeDownloadPath(const platform::Env& env, const ControlState& control,
+                                            std::string_view name) {
+  std::string path = joinPath(downloadDirectory(env, control), lastElement(name));
+  if (path.size() > kPathCapacity) return std::nullopt;
+  return path;
+}
+
+std::int32_t setRegisterIfEmpty(Registry& registry, std::string_view package, std::string_view name,
+                                std::string_view value) {
+  auto key = openPackageKey(registry, package);
+  if (!key) return 1;
+  auto existing = readKeyText(registry, *key, name, kValueBuffer);
+  if (existing && !existing->empty()) return 0;
+  return writeKeyText(registry, *key, name, value) ? 0 : 1;
+}
+
+std::string getRegisterValue(Registry& registry, std::string_view package, std::string_view name) {
+  auto key = openPackageKey(registry, package);
+  if (!key) return std::string();
+  return readKeyText(registry, *key, name, kValueBuffer).value_or(std::string());
+}
+
+}  // namespace zx

@@ -1,0 +1,49 @@
+#pragma once
+// Per-user settings: the root key "Software\QORAX\ZorvAX0" and its per-package subkey.
+// No operation here ever shows a message: reads fall back to defaults, writes fail quietly.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/control_state.h"
+#include "platform/env.h"
+#include "platform/registry.h"
+
+namespace zx {
+
+extern const char* const kConfigRootPath;
+
+// The root key (no subkey) or its subkey; created when opening fails and `create` is set.
+std::unique_ptr<platform::RegKey> openConfigKey(platform::Registry& registry, const std::string* subkey, bool create);
+std::string readConfigValue(platform::Registry& registry, std::string_view name, std::string_view fallback);
+void writeConfigValue(platform::Registry& registry, std::string_view name, std::string_view text);
+bool readConfigFlag(platform::Registry& registry, std::string_view name, bool fallback);
+// The "Path" value of the root key, when it exists and fits 255 bytes.
+std::optional<std::string> readInstallPath(platform::Registry& registry);
+// Writes into the existing package key (the page's values, "Port", "Hostname"): 0 written, 1
+// when there is no package key or the store refuses the write.
+std::int32_t writePackageValue(platform::Registry& registry, std::string_view package, std::string_view name,
+                               std::string_view text);
+std::string downloadDirectory(const platform::Env& env, const ControlState& control);
+void setDownloadDirectory(platform::Registry& registry, std::string_view directory);
+// The download directory joined with the last element of `name`; nullopt when the joined
+// path would not fit 511 characters.
+std::optional<std::string> makeDownloadPath(const platform::Env& env, const ControlState& control,
+                                            std::string_view name);
+
+// Writes unless a non-empty value is already there: 0 written or kept, 1 as writePackageValue.
+std::int32_t setRegisterIfEmpty(platform::Registry& registry, std::string_view package, std::string_view name,
+                                std::string_view value);
+// Empty text when there is no package key or no readable value.
+std::string getRegisterValue(platform::Registry& registry, std::string_view package, std::string_view name);
+
+// Reads a value of an open key as text into a buffer of `capacity` bytes: nullopt when it is
+// missing or does not fit; the text ends at the first NUL.
+std::optional<std::string> readKeyText(platform::Registry& registry, const platform::RegKey& key,
+                                       std::string_view name, size_t capacity);
+bool writeKeyText(platform::Registry& registry, const platform::RegKey& key, std::string_view name,
+                  std::string_view text);
+
+}  // namespace zx

@@ -1,0 +1,36 @@
+#pragma once
+// The control's properties and working members, in the order of its design. The control
+// object holds them; the operations below it read and write the ones they are given.
+#include <cstdint>
+#include <string>
+
+#include "platform/fixed_text.h"
+#include "platform/osinfo.h"
+
+namespace zx {
+
+struct ControlState {
+  bool m_isVistaOrLater = false;
+  std::string Port;
+  std::string Package;
+  std::string Hostname;
+  std::string Pubkey;
+  std::string Filename;
+  std::string url;
+  std::int32_t size = 0;
+  std::string FileFilter;
+  std::string dialog;
+  std::int32_t ret = 0;
+  std::uintptr_t m_hBrowserWnd = 0;
+  std::string m_requestObject;
+  std::uint16_t m_serverPort = 0;
+  std::uint32_t m_serviceType = 0;
+  PathText m_filePath;
+  PathText m_scratchPath;
+  std::uint8_t m_sessionKey[16] = {};
+  PathText m_tempDir;
+  platform::OsVersion m_osVersion;
+  bool openChosen = false;
+};
+
+}  // namespace zx

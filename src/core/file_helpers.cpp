@@ -1,0 +1,84 @@
+#include "core/file_helpers.h"
+
+#include <chrono>
+
+#include "platform/clock.h"
+#include "platform/codepage.h"
+
+namespace zx {
+namespace {
+
+constexpr size_t kPathCapacity = 511;
+constexpr int kTempAttempts = 5;
+constexpr int kUniqueCandidates = 4999;
+
+// The last backslash, or when there is none the last slash.
+size_t lastSeparator(std::string_view path) {
+  size_t backslash = platform::ansiFindLast(path, '\\');
+  return backslash != std::string_view::npos ? backslash : platform::ansiFindLast(path, '/');
+}
+
+bool isRoot(std::string_view dir) {
+  return (dir.size() == 3 && dir[1] == ':') || dir == std::string_view(&platform::kPathSeparator, 1);
+}
+
+}  // namespace
+
+std::string makeTempFileName(const platform::Env& env, std::string_view tempDir, std::string_view prefix) {
+  for (int attempt = 0; attempt < kTempAttempts; ++attempt) {
+    std::string name = env.fs.tempName(tempDir, prefix);
+    if (!name.empty() && name.size() <= kPathCapacity && env.fs.createExclusive(name)) return name;
+    env.clock.sleepFor(std::chrono::milliseconds(1));
+  }
+  return std::string();
+}
+
+std::string tempDirectoryOf(const platform::Env& env) {
+  std::string name = makeTempFileName(env, "", "");
+  if (name.empty()) return env.fs.systemTempDirectory();
+  env.fs.removeFile(name);
+  return directoryOf(name);
+}
+
+std::string directoryOf(std::string_view path) {
+  size_t sep = lastSeparator(path);
+  if (sep == std::string_view::npos) return std::string();
+  std::string dir(path.substr(0, sep));
+  // A drive root, or the root directory, keeps its separator.
+  if ((dir.size() == 2 && dir[1] == ':') || dir.empty()) dir += path[sep];
+  return dir;
+}
+
+std::string lastElement(std::string_view path) {
+  size_t sep = lastSeparator(path);
+  return std::string(sep == std::string_view::npos ? path : path.substr(sep + 1));
+}
+
+std::string joinPath(std::string_view directory, std::string_view name) {
+  std::string joined(directory);
+  if (!isRoot(directory)) joined += platform::kPathSeparator;
+  joined += name;
+  return joined;
+}
+
+std::optional<std::string> moveToUniqueName(platform::FileSystem& fs, std::string_view wantedName,
+                                            std::string_view sourcePath) {
+  size_t point = platform::ansiFindLast(wantedName, '.');
+  std::string base(point == std::string_view::npos ? wantedName : wantedName.substr(0, point));
+  std::string extension(point == std::string_view::npos ? std::string_view() : wantedName.substr(point));
+  size_t sep = lastSeparator(sourcePath);
+  std::string folder(sep == std::string_view::npos ? std::string_view() : sourcePath.substr(0, sep + 1));
+  for (int counter = 0; counter < kUniqueCandidates; ++counter) {
+    std::string candidate = folder + base + (counter ? "(" + std::to_string(counter) + ")" : "") + extension;
+    if (candidate.size() > kPathCapacity) continue;
+    if (fs.exists(candidate)) continue;
+    if (fs.renameFile(sourcePath, candidate)) return candidate;
+  }
+  return std::nullopt;
+}
+
+void deleteIfNamed(platform::FileSystem& fs, std::string_view path) {
+  if (!path.empty()) fs.removeFile(path);
+}
+
+}  // namespace zx

@@ -1,0 +1,28 @@
+#pragma once
+// File helpers shared by the flows and the local methods. Paths are ANSI text; splitting
+// accepts both separators, joining uses the platform's.
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/env.h"
+#include "platform/fs.h"
+
+namespace zx {
+
+// A fresh, existing, empty temporary file in tempDir (or TMP); empty text after 5 failures.
+std::string makeTempFileName(const platform::Env& env, std::string_view tempDir, std::string_view prefix);
+// The directory in which temporary files are made.
+std::string tempDirectoryOf(const platform::Env& env);
+// The text before the last separator; a root keeps its separator; no separator: empty text.
+std::string directoryOf(std::string_view path);
+// The text after the last separator (backslash first, then slash), or the whole text.
+std::string lastElement(std::string_view path);
+// directory + separator + name, without doubling the separator of a root.
+std::string joinPath(std::string_view directory, std::string_view name);
+// Renames source inside its own directory to the first free of name, name(1) ... name(4998).
+std::optional<std::string> moveToUniqueName(platform::FileSystem& fs, std::string_view wantedName,
+                                            std::string_view sourcePath);
+void deleteIfNamed(platform::FileSystem& fs, std::string_view path);
+
+}  // namespace zx

@@ -1,0 +1,14 @@
+#include "doubles/recording_shell.h"
+
+namespace zx::doubles {
+
+int RecordingShell::record(ShellRequest request) {
+  requests.push_back(std::move(request));
+  return answer ? answer(requests.back()) : platform::launch::kStarted;
+}
+
+int RecordingShell::open(std::string_view path) { return record({"open", std::string(path), ""}); }
+int RecordingShell::openFolder(std::string_view folder) { return record({"folder", std::string(folder), ""}); }
+int RecordingShell::launch(std::string_view commandLine) { return record({"launch", std::string(commandLine), ""}); }
+
+}  // namespace zx::doubles

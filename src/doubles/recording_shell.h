@@ -1,0 +1,30 @@
+#pragma once
+// A shell that records every request and runs nothing; its answer says what the shell reports.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/shell.h"
+
+namespace zx::doubles {
+
+struct ShellRequest {
+  std::string verb;        // "open", "folder" or "launch"
+  std::string target;      // ANSI path or command line
+  std::string parameters;  // ANSI
+};
+
+class RecordingShell : public platform::Shell {
+ public:
+  std::vector<ShellRequest> requests;
+  std::function<int(const ShellRequest&)> answer;
+
+  int open(std::string_view path) override;
+  int openFolder(std::string_view folder) override;
+  int launch(std::string_view commandLine) override;
+
+ private:
+  int record(ShellRequest request);
+};
+
+}  // namespace zx::doubles

@@ -1,0 +1,72 @@
+#include "flows/local_ops.h"
+
+#include "core/config_store.h"
+#include "core/file_helpers.h"
+#include "core/messages.h"
+#include "platform/codepage.h"
+#include "platform/fs.h"
+#include "platform/shell.h"
+#include "platform/ui.h"
+
+namespace zx {
+namespace {
+
+namespace mb = platform::mb;
+
+constexpr size_t kCommandLineLimit = 1023;
+const char* const kCompanionProgram = "ZorvC.EXE";
+const char* const kDefaultCompanionPath = "c:\\Program Files\\QORAX\\ZorvC\\Bin\\ZorvC.EXE";
+
+std::string diskAdvice() { return ansi("디스크 여유 공간을 확인하시고, 이상이 없으면 다시 시도 하십시오."); }
+
+}  // namespace
+
+void showFile(const platform::Env& env, const ControlState& control) {
+  if (control.Filename.empty()) return;
+  if (env.shell.open(control.Filename) < 32)
+    controlBox(env.ui, ansi("파일을 열 수 없습니다.\n") + control.Filename, ansi("파일열기"), mb::MB_TASKMODAL);
+}
+
+void removeFile(const platform::Env& env, ControlState& control) {
+  if (control.m_filePath.view() == control.Filename) deleteIfNamed(env.fs, control.m_filePath.view());
+  control.m_filePath.clear();
+}
+
+std::int32_t saveFile(const platform::Env& env, ControlState& control, const std::string& str) {
+  if (control.dialog != "0") {
+    platform::FileDialogRequest request;
+    request.save = true;
+    request.defaultExtension = ansi("파일저장");
+    request.initialName = control.Filename;
+    request.flags = platform::ofn::OFN_HIDEREADONLY | platform::ofn::OFN_OVERWRITEPROMPT;
+    request.filters = platform::parseFilterText(control.FileFilter);
+    auto chosen = env.ui.fileDialog(request);
+    if (!chosen.ok) return -2;
+    control.Filename = chosen.path;
+  } else if (control.Filename.empty()) {
+    control.Filename = makeTempFileName(env, control.m_tempDir.view(), "");
+  }
+  platform::File file = env.fs.open(control.Filename, "wb");
+  if (!file.isOpen()) {
+    controlBox(env.ui, ansi("파일을 열 수 없습니다.\n") + diskAdvice(), "ERROR", mb::MB_OK);
+    return control.ret = -1;
+  }
+  bool written = file.write(str);
+  written = file.close() && written;
+  if (!written) {
+    controlBox(env.ui, ansi("파일에 기록할 수 없습니다.\n") + diskAdvice(), "ERROR", mb::MB_OK);
+    return control.ret = -1;
+  }
+  return control.ret = 0;
+}
+
+std::int32_t runCompanion(const platform::Env& env, const ControlState& control) {
+  auto installPath = readInstallPath(env.registry);
+  std::string command = installPath ? joinPath(*installPath, kCompanionProgram) : kDefaultCompanionPath;
+  command += " -PKGNAME " + control.Package;
+  // An over-long line cannot be started whole; it is refused rather than cut.
+  if (command.size() > kCommandLineLimit) return platform::launch::kPathNotFound;
+  return env.shell.launch(command);
+}
+
+}  // namespace zx

@@ -1,0 +1,145 @@
+#include "flows/upload_flow.h"
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "core/file_helpers.h"
+#include "core/messages.h"
+#include "platform/codepage.h"
+#include "platform/exceptions.h"
+#include "platform/fs.h"
+#include "platform/ui.h"
+#include "protect/base64_file.h"
+#include "protect/gunzip.h"
+#include "protect/key_material.h"
+#include "protect/seed_file.h"
+#include "transfer/url_parsing.h"
+#include "transfer/upload_exchange.h"
+#include "ui/status_dialog.h"
+
+namespace zx {
+namespace {
+
+namespace mb = platform::mb;
+using platform::Env;
+
+// The files this upload made on the way; the user's own file is never among them.
+class Intermediates {
+ public:
+  explicit Intermediates(platform::FileSystem& fs) : fs_(fs) {}
+
+  std::string make(const Env& env, const ControlState& control) {
+    std::string name = makeTempFileName(env, control.m_tempDir.view(), "");
+    if (!name.empty()) names_.push_back(name);
+    return name;
+  }
+  bool contains(std::string_view path) const {
+    for (const auto& n : names_)
+      if (n == path) return true;
+    return false;
+  }
+  void removeAll() {
+    for (const auto& n : names_) deleteIfNamed(fs_, n);
+    names_.clear();
+  }
+  void remove(std::string_view path) {
+    deleteIfNamed(fs_, path);
+    std::erase(names_, std::string(path));
+  }
+
+ private:
+  platform::FileSystem& fs_;
+  std::vector<std::string> names_;
+};
+
+// The file to send: picked in the file dialog, or named by Filename. An answer means the
+// method ends with it before anything is shown.
+std::optional<std::int32_t> chooseFile(const Env& env, ControlState& control) {
+  if (control.dialog != "0") {
+    platform::FileDialogRequest request;
+    request.save = false;
+    request.defaultExtension = ansi("파일선택");
+    request.initialName = control.Filename;
+    request.flags = platform::ofn::OFN_HIDEREADONLY | platform::ofn::OFN_OVERWRITEPROMPT;
+    request.filters = platform::parseFilterText(control.FileFilter);
+    auto picked = env.ui.fileDialog(request);
+    if (!picked.ok) return control.ret = -2;
+    if (control.m_filePath.assign(picked.path)) {
+      control.Filename = picked.path;
+      return std::nullopt;
+    }
+    control.Filename = picked.path;
+  } else if (env.fs.isRegularFile(control.Filename)) {
+    // A folder opens for reading here too, but it is nothing to send.
+    if (env.fs.open(control.Filename, "rb").isOpen() && control.m_filePath.assign(control.Filename))
+      return std::nullopt;
+  }
+  controlBox(env.ui, ansi("업로드 할 자료를 열 수 없습니다.\r\n다시 시도 하십시오.[") + control.Filename + "]", ansi("파일열기"),
+             mb::MB_TASKMODAL);
+  return control.ret = -1;
+}
+
+std::int32_t prepareAndSend(const Env& env, ControlState& control, Intermediates& made, bool& deleteInputs,
+                            const std::string& userId, const std::string& compressed, const std::string& ciphered) {
+  if (compressed != "0") {
+    std::string packed = made.make(env, control);
+    if ((control.ret = compressStep(env, control.m_filePath.view(), packed)) != 0) return control.ret;
+    (void)control.m_filePath.assign(packed);  // temporary names fit the path buffers
+    deleteInputs = true;
+  }
+  if (statusCancelled()) return control.ret = -2;
+
+  std::string keyText;
+  if (ciphered != "0") {
+    updateStatus(nullptr, ansi("자료를 암호화하고 있습니다.").c_str(), 0, 100);
+    makeCipherKey(env.ui, control.Pubkey, 16, control.m_sessionKey, keyText);
+    if ((control.ret = encipherStep(env, control.m_filePath.view(), control.m_sessionKey, 16, deleteInputs)) != 0)
+      return control.ret;
+  } else {
+    std::string encoded = made.make(env, control);
+    if (encodeFileBase64(env.fs, control.m_filePath.view(), encoded) != 0) {
+      controlBox(env.ui, ansi("자료를 변환할 수 없습니다.\r\n디스크 여유 공간을 확인하시고, 이상이 없으면 다시 시도 하십시오.\n[") +
+                     control.Filename + "]",
+                 ansi("자료변환"), mb::MB_TASKMODAL);
+      return control.ret = -1;
+    }
+    if (deleteInputs && made.contains(control.m_filePath.view())) made.remove(control.m_filePath.view());
+    (void)control.m_filePath.assign(encoded);
+  }
+  if (statusCancelled()) return control.ret = -2;
+
+  if ((control.ret = uploadExchange(env, control, userId, compressed, ciphered, keyText)) == 0)
+    control.Filename = control.m_filePath.str();
+  return control.ret;
+}
+
+}  // namespace
+
+std::int32_t uploadFlow(const Env& env, ControlState& control, const std::string& userId,
+                        const std::string& compressed, const std::string& ciphered) {
+  if (parseUrl(env.ui, control) != 0) return control.ret = -1;
+  if (auto early = chooseFile(env, control)) return *early;
+
+  std::unique_ptr<CStatusDlg> progress =
+      showStatusDialog(env, control.m_isVistaOrLater, "UPLOAD", ansi("센터로 자료를 전송합니다."),
+                       ansi("전송할 자료를 준비하고 있습니다."), false);
+  bool deleteInputs = !isDebugEnabled(env.registry);
+  Intermediates made(env.fs);
+  std::int32_t result;
+  try {
+    result = prepareAndSend(env, control, made, deleteInputs, userId, compressed, ciphered);
+  } catch (const FrameworkException&) {
+    progress.reset();
+    made.removeAll();
+    throw;
+  }
+
+  const bool wasCancelled = progress->cancelled;
+  progress.reset();
+  if (wasCancelled) controlBox(env.ui, ansi("자료 전송을 취소하였습니다."), ansi("취소"), mb::MB_TASKMODAL);
+  if (deleteInputs) made.removeAll();
+  return result;
+}
+
+}  // namespace zx

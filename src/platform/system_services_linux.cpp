@@ -1,0 +1,36 @@
+#include <cstdlib>
+
+#include "platform/codepage.h"
+#include "platform/fs_posix.h"
+#include "platform/registry_sqlite.h"
+#include "platform/sysdirs.h"
+#include "platform/system_services.h"
+
+namespace zx::platform {
+
+SystemSettings SystemSettings::fromEnvironment() {
+  SystemSettings settings;
+  settings.home = defaultHome();
+  if (const char* tmp = std::getenv("TMP"); tmp && *tmp) settings.tmpFolder = utf8ToAnsi(tmp);
+  return settings;
+}
+
+std::string trustFileIn(const std::string& home) { return home + kPathSeparator + "ca.pem"; }
+
+SystemServices::SystemServices(const SystemSettings& settings)
+    : home_(settings.home),
+      registry_(std::make_unique<SqliteRegistry>(settings.home + kPathSeparator + "registry.db")),
+      fs_(std::make_unique<PosixFileSystem>(settings.tmpFolder)),
+      shell_(std::make_unique<SystemShell>()),
+      http_(http::Settings{settings.timeouts, trustFileIn(settings.home)}),
+      adapters_(std::make_unique<adapters::SystemAdapters>()),
+      os_(std::make_unique<SystemOsInfo>()),
+      clock_(std::make_unique<SystemClock>()) {}
+
+SystemServices::~SystemServices() = default;
+
+Env SystemServices::env(Ui& ui) {
+  return Env{ui, *shell_, *registry_, *fs_, http_, *adapters_, *os_, *clock_, home_};
+}
+
+}  // namespace zx::platform
