@@ -222,6 +222,7 @@ Response DocServer::answer(const RawRequest& request, const Switches& switches, 
     response.body = "unknown command\r\n";
   }
   response.dropHalfway = switches.on("drop");
+  response.stallHalfway = switches.on("stall");
   return response;
 }
 
@@ -346,7 +347,7 @@ void DocServer::send(Stream& stream, const Response& response) const {
   std::string head = statusLine("HTTP/1.1", response.status) + "\r\n";
   for (const auto& line : response.headers) head += line + "\r\n";
   head += "Content-Length: " + std::to_string(length) + "\r\nConnection: close\r\n\r\n";
-  uint64_t limit = response.dropHalfway ? length / 2 : length;
+  uint64_t limit = response.dropHalfway || response.stallHalfway ? length / 2 : length;
   if (!stream.writeAll(head)) return;
   if (response.bodyFile.empty()) {
     stream.writeAll(std::string_view(response.body).substr(0, limit));
@@ -361,6 +362,7 @@ void DocServer::send(Stream& stream, const Response& response) const {
     }
   }
   if (response.dropHalfway) stream.drop();
+  if (response.stallHalfway) stream.waitForClose();
 }
 
 }  // namespace zxpeer

@@ -45,6 +45,7 @@ struct Response {
   std::string body;
   std::string bodyFile;  // streamed instead of body when set
   bool dropHalfway = false;
+  bool stallHalfway = false;  // half the body, then silence until the client goes
   std::vector<std::string> notes;  // for the request's .txt record
 };
 

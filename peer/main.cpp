@@ -44,6 +44,7 @@ Switches (query parameters or --set):
   end=0                  no "." line                        empty=1    status 200, no body
   status=CODE            answer CODE with an empty body     drop=1     close halfway through
   hang=1                 read the request and never answer
+  stall=1                send half the body, then nothing until the client goes
   auth=1                 401 with Basic authentication unless the credentials match
   redirect=301|302|303   redirect; to=http (default), https, none (no Location) or a URL;
                          the follow-up keeps the other switches and carries hop=N

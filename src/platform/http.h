@@ -9,10 +9,16 @@
 // TLS: the chain is checked against the system's trust store plus the client's trust file when
 // that file exists; the flags below decide whether the certificate's name and dates count.
 //
+// Waiting: a call that waits on the network (connecting, sending, the answer, the body) calls
+// the session's wait hook at least every 100 ms, so the caller's window keeps working; when the
+// hook answers Stop the call ends at once with WaitStopped.
+//
 // Threads: a Client may be shared; a Session and everything opened through it belong to the
 // thread that opened the session, which also drives the transfers.
 #include <cstddef>
 #include <cstdint>
+#include <exception>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -61,6 +67,16 @@ class Connection;
 class Session;
 class Request;
 
+enum class WaitAnswer { KeepWaiting, Stop };
+// Called from inside a waiting call, on the session's thread.
+using WaitHook = std::function<WaitAnswer()>;
+
+// The wait hook answered Stop: the call was abandoned on purpose, nothing failed.
+class WaitStopped : public std::exception {
+ public:
+  const char* what() const noexcept override { return "the wait was stopped"; }
+};
+
 // The internet service of a control: sessions with one set of settings.
 class Client {
  public:
@@ -82,6 +98,8 @@ class Session {
 
   std::unique_ptr<Connection> connect(std::string host, std::uint16_t port);
   void close();
+  // For every call of this session from now on; an empty hook waits without calling anything.
+  void setWaitHook(WaitHook hook);
 
   struct Engine;
 

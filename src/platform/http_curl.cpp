@@ -26,6 +26,8 @@ using Clock = std::chrono::steady_clock;
 constexpr std::size_t kReadAhead = 1 << 20;
 constexpr long kSocketBufferSize = 256 * 1024;
 constexpr int kPollSliceMs = 1000;
+// The wait hook's period: half the 100 ms promised, so a slow round of the loop still keeps it.
+constexpr auto kWaitHookPeriod = std::chrono::milliseconds(50);
 
 void ensureGlobalInit() {
   static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
@@ -117,6 +119,7 @@ struct Session::Engine {
   std::string agent;
   Settings settings;
   CURLM* multi = nullptr;
+  WaitHook waitHook;
 };
 
 // One request on the wire: an easy handle in the session's multi handle and its buffers.
@@ -286,8 +289,10 @@ struct Request::Transfer {
   }
 
   // Drives the transfer until `ready` holds or it ends. An error is raised only when the
-  // caller still needs something, so data that arrived before a failure is read first.
+  // caller still needs something, so data that arrived before a failure is read first. While
+  // nothing arrives the wait hook runs every kWaitHookPeriod.
   void driveUntil(const std::function<bool()>& ready, int idleLimitMs) {
+    auto nextHook = Clock::now() + kWaitHookPeriod;
     while (!ready()) {
       if (finished) {
         if (result != CURLE_OK) fail(reasonOf(result), errorText[0] ? errorText : curl_easy_strerror(result));
@@ -302,8 +307,19 @@ struct Request::Transfer {
       long limit = idleLimitMs + (anyActivity ? 0 : engine.settings.timeouts.connectMs);
       auto idle = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - lastActivity).count();
       if (idle >= limit) fail(reasonOf(CURLE_OPERATION_TIMEDOUT), "no answer from the server");
-      int wait = static_cast<int>(std::min<long>(kPollSliceMs, limit - idle));
-      curl_multi_poll(engine.multi, nullptr, 0, wait, nullptr);
+      long wait = std::min<long>(kPollSliceMs, limit - idle);
+      if (engine.waitHook) {
+        if (Clock::now() >= nextHook) {
+          // The hook may run a modal box for as long as the user likes: the loop goes round
+          // once more before it looks at the clock again.
+          if (engine.waitHook() == WaitAnswer::Stop) throw WaitStopped();
+          nextHook = Clock::now() + kWaitHookPeriod;
+          continue;
+        }
+        auto untilHook = std::chrono::ceil<std::chrono::milliseconds>(nextHook - Clock::now()).count();
+        wait = std::clamp<long>(untilHook, 0, wait);
+      }
+      curl_multi_poll(engine.multi, nullptr, 0, static_cast<int>(wait), nullptr);
     }
   }
 
@@ -352,6 +368,8 @@ void Session::close() {
     engine_->multi = nullptr;
   }
 }
+
+void Session::setWaitHook(WaitHook hook) { engine_->waitHook = std::move(hook); }
 
 std::unique_ptr<Connection> Session::connect(std::string host, std::uint16_t port) {
   if (!engine_->multi) throw InternetException("The session has been closed");

@@ -197,3 +197,66 @@ TEST(HttpRequest, FailuresBecomeInternetExceptionsWithinTheirTime) {
   }
   EXPECT_NE(failureOf(closedPort, "/").find("could not be established"), std::string::npos);
 }
+
+// A server that takes the request and keeps silent: the session's wait hook keeps being called
+// while the call waits, and ends the wait when it answers Stop, long before the silence limit.
+TEST(HttpRequest, AWaitingCallRunsTheWaitHookAndEndsWhenItSaysStop) {
+  using Clock = std::chrono::steady_clock;
+  PeerProcess peer;
+  peer.putDocument("a.txt", "never sent\n");
+
+  // Kept waiting: called all along until the silence limit ends the call as before.
+  const http::Settings shortSilence{{.receiveMs = 1500}, ""};
+  Exchange patient(peer.httpPort(), "/docs/a.txt?hang=1", "HTTP/1.1", kDownloadFlags, shortSilence);
+  int calls = 0;
+  patient.session.setWaitHook([&] {
+    ++calls;
+    return http::WaitAnswer::KeepWaiting;
+  });
+  auto start = Clock::now();
+  EXPECT_THROW(patient.request->sendRequest("", "command=download"), zx::InternetException);
+  auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+  EXPECT_GE(waited, 1500);
+  EXPECT_GE(calls * 100, waited - 200) << calls << " calls in " << waited << " ms: not every 100 ms";
+
+  // Stopped: the call ends at once with its own outcome, not as a failure of the exchange.
+  const http::Settings longSilence{{.receiveMs = 60000}, ""};
+  for (const char* object : {"/docs/a.txt?hang=1", "/docs/a.txt?mode=raw&hang=1"}) {
+    Exchange stopped(peer.httpPort(), object, "HTTP/1.1", kDownloadFlags, longSilence);
+    int asked = 0;
+    stopped.session.setWaitHook([&] { return ++asked == 10 ? http::WaitAnswer::Stop : http::WaitAnswer::KeepWaiting; });
+    start = Clock::now();
+    try {
+      stopped.request->sendRequest("", "command=download");
+      ADD_FAILURE() << "the silent server answered";
+    } catch (const http::WaitStopped&) {
+    }
+    EXPECT_EQ(asked, 10);
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(5)) << "ten calls of the hook, not the 60 s silence limit";
+  }
+}
+
+// A body that stops half-way: reading it waits, and the hook ends that wait too.
+TEST(HttpRequest, TheWaitHookAlsoRunsWhileTheBodyStalls) {
+  PeerProcess peer;
+  peer.putDocument("a.txt", std::string(100000, 'A') + "\n");
+  const http::Settings longSilence{{.receiveMs = 60000}, ""};
+  Exchange exchange(peer.httpPort(), "/docs/a.txt?mode=raw&stall=1", "HTTP/1.1", kDownloadFlags, longSilence);
+  bool stop = false;
+  exchange.session.setWaitHook([&] { return stop ? http::WaitAnswer::Stop : http::WaitAnswer::KeepWaiting; });
+  exchange.request->sendRequest("", "command=download");
+  EXPECT_EQ(exchange.request->statusCode(), 200u);
+  char buffer[4096];
+  std::size_t got = 0;
+  auto start = std::chrono::steady_clock::now();
+  try {
+    while (std::size_t n = exchange.request->read(buffer, sizeof buffer)) {
+      got += n;
+      if (got >= 50000) stop = true;
+    }
+    ADD_FAILURE() << "the body ended";
+  } catch (const http::WaitStopped&) {
+  }
+  EXPECT_EQ(got, 50000u) << "half the body, then the wait";
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
