@@ -3,11 +3,13 @@
 #include <cstdio>
 #include <new>
 
+#include "core/message_pump.h"
 #include "core/messages.h"
 #include "platform/codepage.h"
 #include "platform/exceptions.h"
 #include "platform/ui.h"
 #include "protect/url_encode.h"
+#include "ui/status_dialog.h"
 
 namespace zx {
 
@@ -34,6 +36,13 @@ std::string locationOf(const std::string& rawHeaders, bool& found) {
   if (lf != std::string::npos && lf != 0) target.resize(lf);
   if (!target.empty() && target.back() == '\r') target.pop_back();
   return target;
+}
+
+// While the exchange waits on the network the window keeps working, and a cancel the user
+// confirms in the progress dialog ends the wait.
+http::WaitAnswer keepWindowAlive(platform::Ui& ui) {
+  pumpMessages(ui, 100);
+  return statusCancelled() ? http::WaitAnswer::Stop : http::WaitAnswer::KeepWaiting;
 }
 
 }  // namespace
@@ -73,6 +82,7 @@ std::int32_t HttpExchange::run(const SendStep& send, const SuccessStep& success,
   std::int32_t result = -1;
   try {
     session_ = env_.http.openSession(kAgent);
+    session_->setWaitHook([&ui = env_.ui] { return keepWindowAlive(ui); });
     connection_ = session_->connect(control_.Hostname, control_.m_serverPort);
     bool download = direction_ == Direction::Download;
     request_ = connection_->openRequest("POST", control_.m_requestObject, download ? "HTTP/1.1" : "",
@@ -89,6 +99,8 @@ std::int32_t HttpExchange::run(const SendStep& send, const SuccessStep& success,
         result = -1;
       }
     }
+  } catch (const http::WaitStopped&) {
+    result = -2;  // the user cancelled while the server kept silent: no error to show
   } catch (const FrameworkException& error) {
     showExceptionBox(error.errorMessage());
     result = -1;

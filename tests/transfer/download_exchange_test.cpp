@@ -8,9 +8,14 @@
 #include <cryptopp/modes.h>
 #include <cryptopp/seed.h>
 
+#include <chrono>
+#include <functional>
+#include <memory>
+
 #include "control_fixture.h"
 #include "support/zx_test.h"
 #include "platform/codepage.h"
+#include "platform/headless_dialog.h"
 #include "platform/http.h"
 #include "transfer/download_exchange.h"
 #include "transfer/url_parsing.h"
@@ -44,6 +49,36 @@ std::string unseal(const std::string& stored, const std::uint8_t* key) {
 
 class DownloadExchange : public ControlFixture {
  protected:
+  // The user clicks Cancel in the progress dialog once the server holds a request beyond the
+  // first `before` and the bar has stood still for a while: the click waits in the queue until
+  // the control pumps it, as a person's would.
+  void clickCancelWhenStalled(unsigned before) {
+    auto* dialog = static_cast<zx::platform::HeadlessDialogView*>(progress_->view());
+    auto watch = std::make_shared<StallWatch>();
+    auto click = std::make_shared<std::function<void()>>();
+    *click = [this, before, dialog, watch, again = std::weak_ptr(click)] {
+      if (watch->stalled(dialog->progressPos(zx::statusdlg::kProgress)) && peer().requestCount() > before)
+        dialog->press(zx::statusdlg::kCancelButton);
+      else if (auto next = again.lock())
+        user->queue().post(*next);
+    };
+    clicks_.push_back(click);
+    user->queue().post(*click);
+  }
+  struct StallWatch {
+    bool stalled(int position) {
+      auto now = std::chrono::steady_clock::now();
+      if (position != last) {
+        last = position;
+        since = now;
+      }
+      return now - since >= std::chrono::milliseconds(300);
+    }
+    int last = -1;
+    std::chrono::steady_clock::time_point since;
+  };
+  std::vector<std::shared_ptr<std::function<void()>>> clicks_;
+
   std::int32_t download(const std::string& path, const std::string& userId = "user",
                         const std::string& sessionId = "session") {
     pointAt(peer().downloadUrl(path));
@@ -243,4 +278,31 @@ TEST_F(DownloadExchange, LocalFileThatCannotBeOpenedIsRemovedBeforeConnecting) {
   EXPECT_EQ(boxes(), std::vector<std::string>{
                          "파일생성오류|파일을 생성할 수 없습니다.\n디스크 여유 공간을 확인하시고, 이상이 없으면 다시 시도 하십시오."});
   EXPECT_EQ(peer().requestCount(), before);
+}
+
+TEST_F(DownloadExchange, ACancelConfirmedWhileTheServerKeepsSilentEndsTheWaitAtOnce) {
+  using Clock = std::chrono::steady_clock;
+  services.setTimeouts({.receiveMs = 60000});
+  std::string document;
+  for (int i = 0; i < 20000; ++i) document += "QUJDREVGQUJDREVG" + std::to_string(i) + "\n";
+  peer().putDocument("silent.txt", document);
+  std::vector<std::string> expected;
+  // Silent before the answer, and silent half-way through the body.
+  for (const char* path : {"/docs/silent.txt?mode=lines&hang=1", "/docs/silent.txt?mode=lines&stall=1"}) {
+    zx::test::writeFile(filePath_, "");
+    // Cancel and No keep the transfer waiting; Cancel again and Yes end it.
+    unsigned before = peer().requestCount();
+    clickCancelWhenStalled(before);
+    user->answerBox(mb::IDNO);
+    clickCancelWhenStalled(before);
+    user->answerBox(mb::IDYES);
+    auto start = Clock::now();
+    EXPECT_EQ(download(path), -2) << path;
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(5)) << path << ": ended by the cancel, not the 60 s limit";
+    expected.insert(expected.end(), {"질문|취소 하겠습니까 ?", "질문|취소 하겠습니까 ?"});
+    EXPECT_EQ(boxes(), expected) << path << ": the question twice and no error box";
+    EXPECT_TRUE(progress_->cancelled);
+    progress_->cancelled = false;
+  }
+  EXPECT_GT(localFile().size(), 0u) << "the lines read before the stall are kept for the flow to remove";
 }
