@@ -71,6 +71,31 @@ TEST_F(TemplateDialogs, AboutBoxIsLaidOutInDialogUnitsOfItsFont) {
   EXPECT_EQ(showAbout(), mb::IDOK);
 }
 
+TEST_F(TemplateDialogs, AboutBoxIsCentredOverTheControlsWindowButStaysOnTheScreen) {
+  QWidget* control = desktopUi()->desktop().showControlWindow([](platform::DrawingSurface&, const platform::Rect&) {});
+  QRect screen = control->screen()->availableGeometry();
+  for (QPoint at : {screen.center() - QPoint(100, 50), screen.topLeft()}) {
+    control->move(at);
+    whenModal(
+        [&](QWidget* window) {
+          QRect box = window->geometry();
+          EXPECT_TRUE(screen.contains(window->frameGeometry())) << "inside the screen";
+          if (at != screen.topLeft()) {
+            EXPECT_LE((box.center() - control->geometry().center()).manhattanLength(), 1) << "centred over the control";
+          } else {
+            // Wider than the control at the screen's left edge: pushed right, still centred
+            // on the control's middle line.
+            EXPECT_EQ(window->frameGeometry().left(), screen.left()) << "pushed back from the screen's edge";
+            EXPECT_LE(std::abs(box.center().y() - control->geometry().center().y()), 1);
+            saveScreenshot(window, "about_box_over_control");
+          }
+        },
+        [](QWidget* window) { press(window, Qt::Key_Return); });
+    EXPECT_EQ(showAbout(), mb::IDOK);
+  }
+  control->hide();
+}
+
 TEST_F(TemplateDialogs, AboutBoxClosesByItsButtonEscOrTheCloseBox) {
   whenModal([](QWidget*) {}, [](QWidget* window) { click(window->findChild<QPushButton*>("item1")); });
   EXPECT_EQ(showAbout(), mb::IDOK);

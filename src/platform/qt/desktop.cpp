@@ -89,6 +89,7 @@ void Desktop::close() {
 
 ControlWindow* Desktop::showControlWindow(DrawControl draw) {
   controlWindow_ = std::make_unique<ControlWindow>(std::move(draw));
+  centreOver(controlWindow_.get(), nullptr);
   controlWindow_->show();
   return controlWindow_.get();
 }
@@ -128,11 +129,21 @@ void setOwner(QWidget* window, QWidget* owner) {
 }
 
 void centreOver(QWidget* window, QWidget* owner) {
-  // Client areas: a window's frame is not known before it is first shown.
-  QRect area = owner ? owner->geometry() : window->screen()->availableGeometry();
+  // Client areas: a window's frame is not known before it is first shown. A window wider or
+  // taller than its owner's surroundings allow stays on the screen, as the system's dialog
+  // manager keeps it.
+  QRect screen = (owner ? owner->screen() : window->screen())->availableGeometry();
   QRect placed(QPoint(0, 0), window->size());
-  placed.moveCenter(area.center());
+  placed.moveCenter(owner ? owner->geometry().center() : screen.center());
+  placed.moveLeft(std::max(screen.left(), std::min(placed.left(), screen.right() + 1 - placed.width())));
+  placed.moveTop(std::max(screen.top(), std::min(placed.top(), screen.bottom() + 1 - placed.height())));
   window->setGeometry(placed);
+}
+
+void showCentred(QWidget* window, QWidget* owner) {
+  // The toolkit's boxes settle their size while they are shown, after it has placed them.
+  window->show();
+  centreOver(window, owner);
 }
 
 Qt::WindowModality modalityFor(const QWidget* owner, bool taskModal) {

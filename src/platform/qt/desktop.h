@@ -67,7 +67,10 @@ Qt::WindowModality modalityFor(const QWidget* owner, bool taskModal);
 // Makes `window` owned by `owner` without making it its child: the window manager keeps it
 // above its owner, and either can go first.
 void setOwner(QWidget* window, QWidget* owner);
-// Centres the window over its owner, or over the screen without an owner.
+// Centres the window over its owner, or over the screen without an owner, inside the screen.
 void centreOver(QWidget* window, QWidget* owner);
+// Shows a window whose size the toolkit settles as it shows it (boxes, the file dialog, the
+// prompt), centred over its owner.
+void showCentred(QWidget* window, QWidget* owner);
 
 }  // namespace zx::platform::qt

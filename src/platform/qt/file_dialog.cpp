@@ -59,7 +59,7 @@ FileDialogResult runFileDialog(Desktop& desktop, QWidget* owner, const FileDialo
   if (request.onTypeChange) renameOnTypeChange(dialog, nameFilters, request);
 
   dialog->setWindowModality(modalityFor(owner, false));
-  dialog->show();
+  showCentred(dialog, owner);
   dialog->activateWindow();
   desktop.runModalLoop([&dialog] { return !dialog || !dialog->isVisible(); });
 

@@ -82,7 +82,7 @@ int runMessageBox(Desktop& desktop, QWidget* owner, std::string_view caption, st
     answers[button] = choice.answer;
   }
   box->setWindowModality(modalityFor(owner, (flags & mb::MB_TASKMODAL) != 0));
-  box->show();
+  showCentred(box, owner);
   box->activateWindow();
   desktop.runModalLoop([&box] { return !box || !box->isVisible(); });
   if (!box) return escape;

@@ -42,7 +42,7 @@ PasswordAnswer runPasswordPrompt(Desktop& desktop, QWidget* owner, std::string_v
   user->setFocus();
 
   dialog->setWindowModality(modalityFor(owner, false));
-  dialog->show();
+  showCentred(dialog, owner);
   dialog->activateWindow();
   desktop.runModalLoop([&dialog] { return !dialog || !dialog->isVisible(); });
 
