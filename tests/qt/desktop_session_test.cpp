@@ -11,7 +11,10 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <thread>
+
+#include "peer_process.h"
 
 #include "support/zx_test.h"
 
@@ -118,13 +121,43 @@ class DesktopSession : public ::testing::Test {
   }
 
   // The window whose title is exactly `title`, as xdotool finds it; empty when none came.
-  std::string waitForWindow(const std::string& title) {
+  // `other` passes over a window seen before under the same title.
+  std::string waitForWindow(const std::string& title, const std::string& other = {}) {
     for (int i = 0; i < 200; ++i) {
-      std::string ids = x("xdotool search --onlyvisible --name '^" + title + "$'");
-      if (!ids.empty()) return ids.substr(0, ids.find('\n'));
+      std::istringstream ids(x("xdotool search --onlyvisible --name '^" + title + "$'"));
+      for (std::string id; std::getline(ids, id);)
+        if (!id.empty() && id != other) return id;
       std::this_thread::sleep_for(100ms);
     }
     return {};
+  }
+
+  // Where the window stands on the screen.
+  struct Geometry {
+    int x = 0, y = 0, width = 0, height = 0;
+  };
+  Geometry geometry(const std::string& window) {
+    std::istringstream shell(x("xdotool getwindowgeometry --shell " + window));
+    Geometry g;
+    for (std::string line; std::getline(shell, line);) {
+      size_t eq = line.find('=');
+      if (eq == std::string::npos) continue;
+      int value = std::atoi(line.c_str() + eq + 1);
+      std::string name = line.substr(0, eq);
+      if (name == "X") g.x = value;
+      else if (name == "Y") g.y = value;
+      else if (name == "WIDTH") g.width = value;
+      else if (name == "HEIGHT") g.height = value;
+    }
+    return g;
+  }
+
+  // The colour of one pixel of the screen as "#RRGGBB".
+  std::string pixel(int px, int py) {
+    std::string text =
+        x("import -window root -crop 1x1+" + std::to_string(px) + "+" + std::to_string(py) + " -depth 8 txt:-");
+    size_t hash = text.find('#', text.find('\n'));
+    return hash == std::string::npos ? text : text.substr(hash, 7);
   }
 
   // The whole screen as a person sees it, kept as an artifact.
@@ -217,6 +250,68 @@ TEST_F(DesktopSession, DownloadShowsTheChoiceThenTheProgressDialog) {
   ASSERT_TRUE(answer("OPEN ERROR", "Return"));
   EXPECT_EQ(waitForExit(zorvax, 20s), 0) << errors();
   EXPECT_EQ(output(), "-1\n");
+}
+
+TEST_F(DesktopSession, ADownloadFromASilentServerIsCancelledFromTheKeyboardAtOnce) {
+  zxtest::PeerProcess peer;
+  peer.putDocument("보고서.txt", "QUJD\r\nREVG\r\n");
+  pid_t zorvax = startZorvax("set url '" + peer.downloadUrl("/docs/report.txt?doc=%EB%B3%B4%EA%B3%A0%EC%84%9C.txt&hang=1") +
+                             "' set Pubkey " + peer.publicKey() + " set Filename 보고서.txt call download u s 0 0");
+  std::string choice = waitForWindow("DOWNLOAD");
+  ASSERT_FALSE(choice.empty()) << errors();
+  pressKey(choice, "Return");  // Open has the focus
+  // The progress dialog stays alive while the server keeps silent: it is painted, and takes keys.
+  std::string progress = waitForWindow("DOWNLOAD", choice);
+  ASSERT_FALSE(progress.empty()) << errors();
+  std::this_thread::sleep_for(500ms);
+  screenshot("xvfb_download_waiting");
+  pressKey(progress, "Escape");
+  ASSERT_TRUE(answer("질문", "Escape", "xvfb_download_cancel_question")) << "Esc on the question: go on waiting";
+  pressKey(progress, "Escape");
+  std::string question = waitForWindow("질문");
+  ASSERT_FALSE(question.empty()) << errors();
+  Geometry p = geometry(progress), q = geometry(question);
+  EXPECT_NEAR(q.x + q.width / 2, p.x + p.width / 2, 2) << "the question is centred over the progress dialog";
+  EXPECT_NEAR(q.y + q.height / 2, p.y + p.height / 2, 2);
+  pressKey(question, "Return");  // Yes is the default
+  auto yes = std::chrono::steady_clock::now();
+  std::string cancelled = waitForWindow("취소");
+  auto ended = std::chrono::steady_clock::now() - yes;
+  ASSERT_FALSE(cancelled.empty()) << errors();
+  EXPECT_LT(ended, 5s) << "the cancel ends the wait, not the 60 s silence limit";
+  pressKey(cancelled, "Return");
+  EXPECT_EQ(waitForExit(zorvax, 20s), 0) << errors();
+  EXPECT_EQ(output(), "-2\n");
+  EXPECT_EQ(peer.requestCount(), 1u);
+}
+
+TEST_F(DesktopSession, ShowControlOpensTheControlsPictureAndItsBoxesSitOverIt) {
+  pid_t zorvax = startZorvax("--show-control call AboutBox call getVersion");
+  std::string control = waitForWindow("ZorvAX Control");
+  ASSERT_FALSE(control.empty()) << errors();
+  std::string about = waitForWindow("About ZorvAX Control");
+  ASSERT_FALSE(about.empty()) << errors();
+  screenshot("xvfb_show_control");
+  Geometry c = geometry(control), a = geometry(about);
+  EXPECT_EQ(c.width, 200);
+  EXPECT_EQ(c.height, 100);
+  EXPECT_NEAR(a.x + a.width / 2, c.x + c.width / 2, 2) << "the About box is centred over the control";
+  EXPECT_NEAR(a.y + a.height / 2, c.y + c.height / 2, 2);
+  EXPECT_GE(a.x, 0) << "on the screen";
+  EXPECT_GE(a.y, 0);
+  // The box is wider than the control but not as tall: the picture shows along its top edge,
+  // white fill with the ellipse's outline touching the edge in the middle.
+  EXPECT_GT(a.y, c.y + 1) << "the About box leaves the control's top edge free";
+  if (a.y > c.y + 1) {
+    EXPECT_EQ(pixel(c.x + 2, c.y + 1), "#FFFFFF") << "white fill in the corner";
+    bool outline = false;
+    for (int px = c.x + c.width / 2 - 5; px <= c.x + c.width / 2 + 5 && !outline; ++px)
+      outline = pixel(px, c.y) == "#000000";
+    EXPECT_TRUE(outline) << "the ellipse touches the top edge in its middle";
+  }
+  pressKey(about, "Return");
+  EXPECT_EQ(waitForExit(zorvax, 20s), 0) << errors();
+  EXPECT_EQ(output(), "3.1.0\n");
 }
 
 }  // namespace
