@@ -216,6 +216,17 @@ TEST(DesktopHost, ChoosesItsInterfaceAndEndsCleanlyWhicheverWayItLeaves) {
   EXPECT_EQ(console.status, 0);
   EXPECT_EQ(console.out, "-1\n");
   EXPECT_NE(console.err.find("[ERROR]"), std::string::npos) << "without a display the box goes to standard error";
+
+  // A display nobody serves: auto falls back to the console, qt is refused, neither aborts.
+  const std::string unreachable = "-u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=:" + std::to_string(getpid() % 1000 + 7000);
+  auto fallback = runCommand(zorvaxCommand(unreachable, home, "set dialog 0 set Filename /no/dir/x call saveFile a"));
+  EXPECT_EQ(fallback.status, 0) << fallback.err;
+  EXPECT_NE(fallback.err.find("[ERROR]"), std::string::npos) << "the box on the console";
+  auto unreached = runCommand(zorvaxCommand(unreachable, home, "--ui=qt call getVersion"));
+  EXPECT_EQ(unreached.status, 2);
+  EXPECT_NE(unreached.err.find("cannot open the display"), std::string::npos) << unreached.err;
+  auto noControlWindow = runCommand(zorvaxCommand(noDisplay, home, "--ui=console --show-control call getVersion"));
+  EXPECT_EQ(noControlWindow.status, 2) << "the control's window needs the desktop";
 }
 
 TEST_F(DesktopSession, AboutBoxIsAWindowNamedByItsCaptionAndEnterClosesIt) {
