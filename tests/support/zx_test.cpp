@@ -66,7 +66,7 @@ CommandResult runCommand(const std::string& commandLine) {
   TempDir capture;
   std::string err = capture.file("stderr");
   CommandResult result;
-  std::FILE* pipe = popen((commandLine + " 2>" + err).c_str(), "r");
+  std::FILE* pipe = popen(("unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM; " + commandLine + " 2>" + err).c_str(), "r");
   if (!pipe) return result;
   std::array<char, 4096> buffer;
   size_t n;

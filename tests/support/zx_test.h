@@ -46,7 +46,10 @@ std::string utf8(const std::string& ansiText);
 
 // The built programs (zorvax, zorvax-docserver).
 std::string binary(const std::string& name);
-// Runs a command line through the shell; answers its exit status and standard output.
+// Runs a command line through the shell; answers its exit status and standard output. The
+// command runs away from any desktop (no DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM unless the
+// command line sets them), so a program that would open windows on a developer's display does
+// not.
 struct CommandResult {
   int status = -1;
   std::string out;
