@@ -12,6 +12,7 @@
 #include <chrono>
 #include <deque>
 #include <functional>
+#include <memory>
 
 #include "peer_process.h"
 #include "qt_test_support.h"
@@ -125,6 +126,22 @@ std::function<QWidget*()> box(const std::string& line) {
   };
 }
 
+// Yes on the cancel question, then Enter on the cancel message; `untilEnded` gets the time from
+// the one to the other, `look` sees the message first.
+void confirmCancel(Person& person, const std::string& questionStep, Clock::duration& untilEnded,
+                   std::function<void(QWidget*)> look = [](QWidget*) {}) {
+  auto yes = std::make_shared<Clock::time_point>();
+  person.then(questionStep, box(kAskCancel), [yes](QWidget* question) {
+    *yes = Clock::now();
+    postClick(answer(question, platform::mb::IDYES));
+  });
+  person.then("the cancel message", box(kCancelled), [yes, &untilEnded, look](QWidget* message) {
+    untilEnded = Clock::now() - *yes;
+    look(message);
+    QMetaObject::invokeMethod(message, [message] { press(message, Qt::Key_Return); }, Qt::QueuedConnection);
+  });
+}
+
 class DesktopDownload : public DesktopControlTest {
  protected:
   // Started by the first test, so that a server that cannot start fails it instead of
@@ -183,17 +200,10 @@ TEST_F(DesktopDownload, CancelAsksFirstNoGoesOnWaitingYesEndsItAndThePartialFile
   StallWatch stillStalled;
   person.then("the progress dialog, still waiting after No", std::ref(stillStalled),
               [](QWidget* window) { postClick(button(window, sd::kCancelButton)); });
-  Clock::time_point yes;
-  person.then("the cancel question again", box(kAskCancel), [&](QWidget* question) {
-    yes = Clock::now();
-    postClick(answer(question, platform::mb::IDYES));
-  });
   Clock::duration untilEnded{};
-  person.then("the cancel message", box(kCancelled), [&](QWidget* message) {
-    untilEnded = Clock::now() - yes;
+  confirmCancel(person, "the cancel question again", untilEnded, [](QWidget* message) {
     EXPECT_EQ(statusWindow(false), nullptr) << "the progress dialog is gone";
     saveScreenshot(message, "download_cancelled");
-    QMetaObject::invokeMethod(message, [message] { press(message, Qt::Key_Return); }, Qt::QueuedConnection);
   });
 
   EXPECT_EQ(download(*control), -2);
@@ -215,16 +225,8 @@ TEST_F(DesktopDownload, AServerThatNeverAnswersIsLeftAsSoonAsTheCancelIsConfirme
     saveScreenshot(window, "download_waiting");
     postClick(button(window, sd::kCancelButton));
   });
-  Clock::time_point yes;
-  person.then("the cancel question", box(kAskCancel), [&](QWidget* question) {
-    yes = Clock::now();
-    postClick(answer(question, platform::mb::IDYES));
-  });
   Clock::duration untilEnded{};
-  person.then("the cancel message", box(kCancelled), [&](QWidget* message) {
-    untilEnded = Clock::now() - yes;
-    QMetaObject::invokeMethod(message, [message] { press(message, Qt::Key_Return); }, Qt::QueuedConnection);
-  });
+  confirmCancel(person, "the cancel question", untilEnded);
 
   auto start = Clock::now();
   EXPECT_EQ(download(*control), -2);
