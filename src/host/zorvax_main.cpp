@@ -14,6 +14,7 @@
 #include "doubles/logging_ui.h"
 #include "doubles/scripted_ui.h"
 #include "doubles/test_variables.h"
+#include "host/json_statements.h"
 #include "host/statement_runner.h"
 #include "module/class_factory.h"
 #include "module/registration.h"
@@ -204,22 +205,7 @@ bool report(const Outcome& outcome, std::ostream& out) {
   return true;
 }
 
-std::vector<std::string> stringsOf(const nlohmann::json& j) {
-  std::vector<std::string> out;
-  if (j.is_array())
-    for (const auto& v : j) out.push_back(v.is_string() ? v.get<std::string>() : v.dump());
-  return out;
-}
-
-nlohmann::json reply(const Outcome& outcome) {
-  if (!outcome.ok) return {{"ok", false}, {"code", zx::host::formatCode(outcome.code)}};
-  nlohmann::json j = {{"ok", true}};
-  if (outcome.output) j["result"] = *outcome.output;
-  return j;
-}
-
-// Statements as JSON lines: {"set":N,"value":V} {"get":N} {"call":N,"args":[...]}
-// {"invoke":ID,"args":[...]} {"ids":[...]}; one reply line each.
+// Statements as JSON lines (host/json_statements.h), one reply line each.
 bool runScript(StatementRunner& runner, const std::string& file, std::ostream& out) {
   std::ifstream f;
   if (file != "-") {
@@ -231,29 +217,9 @@ bool runScript(StatementRunner& runner, const std::string& file, std::ostream& o
   bool allOk = true;
   while (std::getline(in, line)) {
     if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
-    nlohmann::json j;
-    try {
-      j = nlohmann::json::parse(line);
-    } catch (const std::exception& e) {
-      out << nlohmann::json({{"ok", false}, {"error", e.what()}}).dump() << "\n";
-      allOk = false;
-      continue;
-    }
-    Outcome o;
-    if (j.contains("set")) o = runner.set(j["set"].get<std::string>(), j.value("value", ""));
-    else if (j.contains("get")) o = runner.get(j["get"].get<std::string>());
-    else if (j.contains("call")) o = runner.call(j["call"].get<std::string>(), stringsOf(j.value("args", nlohmann::json::array())));
-    else if (j.contains("invoke")) o = runner.invoke(j["invoke"].get<int>(), stringsOf(j.value("args", nlohmann::json::array())));
-    else if (j.contains("ids")) {
-      out << nlohmann::json({{"ok", true}, {"ids", runner.ids(stringsOf(j["ids"]))}}).dump() << "\n";
-      continue;
-    } else {
-      out << nlohmann::json({{"ok", false}, {"error", "unknown statement"}}).dump() << "\n";
-      allOk = false;
-      continue;
-    }
-    out << reply(o).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
-    allOk = allOk && o.ok;
+    const nlohmann::json reply = zx::host::runJsonLine(runner, line);
+    out << zx::host::replyText(reply) << "\n";
+    allOk = allOk && reply.value("ok", false);
   }
   return allOk;
 }
