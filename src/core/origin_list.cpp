@@ -1,5 +1,6 @@
 #include "core/origin_list.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "core/config_store.h"
@@ -112,6 +113,7 @@ std::vector<std::pair<std::string, OriginRule>> rememberedOrigins(platform::Regi
                                                   : OriginRule::Unknown;
     out.emplace_back(value.name, rule);
   }
+  std::sort(out.begin(), out.end());
   return out;
 }
 

@@ -28,7 +28,7 @@ ZX_API OriginRule originRule(platform::Registry& registry, std::string_view orig
 // Unknown removes the origin's value. False when the origin is not well formed or the store
 // refuses the write.
 ZX_API bool setOriginRule(platform::Registry& registry, std::string_view origin, OriginRule rule);
-// Every remembered origin with its rule, in the store's order.
+// Every remembered origin with its rule, sorted by origin.
 ZX_API std::vector<std::pair<std::string, OriginRule>> rememberedOrigins(platform::Registry& registry);
 
 ZX_API const char* originRuleName(OriginRule rule);
