@@ -9,14 +9,7 @@ using platform::DialogItem;
 using platform::ItemKind;
 
 platform::DialogTemplate dialogTemplate() {
-  platform::DialogTemplate t;
-  t.id = kTemplateId;
-  t.caption = ansi("ZorvAX 웹 사이트 허용");
-  t.font = ansi("굴림");
-  t.pointSize = 9;
-  t.width = 240;
-  t.height = 104;
-  t.items = {
+  return {kTemplateId, ansi("ZorvAX 웹 사이트 허용"), ansi("굴림"), 9, 0, 0, 240, 104, false, {
       DialogItem{-1, ItemKind::Static, 10, 8, 220, 10, ansi("다음 웹 사이트가 ZorvAX 컨트롤을 사용하려고 합니다.")},
       DialogItem{kOriginText, ItemKind::StaticCentred, 10, 22, 220, 10, ""},
       DialogItem{-1, ItemKind::Static, 10, 38, 220, 20,
@@ -24,8 +17,7 @@ platform::DialogTemplate dialogTemplate() {
       DialogItem{kRememberBox, ItemKind::CheckBox, 10, 62, 220, 10, ansi("이 선택을 기억(&R)")},
       DialogItem{kAllowButton, ItemKind::PushButton, 118, 80, 54, 16, ansi("허용(&A)")},
       DialogItem{kDenyButton, ItemKind::DefPushButton, 178, 80, 54, 16, ansi("거부(&D)")},
-  };
-  return t;
+  }};
 }
 
 }  // namespace consentdlg

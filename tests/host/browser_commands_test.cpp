@@ -14,9 +14,12 @@ namespace {
 using test::runCommand;
 using test::TempDir;
 
-std::string zorvax(const TempDir& home, const std::string& rest) {
-  return test::binary("zorvax") + " --home " + home.path() + " " + rest;
-}
+// The origin commands and the manifests of one configuration home.
+class BrowserSetup : public ::testing::Test {
+ protected:
+  std::string zorvax(const std::string& rest) const { return test::binary("zorvax") + " --home " + home.path() + " " + rest; }
+  TempDir home;
+};
 
 TEST(OriginList, OriginsAreNormalisedAsBrowsersSerialiseThem) {
   EXPECT_EQ(normaliseOrigin("HTTPS://Docs.Example.COM/"), "https://docs.example.com");
@@ -30,34 +33,32 @@ TEST(OriginList, OriginsAreNormalisedAsBrowsersSerialiseThem) {
     EXPECT_EQ(normaliseOrigin(bad), std::nullopt) << bad;
 }
 
-TEST(OriginList, CommandsAllowDenyForgetAndList) {
-  TempDir home;
-  EXPECT_EQ(runCommand(zorvax(home, "allow-origin HTTPS://A.example/")).out, "https://a.example allow\n");
-  EXPECT_EQ(runCommand(zorvax(home, "deny-origin http://b.example:8080")).out, "http://b.example:8080 deny\n");
-  EXPECT_EQ(runCommand(zorvax(home, "origins")).out, "http://b.example:8080 deny\nhttps://a.example allow\n");
-  EXPECT_EQ(runCommand(zorvax(home, "deny-origin https://a.example")).status, 0);
-  EXPECT_EQ(runCommand(zorvax(home, "forget-origin http://b.example:8080")).out, "http://b.example:8080 forgotten\n");
-  EXPECT_EQ(runCommand(zorvax(home, "origins")).out, "https://a.example deny\n");
-  EXPECT_EQ(runCommand(zorvax(home, "allow-origin https://a.example/path")).status, 2);
-  EXPECT_EQ(runCommand(zorvax(home, "allow-origin")).status, 2);
-  EXPECT_EQ(runCommand(zorvax(home, "browser-host reinstall")).status, 2);
+TEST_F(BrowserSetup, OriginCommandsAllowDenyForgetAndList) {
+  EXPECT_EQ(runCommand(zorvax("allow-origin HTTPS://A.example/")).out, "https://a.example allow\n");
+  EXPECT_EQ(runCommand(zorvax("deny-origin http://b.example:8080")).out, "http://b.example:8080 deny\n");
+  EXPECT_EQ(runCommand(zorvax("origins")).out, "http://b.example:8080 deny\nhttps://a.example allow\n");
+  EXPECT_EQ(runCommand(zorvax("deny-origin https://a.example")).status, 0);
+  EXPECT_EQ(runCommand(zorvax("forget-origin http://b.example:8080")).out, "http://b.example:8080 forgotten\n");
+  EXPECT_EQ(runCommand(zorvax("origins")).out, "https://a.example deny\n");
+  EXPECT_EQ(runCommand(zorvax("allow-origin https://a.example/path")).status, 2);
+  EXPECT_EQ(runCommand(zorvax("allow-origin")).status, 2);
+  EXPECT_EQ(runCommand(zorvax("browser-host reinstall")).status, 2);
 }
 
-TEST(OriginList, NoPageReachesTheListThroughItsPackage) {
-  TempDir home;
-  ASSERT_EQ(runCommand(zorvax(home, "allow-origin https://a.example")).status, 0);
+TEST_F(BrowserSetup, NoPageReachesTheOriginListThroughItsPackage) {
+  ASSERT_EQ(runCommand(zorvax("allow-origin https://a.example")).status, 0);
   for (const char* package : {"WebOrigins", "weborigins", "\\\\WebOrigins", "WebOrigins\\\\x"}) {
-    auto r = runCommand(zorvax(home, std::string("set Package '") + package +
+    auto r = runCommand(zorvax(std::string("set Package '") + package +
                                          "' call setRegisterValue https://evil.example allow call getRegisterValue https://a.example"));
     EXPECT_EQ(r.out, "1\n\n") << package;
   }
-  EXPECT_EQ(runCommand(zorvax(home, "origins")).out, "https://a.example allow\n");
+  EXPECT_EQ(runCommand(zorvax("origins")).out, "https://a.example allow\n");
 }
 
-TEST(BrowserHostInstall, ManifestsNameTheLauncherAndTheExtensionAndGoAgain) {
-  TempDir home, user;
+TEST_F(BrowserSetup, ManifestsNameTheLauncherAndTheExtensionAndGoAgain) {
+  TempDir user;
   const std::string env = "HOME=" + user.path() + " XDG_CONFIG_HOME= ";
-  auto r = runCommand(env + zorvax(home, "browser-host install"));
+  auto r = runCommand(env + zorvax("browser-host install"));
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string chromium = user.path() + "/.config/chromium/NativeMessagingHosts/com.qorax.zorvax.json";
   const std::string chrome = user.path() + "/.config/google-chrome/NativeMessagingHosts/com.qorax.zorvax.json";
@@ -75,11 +76,11 @@ TEST(BrowserHostInstall, ManifestsNameTheLauncherAndTheExtensionAndGoAgain) {
   EXPECT_EQ(runCommand(launcher + " chrome-extension://x/ < /dev/null").status, 0);
   EXPECT_NE(test::readFile(home.file("browser-host.log")).find("chrome-extension://x/ host started"), std::string::npos);
 
-  EXPECT_EQ(runCommand(env + zorvax(home, "browser-host uninstall")).out, chromium + "\n" + chrome + "\n" + firefox + "\n");
+  EXPECT_EQ(runCommand(env + zorvax("browser-host uninstall")).out, chromium + "\n" + chrome + "\n" + firefox + "\n");
   for (const auto& file : {chromium, chrome, firefox, launcher}) EXPECT_FALSE(std::filesystem::exists(file)) << file;
 
   TempDir profile;
-  EXPECT_EQ(runCommand(zorvax(home, "browser-host install --profile " + profile.path())).out,
+  EXPECT_EQ(runCommand(zorvax("browser-host install --profile " + profile.path())).out,
             profile.path() + "/NativeMessagingHosts/com.qorax.zorvax.json\n");
 }
 
