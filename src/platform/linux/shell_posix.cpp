@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/codepage.h"
-#include "platform/fs_posix.h"
+#include "platform/linux/fs_posix.h"
 #include "platform/shell.h"
 
 extern char** environ;
