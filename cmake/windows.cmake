@@ -1,5 +1,6 @@
-# The Windows build: the module's resources (src/com) and the Windows test programs
-# (tests/windows), cross-built with mingw-w64. scripts/build-windows.sh prepares the third-party
+# The Windows build: the layers of src/ over the win32 platform services, the module zorvax.ocx
+# with its COM glue and resources (src/com), and the Windows test programs (tests/windows),
+# cross-built with mingw-w64. scripts/build-windows.sh prepares the third-party
 # libraries (Crypto++ from Debian's source package, GoogleTest from Debian's googletest sources)
 # under ZX_WINDOWS_THIRD_PARTY and configures one tree per architecture.
 
@@ -23,6 +24,13 @@ set_target_properties(cryptopp::cryptopp PROPERTIES
   # The operating system's random source (CryptGenRandom).
   INTERFACE_LINK_LIBRARIES advapi32)
 
+# The layers name Crypto++ as the Linux build finds it.
+add_library(PkgConfig::CRYPTOPP ALIAS cryptopp::cryptopp)
+
+include(cmake/layers.cmake)
+foreach(layer platform core ui protect transfer xmlout flows control module)
+  add_subdirectory(src/${layer})
+endforeach()
 add_subdirectory(src/com)
 
 if(ZX_BUILD_TESTS)

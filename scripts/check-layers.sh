@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 
 layers=(platform core ui protect transfer xmlout flows control module host)
 # Libraries beside the stack: what each may use besides itself.
-declare -A side=([doubles]="platform" [qt]="platform")
+declare -A side=([doubles]="platform" [qt]="platform" [com]="platform core ui protect transfer xmlout flows control module")
 
 documented=$( (grep -m1 -o 'Layers, bottom first: .*' docs/architecture.md || true) | sed 's/Layers, bottom first: //; s/[.`]//g; s/, / /g')
 if [ "$documented" != "${layers[*]}" ]; then

@@ -22,6 +22,7 @@
 #include "host/page_ui.h"
 #include "host/statement_runner.h"
 #include "module/class_factory.h"
+#include "module/entry_points.h"
 #include "module/registration.h"
 #include "platform/codepage.h"
 #include "platform/console_ui.h"

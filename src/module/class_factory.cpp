@@ -29,23 +29,17 @@ ole::HRESULT makeCounted(const platform::Env& env, std::shared_ptr<ole::Dispatch
   }
 }
 
-struct Category {
-  ole::Guid catid;
-  const char* description;
-};
+// OLEMISC_RECOMPOSEONRESIZE | CANTLINKINSIDE | INSIDEOUT | ACTIVATEWHENVISIBLE | SETCLIENTSITEFIRST
+constexpr unsigned kControlMiscStatus = 0x20191;
 
-// Safe for scripting, and safe for initialising from persistent data.
+}  // namespace
+
 const std::vector<Category>& safetyCategories() {
   static const std::vector<Category> categories{
       {ole::Guid::constant("{7DD95801-9882-11CF-9FA9-00AA006C42C4}"), "Controls that are safely scriptable"},
       {ole::Guid::constant("{7DD95802-9882-11CF-9FA9-00AA006C42C4}"), "Controls safely initializable from persistent data"}};
   return categories;
 }
-
-// OLEMISC_RECOMPOSEONRESIZE | CANTLINKINSIDE | INSIDEOUT | ACTIVATEWHENVISIBLE | SETCLIENTSITEFIRST
-constexpr unsigned kControlMiscStatus = 0x20191;
-
-}  // namespace
 
 namespace ids {
 const ole::Guid& IID_IUnknown() {
@@ -66,8 +60,12 @@ ole::HRESULT CZorvAXCtrlFactory::createInstance(const platform::Env& env, std::s
 
 const ole::Guid& CZorvAXCtrlFactory::classId() const { return ids::CLSID_ZorvAX(); }
 
+ControlClass CZorvAXCtrlFactory::controlClass() const {
+  return ControlClass{&classId(), progId(), "ZorvAX Control", kControlMiscStatus};
+}
+
 ole::HRESULT CZorvAXCtrlFactory::updateRegistry(platform::Registry& registry, bool registering) {
-  const ControlClass control{&classId(), progId(), "ZorvAX Control", kControlMiscStatus};
+  const ControlClass control = controlClass();
   if (!registering) return unregisterControlClass(registry, control) ? ole::S_OK : ole::E_FAIL;
   const bool registered = registerControlClass(registry, control);
   // The categories never decide the result.
@@ -84,15 +82,23 @@ ole::HRESULT CZorvAXPropPageFactory::createInstance(const platform::Env& env, st
 const ole::Guid& CZorvAXPropPageFactory::classId() const { return ids::CLSID_ZorvAXPropPage(); }
 
 ole::HRESULT CZorvAXPropPageFactory::updateRegistry(platform::Registry& registry, bool registering) {
-  const bool done = registering ? registerPropertyPageClass(registry, classId(), "ZorvAX Property Page")
+  const bool done = registering ? registerPropertyPageClass(registry, classId(), kTypeName)
                                 : unregisterPropertyPageClass(registry, classId());
   return done ? ole::S_OK : ole::E_FAIL;
 }
 
+CZorvAXCtrlFactory& controlFactory() {
+  static CZorvAXCtrlFactory factory;
+  return factory;
+}
+
+CZorvAXPropPageFactory& pageFactory() {
+  static CZorvAXPropPageFactory factory;
+  return factory;
+}
+
 const std::vector<ClassFactory*>& moduleFactories() {
-  static CZorvAXCtrlFactory controlFactory;
-  static CZorvAXPropPageFactory pageFactory;
-  static const std::vector<ClassFactory*> factories{&controlFactory, &pageFactory};
+  static const std::vector<ClassFactory*> factories{&controlFactory(), &pageFactory()};
   return factories;
 }
 

@@ -7,6 +7,7 @@
 #include "platform/env.h"
 #include "platform/ole.h"
 #include "platform/registry.h"
+#include "module/registration.h"
 
 namespace zx {
 
@@ -26,16 +27,31 @@ class ZX_API ClassFactory {
   virtual ole::HRESULT updateRegistry(platform::Registry& registry, bool registering) = 0;
 };
 
+class CZorvAXCtrlFactory;
+class CZorvAXPropPageFactory;
+
 // Every factory of the module, control first.
 const std::vector<ClassFactory*>& moduleFactories();
+CZorvAXCtrlFactory& controlFactory();
+CZorvAXPropPageFactory& pageFactory();
 // The factory serving `clsid`, or nullptr.
 ClassFactory* factoryFor(const ole::Guid& clsid);
 
 // Objects made by the factories and not yet released.
 long liveObjectCount();
 
+// A component category the control declares it belongs to.
+struct Category {
+  ole::Guid catid;
+  const char* description;
+};
+// Safe for scripting, and safe for initialising from persistent data.
+const std::vector<Category>& safetyCategories();
+
 class CZorvAXCtrlFactory : public ClassFactory {
  public:
+  // The control class's registration values.
+  ControlClass controlClass() const;
   ole::HRESULT createInstance(const platform::Env& env, std::shared_ptr<ole::Dispatch>& object) override;
   const ole::Guid& classId() const override;
   const char* progId() const override { return "ZORVAX.ZorvAXCtrl.1"; }
@@ -45,6 +61,7 @@ class CZorvAXCtrlFactory : public ClassFactory {
 
 class CZorvAXPropPageFactory : public ClassFactory {
  public:
+  static constexpr const char* kTypeName = "ZorvAX Property Page";
   ole::HRESULT createInstance(const platform::Env& env, std::shared_ptr<ole::Dispatch>& object) override;
   const ole::Guid& classId() const override;
   const char* progId() const override { return "ZORVAX.ZorvAXPropPage.1"; }

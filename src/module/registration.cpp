@@ -7,7 +7,6 @@
 #include "module/class_factory.h"
 #include "platform/module_file.h"
 #include "platform/registry.h"
-#include "platform/system_services.h"
 
 namespace zx {
 namespace {
@@ -81,10 +80,9 @@ ole::HRESULT createObjectByProgId(const platform::Env& env, std::string_view pro
   if (!clsid) return CO_E_CLASSSTRING;
   const auto server = ClassesRoot(env.registry).readText(classKey(*clsid) + "\\InprocServer32", "");
   if (!server || server->empty()) return ole::REGDB_E_CLASSNOTREG;
-  void* factory = nullptr;
-  const ole::HRESULT found = DllGetClassObject(&*clsid, &ids::IID_IClassFactory(), &factory);
-  if (ole::failed(found)) return found;
-  return static_cast<ClassFactory*>(factory)->createInstance(env, object);
+  ClassFactory* factory = factoryFor(*clsid);
+  if (!factory) return ole::CLASS_E_CLASSNOTAVAILABLE;
+  return factory->createInstance(env, object);
 }
 
 ole::HRESULT registerModule(platform::Registry& registry) {
@@ -102,32 +100,3 @@ ole::HRESULT unregisterModule(platform::Registry& registry) {
 }
 
 }  // namespace zx
-
-extern "C" {
-
-// The entry points serve whoever loaded the module: the store is the one the process's
-// environment names at the moment of the call.
-zx::ole::HRESULT DllRegisterServer() {
-  zx::platform::SystemServices services(zx::platform::SystemSettings::fromEnvironment());
-  return zx::registerModule(services.registry());
-}
-
-zx::ole::HRESULT DllUnregisterServer() {
-  zx::platform::SystemServices services(zx::platform::SystemSettings::fromEnvironment());
-  return zx::unregisterModule(services.registry());
-}
-
-zx::ole::HRESULT DllGetClassObject(const zx::ole::Guid* clsid, const zx::ole::Guid* iid, void** factory) {
-  if (!factory) return zx::ole::E_POINTER;
-  *factory = nullptr;
-  if (!clsid || !iid) return zx::ole::E_INVALIDARG;
-  zx::ClassFactory* found = zx::factoryFor(*clsid);
-  if (!found) return zx::ole::CLASS_E_CLASSNOTAVAILABLE;
-  if (!(*iid == zx::ids::IID_IClassFactory() || *iid == zx::ids::IID_IUnknown())) return zx::ole::E_NOINTERFACE;
-  *factory = found;
-  return zx::ole::S_OK;
-}
-
-zx::ole::HRESULT DllCanUnloadNow() { return zx::liveObjectCount() == 0 ? zx::ole::S_OK : zx::ole::S_FALSE; }
-
-}  // extern "C"

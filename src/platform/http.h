@@ -117,10 +117,14 @@ class Connection {
                                        std::uint32_t requestFlags);
   void close() {}
 
+  // The system's connection, where the implementation keeps one.
+  struct Handle;
+
  private:
   Session::Engine& engine_;
   std::string host_;
   std::uint16_t port_;
+  std::unique_ptr<Handle> handle_;
 };
 
 class Request {
@@ -161,6 +165,8 @@ class Request {
   void close();
 
  private:
+  // Opens the system's request, where the implementation keeps one per request.
+  friend class Connection;
   Session::Engine& engine_;
   std::string url_;
   bool http10_;

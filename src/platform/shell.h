@@ -34,19 +34,19 @@ class ZX_API Shell {
   virtual int launch(std::string_view commandLine) = 0;
 };
 
-// The system shell: the desktop's opener (xdg-open) and posix_spawn.
+// The system shell: the desktop's opener (xdg-open, or the shell's file associations on
+// Windows) and the system's way of starting a program.
 class ZX_API SystemShell : public Shell {
  public:
-  // `opener` is the program given each file or folder to open.
-  explicit SystemShell(std::string opener = "/usr/bin/xdg-open") : opener_(std::move(opener)) {}
+  SystemShell();
+  // `opener` is the program given each file or folder to open instead of the desktop's.
+  explicit SystemShell(std::string opener) : opener_(std::move(opener)) {}
 
   int open(std::string_view path, const WaitHook& whileWaiting) override;
   int openFolder(std::string_view folder, const WaitHook& whileWaiting) override;
   int launch(std::string_view commandLine) override;
 
  private:
-  int runOpener(std::string_view target, const WaitHook& whileWaiting) const;
-
   std::string opener_;
 };
 

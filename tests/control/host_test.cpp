@@ -1,7 +1,7 @@
 // The zorvax command as a person or a test drives it.
 #include <gtest/gtest.h>
 
-#include "platform/registry_sqlite.h"
+#include "platform/linux/registry_sqlite.h"
 #include "support/zx_test.h"
 
 namespace zx {

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "module/class_factory.h"
+#include "module/entry_points.h"
 #include "module/prop_page.h"
 #include "control/type_library.h"
 #include "module/registration.h"

@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "platform/codepage.h"
-#include "platform/fs_posix.h"
+#include "platform/linux/fs_posix.h"
 #include "platform/shell.h"
 #include "platform/sysdirs.h"
 #include "support/zx_test.h"

@@ -2,7 +2,7 @@
 
 #include <thread>
 
-#include "platform/registry_sqlite.h"
+#include "platform/linux/registry_sqlite.h"
 #include "support/zx_test.h"
 
 namespace zx::platform {

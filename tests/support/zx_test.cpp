@@ -8,7 +8,7 @@
 #include <sys/wait.h>
 
 #include "platform/codepage.h"
-#include "platform/fs_posix.h"
+#include "platform/linux/fs_posix.h"
 
 namespace zx::test {
 

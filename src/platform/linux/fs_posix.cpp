@@ -1,4 +1,4 @@
-#include "platform/fs_posix.h"
+#include "platform/linux/fs_posix.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -45,14 +45,6 @@ class SystemLibrary : public AdapterLibrary {
 
 }  // namespace
 
-std::uint32_t deliverAdapters(std::vector<AdapterInfo> found, std::vector<AdapterInfo>& adapters,
-                              std::uint32_t bufferSize) {
-  if (found.empty()) return kErrorNoData;
-  if (found.size() * kRecordSize > bufferSize) return kErrorBufferOverflow;
-  adapters = std::move(found);
-  return kNoError;
-}
-
 std::unique_ptr<AdapterLibrary> SystemAdapters::load(std::string_view name) {
   if (name != kLibraryName) return nullptr;
   return std::make_unique<SystemLibrary>();

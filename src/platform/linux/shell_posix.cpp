@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/codepage.h"
-#include "platform/fs_posix.h"
+#include "platform/linux/fs_posix.h"
 #include "platform/shell.h"
 
 extern char** environ;
@@ -59,15 +59,13 @@ std::vector<std::string> splitSpaces(std::string_view s) {
   return out;
 }
 
-}  // namespace
-
 // Runs the opener and waits a while for its verdict; openers that stay in the foreground longer
 // than that count as started.
-int SystemShell::runOpener(std::string_view target, const WaitHook& whileWaiting) const {
+int runOpener(const std::string& opener, std::string_view target, const WaitHook& whileWaiting) {
   constexpr auto kPoll = std::chrono::milliseconds(100);
   constexpr int kPolls = 100;
   pid_t pid = 0;
-  if (spawn({opener_, posix::systemPath(target)}, &pid) != 0) return kNoAssociation;
+  if (spawn({opener, posix::systemPath(target)}, &pid) != 0) return kNoAssociation;
   for (int i = 0; i < kPolls; ++i) {
     int status = 0;
     if (::waitpid(pid, &status, WNOHANG) == pid)
@@ -79,14 +77,18 @@ int SystemShell::runOpener(std::string_view target, const WaitHook& whileWaiting
   return launch::kStarted;
 }
 
+}  // namespace
+
+SystemShell::SystemShell() : opener_("/usr/bin/xdg-open") {}
+
 int SystemShell::open(std::string_view path, const WaitHook& whileWaiting) {
   if (!posix::exists(path)) return launch::kFileNotFound;
-  return runOpener(path, whileWaiting);
+  return runOpener(opener_, path, whileWaiting);
 }
 
 int SystemShell::openFolder(std::string_view folder, const WaitHook& whileWaiting) {
   if (!posix::isDirectory(folder)) return launch::kPathNotFound;
-  return runOpener(folder, whileWaiting);
+  return runOpener(opener_, folder, whileWaiting);
 }
 
 int SystemShell::launch(std::string_view commandLine) {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/exceptions.h"
-#include "platform/fs_posix.h"
+#include "platform/linux/fs_posix.h"
 #include "platform/http.h"
 
 namespace zx::platform::http {
@@ -375,6 +375,9 @@ std::unique_ptr<Connection> Session::connect(std::string host, std::uint16_t por
   if (!engine_->multi) throw InternetException("The session has been closed");
   return std::make_unique<Connection>(*engine_, std::move(host), port);
 }
+
+// libcurl connects per request: a connection is only its address.
+struct Connection::Handle {};
 
 Connection::Connection(Session::Engine& engine, std::string host, std::uint16_t port)
     : engine_(engine), host_(std::move(host)), port_(port) {}

@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "platform/registry_sqlite.h"
+#include "platform/linux/registry_sqlite.h"
 
 #include "platform/codepage.h"
-#include "platform/fs_posix.h"
+#include "platform/linux/fs_posix.h"
 
 namespace zx::platform {
 namespace {

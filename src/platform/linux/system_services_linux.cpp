@@ -1,8 +1,8 @@
 #include <cstdlib>
 
 #include "platform/codepage.h"
-#include "platform/fs_posix.h"
-#include "platform/registry_sqlite.h"
+#include "platform/linux/fs_posix.h"
+#include "platform/linux/registry_sqlite.h"
 #include "platform/sysdirs.h"
 #include "platform/system_services.h"
 
@@ -15,8 +15,6 @@ SystemSettings SystemSettings::fromEnvironment() {
   return settings;
 }
 
-std::string trustFileIn(const std::string& home) { return home + kPathSeparator + "ca.pem"; }
-
 SystemServices::SystemServices(const SystemSettings& settings)
     : home_(settings.home),
       registry_(std::make_unique<SqliteRegistry>(settings.home + kPathSeparator + "registry.db")),
@@ -26,11 +24,5 @@ SystemServices::SystemServices(const SystemSettings& settings)
       adapters_(std::make_unique<adapters::SystemAdapters>()),
       os_(std::make_unique<SystemOsInfo>()),
       clock_(std::make_unique<SystemClock>()) {}
-
-SystemServices::~SystemServices() = default;
-
-Env SystemServices::env(Ui& ui) {
-  return Env{ui, *shell_, *registry_, *fs_, http_, *adapters_, *os_, *clock_, home_};
-}
 
 }  // namespace zx::platform

@@ -1,0 +1,63 @@
+#pragma once
+// A COM object over one of the module's objects (the control, the property page): IDispatch
+// over its dispatch table, its class information, the safety answers its component
+// categories promise, and error information for failed calls. Text crosses as BSTR (UTF-16)
+// and is the control's code page 949 inside.
+#include <atomic>
+#include <memory>
+
+#include "module/class_factory.h"
+#include "platform/ole.h"
+#include "platform/system_services.h"
+#include "platform/win32/win32_ui.h"
+
+#include "platform/win32/system_headers.h"
+#include <objsafe.h>
+#include <ocidl.h>
+
+namespace zx::com {
+
+class DispatchObject final : public IDispatch, public IProvideClassInfo, public IObjectSafety, public ISupportErrorInfo {
+ public:
+  // A new object of the factory's class with the system's services, on the calling thread.
+  static HRESULT create(ClassFactory& factory, REFIID iid, void** object);
+
+  // IUnknown
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+  ULONG STDMETHODCALLTYPE AddRef() override;
+  ULONG STDMETHODCALLTYPE Release() override;
+
+  // IDispatch
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid,
+                                          DISPID* dispids) override;
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID dispid, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* parameters,
+                                   VARIANT* result, EXCEPINFO* exception, UINT* argumentError) override;
+
+  // IProvideClassInfo
+  HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** info) override;
+
+  // IObjectSafety
+  HRESULT STDMETHODCALLTYPE GetInterfaceSafetyOptions(REFIID iid, DWORD* supported, DWORD* enabled) override;
+  HRESULT STDMETHODCALLTYPE SetInterfaceSafetyOptions(REFIID iid, DWORD mask, DWORD enabled) override;
+
+  // ISupportErrorInfo
+  HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override;
+
+ private:
+  DispatchObject(const ole::Guid& classId, const ole::Guid& dispatchId);
+  ~DispatchObject();
+  bool isDispatchInterface(REFIID iid) const;
+
+  std::atomic<ULONG> references_{1};
+  ole::Guid classId_;
+  ole::Guid dispatchId_;
+  DWORD safety_ = 0;
+  // The services outlive the object that uses them.
+  platform::SystemServices services_;
+  platform::Win32Ui ui_;
+  std::shared_ptr<ole::Dispatch> object_;
+};
+
+}  // namespace zx::com

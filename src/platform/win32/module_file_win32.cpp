@@ -1,0 +1,18 @@
+#include "platform/module_file.h"
+
+#include "platform/win32/system_headers.h"
+
+namespace zx::platform {
+
+std::string moduleFileName() {
+  HMODULE module = nullptr;
+  if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                          reinterpret_cast<LPCSTR>(&moduleFileName), &module))
+    return {};
+  char path[MAX_PATH];
+  DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return {};
+  return std::string(path, length);
+}
+
+}  // namespace zx::platform

@@ -1,0 +1,36 @@
+// The shell's "open" action and the program launcher of the system.
+#include <cstdint>
+#include <string>
+
+#include "platform/shell.h"
+
+#include "platform/win32/system_headers.h"
+#include <shellapi.h>
+
+namespace zx::platform {
+namespace {
+
+int openWithShell(const char* file, const char* parameters) {
+  HINSTANCE result = ShellExecuteA(nullptr, "open", file, parameters, nullptr, SW_SHOW);
+  return static_cast<int>(reinterpret_cast<std::intptr_t>(result));
+}
+
+}  // namespace
+
+SystemShell::SystemShell() = default;
+
+// ShellExecute hands the file over and returns at once: nothing to wait for.
+int SystemShell::open(std::string_view path, const WaitHook&) {
+  std::string file(path);
+  return opener_.empty() ? openWithShell(file.c_str(), nullptr) : openWithShell(opener_.c_str(), file.c_str());
+}
+
+int SystemShell::openFolder(std::string_view folder, const WaitHook&) {
+  return openWithShell(opener_.empty() ? "explorer.exe" : opener_.c_str(), std::string(folder).c_str());
+}
+
+int SystemShell::launch(std::string_view commandLine) {
+  return static_cast<int>(WinExec(std::string(commandLine).c_str(), SW_SHOW));
+}
+
+}  // namespace zx::platform
