@@ -1,11 +1,15 @@
 // zorvax: creates one control, as one object element of a page would, and runs statements
 // against it in order.
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <nlohmann/json.hpp>
+#include <optional>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "control/draw.h"
@@ -81,6 +85,28 @@ struct Options {
   std::exit(2);
 }
 
+// The whole text as a number of type T (base 10, or 16 after "0x"); nullopt for anything else,
+// a number out of T's range included.
+template <class T>
+std::optional<T> numberOf(std::string_view text) {
+  int base = 10;
+  if (text.starts_with("0x") || text.starts_with("0X")) {
+    text.remove_prefix(2);
+    base = 16;
+  }
+  T value{};
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+zx::ole::DISPID dispidWord(const std::string& word) {
+  auto id = numberOf<zx::ole::DISPID>(word);
+  if (!id || word.starts_with("0x") || word.starts_with("0X"))
+    usageError("'invoke' takes a decimal DISPID, not '" + word + "'");
+  return *id;
+}
+
 size_t wordsFor(const std::string& verb, const std::vector<std::string>& args, size_t at) {
   auto need = [&](size_t n) {
     if (at + n > args.size()) usageError("'" + verb + "' needs " + std::to_string(n) + " more word(s)");
@@ -95,10 +121,7 @@ size_t wordsFor(const std::string& verb, const std::vector<std::string>& args, s
     if (verb == "call") {
       arity = StatementRunner::arity(args[at]);
     } else {
-      char* end = nullptr;
-      long id = std::strtol(args[at].c_str(), &end, 10);
-      if (*end) usageError("'invoke' takes a decimal DISPID, not '" + args[at] + "'");
-      arity = StatementRunner::arity(static_cast<zx::ole::DISPID>(id));
+      arity = StatementRunner::arity(dispidWord(args[at]));
     }
     // An unknown member takes no arguments: the call itself reports it.
     return need(1 + arity.value_or(0));
@@ -135,7 +158,10 @@ Options parse(int argc, char** argv) {
     } else if (a.rfind("--ui", 0) == 0) {
       o.ui = value("--ui");
     } else if (a.rfind("--lcid", 0) == 0) {
-      o.lcid = static_cast<zx::ole::LCID>(std::strtoul(value("--lcid").c_str(), nullptr, 0));
+      std::string text = value("--lcid");
+      auto lcid = numberOf<zx::ole::LCID>(text);
+      if (!lcid) usageError("--lcid takes a locale number, not '" + text + "'");
+      o.lcid = *lcid;
     } else {
       usageError("unknown option " + a);
     }
@@ -218,6 +244,32 @@ nlohmann::json reply(const Outcome& outcome) {
   return j;
 }
 
+// A JSON line that is no statement this command knows.
+class BadStatement : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// One JSON statement; nullopt when its reply has been written already (ids). A member of the
+// wrong type raises the JSON library's exception, anything else that is no statement BadStatement.
+std::optional<Outcome> runStatement(StatementRunner& runner, const nlohmann::json& j, std::ostream& out) {
+  auto args = [&j] { return stringsOf(j.value("args", nlohmann::json::array())); };
+  if (j.contains("set")) return runner.set(j.at("set").get<std::string>(), j.value("value", ""));
+  if (j.contains("get")) return runner.get(j.at("get").get<std::string>());
+  if (j.contains("call")) return runner.call(j.at("call").get<std::string>(), args());
+  if (j.contains("invoke")) {
+    const nlohmann::json& id = j.at("invoke");
+    auto dispid = id.is_number_integer() ? numberOf<zx::ole::DISPID>(id.dump()) : std::nullopt;
+    if (!dispid) throw BadStatement("invoke needs a DISPID of 32 bits");
+    return runner.invoke(*dispid, args());
+  }
+  if (j.contains("ids")) {
+    out << nlohmann::json({{"ok", true}, {"ids", runner.ids(stringsOf(j.at("ids")))}}).dump() << "\n";
+    return std::nullopt;
+  }
+  throw BadStatement("unknown statement");
+}
+
 // Statements as JSON lines: {"set":N,"value":V} {"get":N} {"call":N,"args":[...]}
 // {"invoke":ID,"args":[...]} {"ids":[...]}; one reply line each.
 bool runScript(StatementRunner& runner, const std::string& file, std::ostream& out) {
@@ -239,21 +291,18 @@ bool runScript(StatementRunner& runner, const std::string& file, std::ostream& o
       allOk = false;
       continue;
     }
-    Outcome o;
-    if (j.contains("set")) o = runner.set(j["set"].get<std::string>(), j.value("value", ""));
-    else if (j.contains("get")) o = runner.get(j["get"].get<std::string>());
-    else if (j.contains("call")) o = runner.call(j["call"].get<std::string>(), stringsOf(j.value("args", nlohmann::json::array())));
-    else if (j.contains("invoke")) o = runner.invoke(j["invoke"].get<int>(), stringsOf(j.value("args", nlohmann::json::array())));
-    else if (j.contains("ids")) {
-      out << nlohmann::json({{"ok", true}, {"ids", runner.ids(stringsOf(j["ids"]))}}).dump() << "\n";
-      continue;
-    } else {
-      out << nlohmann::json({{"ok", false}, {"error", "unknown statement"}}).dump() << "\n";
+    std::optional<Outcome> o;
+    try {
+      o = runStatement(runner, j, out);
+    } catch (const std::exception& e) {
+      // This statement fails; the script goes on.
+      out << nlohmann::json({{"ok", false}, {"error", e.what()}}).dump() << "\n";
       allOk = false;
       continue;
     }
-    out << reply(o).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
-    allOk = allOk && o.ok;
+    if (!o) continue;
+    out << reply(*o).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+    allOk = allOk && o->ok;
   }
   return allOk;
 }
@@ -263,7 +312,7 @@ bool run(StatementRunner& runner, const Statement& s, std::ostream& out) {
   if (s.verb == "set") return report(runner.set(w[0], w[1]), out);
   if (s.verb == "get") return report(runner.get(w[0]), out);
   if (s.verb == "call") return report(runner.call(w[0], {w.begin() + 1, w.end()}), out);
-  if (s.verb == "invoke") return report(runner.invoke(std::stoi(w[0]), {w.begin() + 1, w.end()}), out);
+  if (s.verb == "invoke") return report(runner.invoke(dispidWord(w[0]), {w.begin() + 1, w.end()}), out);
   if (s.verb == "ids") {
     for (const auto& line : runner.ids(w)) out << line << "\n";
     return true;
