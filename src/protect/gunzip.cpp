@@ -57,8 +57,10 @@ std::int32_t decompressStep(const platform::Env& env, std::string_view gzPath, s
   const std::optional<std::string> failure = failureOf([&] {
     auto sink = std::make_unique<CryptoPP::FileSink>(env.fs.systemPath(plainPath).c_str(), true);
     updateStatus(nullptr, nullptr, 0, progressRange(static_cast<std::int64_t>(*size)));
+    // Repeating, the decompressor takes member after member, as gzip -d does, and a header
+    // error ends it where bytes follow that are no member.
     CryptoPP::FileSource(env.fs.systemPath(gzPath).c_str(), true,
-                         new CryptoPP::CryptoGunzip(sink.release(), false, -1, reportProgress, 0,
+                         new CryptoPP::CryptoGunzip(sink.release(), true, -1, reportProgress, 0,
                                                     static_cast<std::uint32_t>(*size)),
                          true);
   });

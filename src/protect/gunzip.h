@@ -38,6 +38,7 @@ class CryptoGunzip : public Gunzip {
 namespace zx {
 
 // Decompresses gzPath into plainPath (made by the caller): 0, or -1 after telling the user.
+// Every gzip member is decoded; bytes after the last that are no member are a failure.
 // deleteInput removes gzPath either way, except when it cannot be found.
 std::int32_t decompressStep(const platform::Env& env, std::string_view gzPath, std::string_view plainPath,
                             bool deleteInput);

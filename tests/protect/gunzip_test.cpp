@@ -128,6 +128,23 @@ TEST_F(DecompressStep, DamagedInputShowsTheLibrarysMessage) {
   expectDecompressFailure(env(), *user, gz, plainPath, "Inflator: unexpected end of compressed block");
 }
 
+TEST_F(DecompressStep, EveryMemberIsDecodedAndWhatIsNoMemberFails) {
+  TempDir folder;
+  const std::string gz = folder.file("doc.gz");
+  const std::string plainPath = folder.file("doc");
+  const std::string first = test::randomBytes(3000, 11), second = "the second member\n";
+  writeFile(gz, test::gzipBytes(first) + test::gzipBytes(second) + test::gzipBytes(""));
+  test::BoxWatch recorder(*user);
+  EXPECT_EQ(decompressStep(env(), gz, plainPath, false), 0);
+  EXPECT_TRUE(readFile(plainPath) == first + second) << "as gzip -d gives it";
+  EXPECT_TRUE(recorder.boxes().empty());
+
+  writeFile(gz, test::gzipBytes(first) + test::randomBytes(64, 12));
+  expectDecompressFailure(env(), *user, gz, plainPath, "Gunzip: header decoding error");
+  writeFile(gz, test::gzipBytes(first) + std::string(1, '\0'));
+  expectDecompressFailure(env(), *user, gz, plainPath, "Gunzip: header decoding error");
+}
+
 TEST_F(DecompressStep, AnUnwritablePlainFileOrAMemoryFailureIsShownToo) {
   TempDir folder;
   const std::string gz = folder.file("doc.gz");
