@@ -7,8 +7,10 @@ int RecordingShell::record(ShellRequest request) {
   return answer ? answer(requests.back()) : platform::launch::kStarted;
 }
 
-int RecordingShell::open(std::string_view path) { return record({"open", std::string(path), ""}); }
-int RecordingShell::openFolder(std::string_view folder) { return record({"folder", std::string(folder), ""}); }
-int RecordingShell::launch(std::string_view commandLine) { return record({"launch", std::string(commandLine), ""}); }
+int RecordingShell::open(std::string_view path) { return record({"open", std::string(path), {}}); }
+int RecordingShell::openFolder(std::string_view folder) { return record({"folder", std::string(folder), {}}); }
+int RecordingShell::launch(std::string_view program, const std::vector<std::string>& arguments) {
+  return record({"launch", std::string(program), arguments});
+}
 
 }  // namespace zx::doubles

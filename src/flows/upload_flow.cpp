@@ -30,7 +30,7 @@ class Intermediates {
   explicit Intermediates(platform::FileSystem& fs) : fs_(fs) {}
 
   std::string make(const Env& env, const ControlState& control) {
-    std::string name = makeTempFileName(env, control.m_tempDir.view(), "");
+    std::string name = makeIntermediateFile(env, control.m_tempDir.view());
     if (!name.empty()) names_.push_back(name);
     return name;
   }

@@ -5,6 +5,7 @@
 // first verdict.
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/api.h"
 
@@ -25,9 +26,10 @@ class ZX_API Shell {
   virtual int open(std::string_view path) = 0;
   // Opens a folder window on `folder`.
   virtual int openFolder(std::string_view folder) = 0;
-  // Starts an unquoted command line, as the old launcher did: the program is the longest
-  // space-separated prefix that names an executable file.
-  virtual int launch(std::string_view commandLine) = 0;
+  // Starts `program` (a full path, taken as it is and never searched for) with `arguments`,
+  // each passed as one argument; a system with command lines joins them there. >31 when the
+  // program started; 11 also when it ends at once with the status of a failed start (127).
+  virtual int launch(std::string_view program, const std::vector<std::string>& arguments) = 0;
 };
 
 // The system shell: the desktop's opener (xdg-open) and posix_spawn.
@@ -35,7 +37,7 @@ class ZX_API SystemShell : public Shell {
  public:
   int open(std::string_view path) override;
   int openFolder(std::string_view folder) override;
-  int launch(std::string_view commandLine) override;
+  int launch(std::string_view program, const std::vector<std::string>& arguments) override;
 };
 
 }  // namespace zx::platform

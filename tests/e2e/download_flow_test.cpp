@@ -209,8 +209,8 @@ TEST_F(DownloadFlow, DebugSwitchKeepsEveryIntermediateFile) {
   Files files = tmp.files();
   ASSERT_EQ(files.size(), 3u) << "the received text and the deciphered file stay";
   EXPECT_EQ(files[0], "traced.bin");
-  EXPECT_EQ(files[1].substr(0, 2), "zx");
-  EXPECT_EQ(files[2].substr(0, 2), "zx");
+  EXPECT_EQ(files[1].substr(0, 7), "zxpart-") << "kept intermediates carry their prefix";
+  EXPECT_EQ(files[2].substr(0, 7), "zxpart-");
   EXPECT_EQ(zx::test::readFile(tmp.file("traced.bin")), document);
 }
 
@@ -283,6 +283,67 @@ TEST_F(DownloadFlow, OpenAndSaveWaitForTheFileBeforeTheyAct) {
   EXPECT_TRUE(completed->isVisible()) << "the completed dialog is there for the user to close";
   EXPECT_EQ(zx::test::utf8(completed->itemText(sd::kCancelButton)), "닫기(&C)");
   EXPECT_EQ(zx::test::readFile(tmp.file("early.bin")), document);
+}
+
+TEST_F(DownloadFlow, TheNameIsTheTextAfterTheLastSeparatorOfEitherKind) {
+  // The design took the text after the last backslash: "../victim/pwned.txt" left the folder.
+  const std::string victim = tmp.path() + "-victim";
+  std::filesystem::create_directory(victim);
+  const std::string escape = "x\\../" + std::filesystem::path(victim).filename().string() + "/pwned.txt";
+  peer().putDocument("pwned.txt", "pwned\r\n");
+  auto control = pageControl(peer().downloadUrl("/docs/pwned.txt?mode=lines"), escape, "0");
+  EXPECT_EQ(download(*control, "0", "0"), 0);
+  EXPECT_TRUE(std::filesystem::is_empty(victim)) << "nothing lands outside the folder";
+  std::filesystem::remove_all(victim);
+  EXPECT_EQ(filenameOf(*control), tmp.file("pwned.txt"));
+  EXPECT_EQ(tmp.files(), Files{"pwned.txt"});
+  EXPECT_EQ(zx::readConfigValue(registry(), "downloadDir", ""), tmp.path()) << "the folder stays the folder";
+}
+
+TEST_F(DownloadFlow, ANameNoFileCanCarryFetchesNothing) {
+  const unsigned requests = requestsReceived();
+  const std::string tooLong = std::string(300, 'n') + ".txt";
+  for (const std::string& name : {std::string("a\0b.txt", 7), std::string(1, '\0'), tooLong, std::string("."),
+                                  std::string("dir\\.."), std::string("a\nb.txt"), std::string("dir/")}) {
+    for (const char* dialog : {"0", "1"}) {
+      auto control = serve("doc.txt", "doc\r\n", dialog);
+      ASSERT_EQ(put(*control, "Filename", name), zx::ole::S_OK);
+      control->ret = 7;
+      EXPECT_EQ(download(*control, "1", "1"), 7) << "the result stays as it was";
+      ASSERT_FALSE(user->boxes().empty());
+      expectBox(user->boxes().back(), "오류", "다운로드 파일이름이 없습니다.", Owner::Control, mb::MB_OK);
+    }
+  }
+  EXPECT_EQ(user->boxes().size(), 14u);
+  EXPECT_EQ(dialogsShown(), 0);
+  EXPECT_EQ(requestsReceived(), requests);
+  EXPECT_TRUE(tmp.files().empty());
+}
+
+TEST_F(DownloadFlow, TheConfigurationHomeTakesNoDocument) {
+  // Open on a modern system: the document is made in the download folder, here the home.
+  zx::writeConfigValue(registry(), "downloadDir", home.path());
+  auto control = serve("trusted.pem", "-----BEGIN CERTIFICATE-----\r\n", "1");
+  user->press(sd::kTemplateId, sd::kOpenButton, When::Modal);
+  const unsigned requests = requestsReceived();
+  EXPECT_EQ(download(*control, "1", "1"), -1);
+  ASSERT_EQ(user->boxes().size(), 1u);
+  expectBox(user->boxes()[0], "다운로드 오류", "파일을 열 수 없습니다.\n" + home.file("trusted.pem"), Owner::Control,
+            mb::MB_OK);
+  EXPECT_FALSE(std::filesystem::exists(home.file("trusted.pem")));
+  EXPECT_EQ(requestsReceived(), requests);
+
+  // Save on an older system: the home is a folder the document cannot go to.
+  services.os.setMajor(5);
+  control = serve("trusted.pem", "-----BEGIN CERTIFICATE-----\r\n", "1");
+  user->press(sd::kTemplateId, sd::kSaveButton, When::Modal);
+  user->answerFile(zx::ansi(home.file("trusted.pem")));
+  EXPECT_EQ(download(*control, "1", "1"), -2) << "the user gave up choosing";
+  ASSERT_EQ(user->boxes().size(), 2u);
+  expectBox(user->boxes()[1], "폴더 지정 오류", "이 폴더에는 파일을 생성할 수 없습니다.\r\n다른 폴더를 지정하십시오.",
+            Owner::StatusDialog, mb::MB_OK);
+  EXPECT_FALSE(std::filesystem::exists(home.file("trusted.pem")));
+  EXPECT_EQ(requestsReceived(), requests);
 }
 
 }  // namespace
