@@ -129,10 +129,17 @@ std::int32_t transferAndPlace(const Env& env, ControlState& control, const Targe
                               ansi("다운로드 센터에 접속 중 입니다"), false);
   // Temporary names fit the path buffers; an empty one fails at the exchange's open.
   (void)control.m_filePath.assign(makeIntermediateFile(env, control.m_tempDir.view()));
+  // A cancel the user confirms while a step runs is honoured when the step ends: each step
+  // pumps messages, but only the exchange looks at the dialog itself.
+  auto cancelled = [&control] { return statusCancelled() ? std::optional<std::int32_t>(control.ret = -2) : std::nullopt; };
   if ((control.ret = downloadExchange(env, control, userId, sessionId, compressed, ciphered)) != 0) return control.ret;
-  if (ciphered != "0" && (control.ret = decipherStep(env, control.m_filePath, control.m_sessionKey, 16, deleteInputs,
-                                                     control.m_tempDir.view())) != 0)
-    return control.ret;
+  if (auto stop = cancelled()) return *stop;
+  if (ciphered != "0") {
+    if ((control.ret = decipherStep(env, control.m_filePath, control.m_sessionKey, 16, deleteInputs,
+                                    control.m_tempDir.view())) != 0)
+      return control.ret;
+    if (auto stop = cancelled()) return *stop;
+  }
   if (compressed != "0") {
     (void)control.m_scratchPath.assign(makeIntermediateFile(env, control.m_tempDir.view()));
     std::int32_t unpacked =
@@ -140,6 +147,7 @@ std::int32_t transferAndPlace(const Env& env, ControlState& control, const Targe
     control.m_filePath = control.m_scratchPath;
     // A document that did not decompress is not a document: its box has been shown.
     if (unpacked != 0) return control.ret = -1;
+    if (auto stop = cancelled()) return *stop;
   }
 
   if (control.openChosen || control.m_isVistaOrLater) {
@@ -149,6 +157,7 @@ std::int32_t transferAndPlace(const Env& env, ControlState& control, const Targe
   } else if ((control.ret = copyWithProgress(env, control.m_filePath, target.path, deleteInputs)) != 0) {
     return control.ret;
   }
+  if (auto stop = cancelled()) return *stop;
 
   auto size = env.fs.fileSize(control.m_filePath.view());
   std::string name = lastElement(control.m_filePath.view());
