@@ -71,6 +71,9 @@ class ZX_API FileSystem {
   virtual bool exists(std::string_view path) = 0;
   virtual bool isDirectory(std::string_view path) = 0;
   virtual bool isRegularFile(std::string_view path) = 0;
+  // A regular file outside the system's pseudo-file systems (/proc, /sys, /dev), links
+  // followed: something with an end that a page may have the user send.
+  virtual bool isOrdinaryFile(std::string_view path) = 0;
   // The size of a regular file; nullopt for anything else.
   virtual std::optional<std::uint64_t> fileSize(std::string_view path) = 0;
   // Creates the file only when it does not exist yet, readable and writable by its owner.

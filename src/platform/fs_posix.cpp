@@ -3,7 +3,9 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -70,6 +72,18 @@ File PosixFileSystem::open(std::string_view path, const char* mode) {
   errno = 0;
   std::FILE* stream = std::fopen(systemPath(path).c_str(), mode);
   return File(stream, stream ? std::string() : std::strerror(errno));
+}
+
+bool PosixFileSystem::isOrdinaryFile(std::string_view path) {
+  if (!isRegularFile(path)) return false;
+  const std::optional<std::string> real = realLocation(path);
+  if (!real) return false;
+  for (std::string_view pseudo : {"/proc", "/sys", "/dev"})
+    if (real->starts_with(pseudo) && (real->size() == pseudo.size() || (*real)[pseudo.size()] == '/')) return false;
+  // The same file systems mounted elsewhere.
+  struct statfs fs;
+  if (::statfs(systemPath(*real).c_str(), &fs) != 0) return false;
+  return fs.f_type != PROC_SUPER_MAGIC && fs.f_type != SYSFS_MAGIC && fs.f_type != DEBUGFS_MAGIC;
 }
 
 std::optional<std::uint64_t> PosixFileSystem::fileSize(std::string_view path) {

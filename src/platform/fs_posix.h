@@ -30,6 +30,7 @@ class PosixFileSystem : public FileSystem {
   bool exists(std::string_view path) override { return posix::exists(path); }
   bool isDirectory(std::string_view path) override { return posix::isDirectory(path); }
   bool isRegularFile(std::string_view path) override { return posix::isRegularFile(path); }
+  bool isOrdinaryFile(std::string_view path) override;
   std::optional<std::uint64_t> fileSize(std::string_view path) override;
   bool createExclusive(std::string_view path) override;
   bool createLocked(std::string_view path) override;
