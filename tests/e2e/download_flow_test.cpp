@@ -183,6 +183,27 @@ TEST_F(DownloadFlow, CancelDuringTheTransferAsksAndOnlyYesStopsIt) {
   EXPECT_TRUE(user->liveDialogs().empty());
 }
 
+TEST_F(DownloadFlow, ACancelConfirmedAfterTheExchangeEndsTheDownloadAtTheNextStep) {
+  // A document that compresses well: the exchange never reaches position 500000, the
+  // decompression (decompressed bytes against the compressed size) does.
+  const std::string document(1 << 20, 'a');
+  for (const char* dialog : {"0", "1"}) {
+    auto control = serve("squeezed.txt", document, dialog);
+    if (std::string(dialog) == "1") user->press(sd::kTemplateId, sd::kSaveButton, When::Modal);
+    user->answerBox(mb::IDYES);
+    user->press(sd::kTemplateId, sd::kCancelButton, When::Progress, 500000);
+    const std::size_t before = user->boxes().size();
+    EXPECT_EQ(download(*control, "1", "1"), -2) << dialog;
+    auto boxes = user->boxes();
+    ASSERT_EQ(boxes.size(), before + 2) << dialog;
+    expectBox(boxes[before], "질문", kAskCancel, Owner::StatusDialog, mb::MB_YESNOCANCEL);
+    expectBox(boxes[before + 1], "취소", kCancelled, Owner::Control, mb::MB_TASKMODAL);
+    EXPECT_EQ(filenameOf(*control), "squeezed.txt") << "a cancelled download names no file";
+    EXPECT_TRUE(tmp.files().empty()) << dialog << ": neither intermediates nor the document stay";
+    EXPECT_TRUE(user->liveDialogs().empty()) << dialog << ": the dialog is closed and freed";
+  }
+}
+
 TEST_F(DownloadFlow, OpenChoiceWithoutAProgramForTheFileSaysSoAndKeepsTheFile) {
   shell.answer = [](const zx::doubles::ShellRequest&) { return zx::platform::launch::kFileNotFound; };
   auto control = serve("memo.xyz", "memo\r\n", "1");
