@@ -254,6 +254,21 @@ TEST_F(DownloadFlow, EveryProtectionCombinationGivesBackTheOriginalBytes) {
   EXPECT_EQ(tmp.files(), (Files{"round0.bin", "round1.bin", "round2.bin"}));
 }
 
+TEST_F(DownloadFlow, TheUnsealedCombinationsRunOnlyTheirOwnSteps) {
+  // Neither flag: the received lines are the document, stored as they come (trimmed, joined).
+  auto control = serve("plain.txt", "first line \r\n\tsecond line\r\n", "0", "?mode=lines");
+  ASSERT_EQ(download(*control, "0", "0"), 0);
+  EXPECT_EQ(zx::test::readFile(tmp.file("plain.txt")), "first linesecond line");
+  EXPECT_TRUE(user->boxes().empty()) << "nothing deciphered, nothing decompressed";
+
+  // Compressed only: the lines go to the decompression as they are, not to the decipher.
+  control = serve("packed.txt", "not gzip at all\r\n", "0", "?mode=lines");
+  EXPECT_EQ(download(*control, "1", "0"), -1);
+  ASSERT_EQ(user->boxes().size(), 1u);
+  expectBox(user->boxes()[0], "압축해제오류", "incorrect header check", Owner::Control, mb::MB_OK);
+  EXPECT_EQ(tmp.files(), Files{"plain.txt"}) << "no intermediate and no cut document stay";
+}
+
 TEST_F(DownloadFlow, KoreanFileNameArrivesAndIsNamedSo) {
   const std::string name = "전자문서 안내.hwp";
   const std::string document = "전자문서 본문\r\n" + zxtest::mixedBytes(5000, 7);
