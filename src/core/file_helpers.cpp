@@ -82,6 +82,10 @@ std::optional<std::string> downloadNameOf(platform::FileSystem& fs, std::string_
   if (name.empty() || name == "." || name == ".." || !fs.nameFits(name)) return std::nullopt;
   for (char c : name)
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return std::nullopt;
+  // A separator that follows a lead byte hides from the search above but not from the system,
+  // which sees the pair as a broken character and the separator as one.
+  const std::string system = fs.systemPath(name);
+  if (system.find_first_of("/\\") != std::string::npos || system == "." || system == "..") return std::nullopt;
   return std::string(name);
 }
 
