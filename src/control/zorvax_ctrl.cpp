@@ -53,6 +53,8 @@ CZorvAXCtrl::CZorvAXCtrl(const platform::Env& env) : env_(env) {
   m_isVistaOrLater = m_osVersion.majorVersion >= 6;
   // A temporary folder too long for the buffer is left out: the generator then uses its own.
   (void)m_tempDir.assign(tempDirectoryOf(env_));
+  // What an ended process left behind there goes: nothing else would ever remove it.
+  removeAbandonedIntermediates(env_, m_tempDir.view());
   m_cipher = std::make_unique<CKeyPair>(makeKeyPair());
 }
 

@@ -24,6 +24,8 @@ constexpr size_t kInstallPathBuffer = 255;
 constexpr size_t kPathCapacity = 511;
 constexpr size_t kKeyPathLimit = 1023;
 const char* const kMissingMarker = "_____";
+const char* const kCompanionProgram = "ZorvC.EXE";
+const char* const kDefaultCompanionPath = "c:\\Program Files\\QORAX\\ZorvC\\Bin\\ZorvC.EXE";
 
 // The first element of a key path below the root, as the store reads it (empty elements skipped).
 std::string_view firstElement(std::string_view subkey) {
@@ -100,21 +102,48 @@ std::int32_t writePackageValue(Registry& registry, std::string_view package, std
   return writeKeyText(registry, *key, name, text) ? 0 : 1;
 }
 
+std::string companionProgramPath(Registry& registry) {
+  auto installPath = readInstallPath(registry);
+  return installPath ? joinPath(*installPath, kCompanionProgram) : kDefaultCompanionPath;
+}
+
+bool isReservedLocation(const platform::Env& env, std::string_view path) {
+  const std::optional<std::string> target = env.fs.realLocation(path);
+  if (!target) return false;
+  if (auto home = env.fs.realLocation(env.home)) {
+    if (*target == *home || (target->starts_with(*home) && (*target)[home->size()] == platform::kPathSeparator))
+      return true;
+  }
+  auto companion = env.fs.realLocation(companionProgramPath(env.registry));
+  return companion && *target == *companion;
+}
+
+namespace {
+
+// Where downloads go before the user chose a folder: the user's own download folder, not a
+// folder every user shares; the temporary folder only when the system names none.
+std::string defaultDownloadDirectory(const platform::Env& env, const ControlState& control) {
+  std::string dir = env.fs.userDownloadDirectory();
+  return dir.empty() || dir.size() > kPathCapacity ? control.m_tempDir.str() : dir;
+}
+
+}  // namespace
+
 std::string downloadDirectory(const platform::Env& env, const ControlState& control) {
   std::string dir = readConfigValue(env.registry, "downloadDir", kMissingMarker);
   // A value too long for a path buffer cannot be used: it counts as missing.
   if (dir != kMissingMarker && dir.size() <= kPathCapacity) return dir;
   std::string result;
   if (control.m_isVistaOrLater) {
-    result = control.m_tempDir.str();
+    result = defaultDownloadDirectory(env, control);
   } else {
     std::string ini = joinPath(platform::windowsDirectory(env.fs, env.home), "ZorvAX.ini");
     if (env.fs.open(ini, "r").isOpen()) {
       result = platform::readProfileString(env.fs, "download", "dir", "", ini, kPathCapacity + 1);
-      if (result.empty() || !env.fs.isDirectory(result)) result = control.m_tempDir.str();
+      if (result.empty() || !env.fs.isDirectory(result)) result = defaultDownloadDirectory(env, control);
       env.fs.removeFile(ini);
     } else {
-      result = control.m_tempDir.str();
+      result = defaultDownloadDirectory(env, control);
     }
   }
   writeConfigValue(env.registry, "downloadDir", result);

@@ -28,6 +28,13 @@ std::optional<std::string> readInstallPath(platform::Registry& registry);
 // when there is no package key or the store refuses the write.
 std::int32_t writePackageValue(platform::Registry& registry, std::string_view package, std::string_view name,
                                std::string_view text);
+// The companion program: "Path" of the root key with "ZorvC.EXE", else the fixed path.
+std::string companionProgramPath(platform::Registry& registry);
+// Whether writing `path` would touch what the control keeps for itself: anything inside the
+// configuration home (store, trust anchors, logs) or the companion program. A path whose folder
+// does not exist touches nothing.
+bool isReservedLocation(const platform::Env& env, std::string_view path);
+
 std::string downloadDirectory(const platform::Env& env, const ControlState& control);
 void setDownloadDirectory(platform::Registry& registry, std::string_view directory);
 // The download directory joined with the last element of `name`; nullopt when the joined

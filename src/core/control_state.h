@@ -1,8 +1,11 @@
 #pragma once
 // The control's properties and working members, in the order of its design. The control
 // object holds them; the operations below it read and write the ones they are given.
+#include <algorithm>
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/fixed_text.h"
 #include "platform/osinfo.h"
@@ -31,6 +34,17 @@ struct ControlState {
   PathText m_tempDir;
   platform::OsVersion m_osVersion;
   bool openChosen = false;
+  // The files this control made for the page (a download's result, a saveFile output): the
+  // only ones removeFile deletes.
+  std::vector<std::string> producedFiles;
+
+  void recordProduced(const std::string& path) {
+    if (!isProduced(path)) producedFiles.push_back(path);
+  }
+  bool isProduced(std::string_view path) const {
+    return std::find(producedFiles.begin(), producedFiles.end(), path) != producedFiles.end();
+  }
+  void forgetProduced(std::string_view path) { std::erase(producedFiles, path); }
 };
 
 }  // namespace zx

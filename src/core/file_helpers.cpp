@@ -1,5 +1,6 @@
 #include "core/file_helpers.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "platform/clock.h"
@@ -22,15 +23,33 @@ bool isRoot(std::string_view dir) {
   return (dir.size() == 3 && dir[1] == ':') || dir == std::string_view(&platform::kPathSeparator, 1);
 }
 
-}  // namespace
+// An intermediate unchanged this long belongs to no transfer that still runs.
+constexpr std::chrono::hours kAbandonedAfter{1};
 
-std::string makeTempFileName(const platform::Env& env, std::string_view tempDir, std::string_view prefix) {
+// A fresh file of the generator's naming, made by `create`; empty text after 5 failures.
+template <class Create>
+std::string makeFreshFile(const platform::Env& env, std::string_view tempDir, std::string_view prefix, Create create) {
   for (int attempt = 0; attempt < kTempAttempts; ++attempt) {
     std::string name = env.fs.tempName(tempDir, prefix);
-    if (!name.empty() && name.size() <= kPathCapacity && env.fs.createExclusive(name)) return name;
+    if (!name.empty() && name.size() <= kPathCapacity && create(name)) return name;
     env.clock.sleepFor(std::chrono::milliseconds(1));
   }
   return std::string();
+}
+
+}  // namespace
+
+std::string makeTempFileName(const platform::Env& env, std::string_view tempDir, std::string_view prefix) {
+  return makeFreshFile(env, tempDir, prefix, [&env](const std::string& name) { return env.fs.createExclusive(name); });
+}
+
+std::string makeIntermediateFile(const platform::Env& env, std::string_view tempDir) {
+  return makeFreshFile(env, tempDir, kIntermediatePrefix,
+                       [&env](const std::string& name) { return env.fs.createLocked(name); });
+}
+
+void removeAbandonedIntermediates(const platform::Env& env, std::string_view tempDir) {
+  env.fs.removeAbandoned(tempDir, kIntermediatePrefix, kAbandonedAfter);
 }
 
 std::string tempDirectoryOf(const platform::Env& env) {
@@ -52,6 +71,22 @@ std::string directoryOf(std::string_view path) {
 std::string lastElement(std::string_view path) {
   size_t sep = lastSeparator(path);
   return std::string(sep == std::string_view::npos ? path : path.substr(sep + 1));
+}
+
+std::optional<std::string> downloadNameOf(platform::FileSystem& fs, std::string_view filename) {
+  size_t backslash = platform::ansiFindLast(filename, '\\'), slash = platform::ansiFindLast(filename, '/');
+  size_t sep = backslash == std::string_view::npos ? slash
+               : slash == std::string_view::npos  ? backslash
+                                                  : std::max(backslash, slash);
+  std::string_view name = sep == std::string_view::npos ? filename : filename.substr(sep + 1);
+  if (name.empty() || name == "." || name == ".." || !fs.nameFits(name)) return std::nullopt;
+  for (char c : name)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return std::nullopt;
+  // A separator that follows a lead byte hides from the search above but not from the system,
+  // which sees the pair as a broken character and the separator as one.
+  const std::string system = fs.systemPath(name);
+  if (system.find_first_of("/\\") != std::string::npos || system == "." || system == "..") return std::nullopt;
+  return std::string(name);
 }
 
 std::string joinPath(std::string_view directory, std::string_view name) {

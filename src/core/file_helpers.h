@@ -12,12 +12,24 @@ namespace zx {
 
 // A fresh, existing, empty temporary file in tempDir (or TMP); empty text after 5 failures.
 std::string makeTempFileName(const platform::Env& env, std::string_view tempDir, std::string_view prefix);
+// The names of the control's intermediate files begin with this.
+inline constexpr std::string_view kIntermediatePrefix = "zxpart-";
+// A fresh intermediate file (a step's input or output, never a result the page keeps), locked
+// for as long as this process uses it; empty text after 5 failures.
+std::string makeIntermediateFile(const platform::Env& env, std::string_view tempDir);
+// Removes intermediates in tempDir that a process left behind when it ended without removing
+// them (killed, crashed): unlocked, and unchanged for an hour.
+void removeAbandonedIntermediates(const platform::Env& env, std::string_view tempDir);
 // The directory in which temporary files are made.
 std::string tempDirectoryOf(const platform::Env& env);
 // The text before the last separator; a root keeps its separator; no separator: empty text.
 std::string directoryOf(std::string_view path);
 // The text after the last separator (backslash first, then slash), or the whole text.
 std::string lastElement(std::string_view path);
+// The name a download is saved under: the text after the last backslash or slash, whichever
+// comes later. nullopt when that is empty, "." or "..", holds a control character (NUL and
+// line breaks too), or is longer than the file system takes.
+std::optional<std::string> downloadNameOf(platform::FileSystem& fs, std::string_view filename);
 // directory + separator + name, without doubling the separator of a root.
 std::string joinPath(std::string_view directory, std::string_view name);
 // Renames source inside its own directory to the first free of name, name(1) ... name(4998).

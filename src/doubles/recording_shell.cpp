@@ -8,11 +8,13 @@ int RecordingShell::record(ShellRequest request) {
 }
 
 int RecordingShell::open(std::string_view path, const platform::WaitHook&) {
-  return record({"open", std::string(path), ""});
+  return record({"open", std::string(path), {}});
 }
 int RecordingShell::openFolder(std::string_view folder, const platform::WaitHook&) {
-  return record({"folder", std::string(folder), ""});
+  return record({"folder", std::string(folder), {}});
 }
-int RecordingShell::launch(std::string_view commandLine) { return record({"launch", std::string(commandLine), ""}); }
+int RecordingShell::launch(std::string_view program, const std::vector<std::string>& arguments) {
+  return record({"launch", std::string(program), arguments});
+}
 
 }  // namespace zx::doubles

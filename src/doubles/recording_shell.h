@@ -10,8 +10,8 @@ namespace zx::doubles {
 
 struct ShellRequest {
   std::string verb;        // "open", "folder" or "launch"
-  std::string target;      // ANSI path or command line
-  std::string parameters;  // ANSI
+  std::string target;      // ANSI path of the file, folder or program
+  std::vector<std::string> arguments;  // a launched program's, ANSI
 };
 
 class RecordingShell : public platform::Shell {
@@ -21,7 +21,7 @@ class RecordingShell : public platform::Shell {
 
   int open(std::string_view path, const platform::WaitHook& whileWaiting) override;
   int openFolder(std::string_view folder, const platform::WaitHook& whileWaiting) override;
-  int launch(std::string_view commandLine) override;
+  int launch(std::string_view program, const std::vector<std::string>& arguments) override;
 
  private:
   int record(ShellRequest request);

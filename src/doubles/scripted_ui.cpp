@@ -112,6 +112,7 @@ void ScriptedUi::shown(HeadlessDialogView& view) {
 }
 
 void ScriptedUi::progressMoved(HeadlessDialogView& view, int, int position) {
+  progressMoves_.push_back(position);
   for (auto& rule : presses_)
     if (!rule.fired && rule.when == When::Progress && rule.templateId == view.templateId() &&
         position >= rule.position) {

@@ -48,6 +48,8 @@ class ScriptedUi : public platform::Ui, public platform::DialogObserver {
   bool loadScript(const std::string& utf8Path, std::string* error);
 
   const std::vector<UiRecord>& records() const { return records_; }
+  // Every position a progress bar of a dialog was set to, in order.
+  const std::vector<int>& progressMoves() const { return progressMoves_; }
   std::vector<UiRecord> boxes() const;
   // Dialogs alive now, newest last.
   std::vector<platform::HeadlessDialogView*> liveDialogs() const { return live_; }
@@ -75,6 +77,7 @@ class ScriptedUi : public platform::Ui, public platform::DialogObserver {
 
   platform::MessageQueue queue_;
   std::vector<UiRecord> records_;
+  std::vector<int> progressMoves_;
   std::vector<int> boxAnswers_;
   std::vector<FileAnswer> fileAnswers_;
   std::vector<std::optional<platform::PasswordAnswer>> passwordAnswers_;

@@ -87,24 +87,34 @@ struct Target {
   std::string name;
 };
 
+// The control's own configuration and its companion program are never written over.
+std::int32_t refuseReservedTarget(const Env& env, ControlState& control, const std::string& path) {
+  controlBox(env.ui, ansi("파일을 열 수 없습니다.\n") + path, ansi("다운로드 오류"), mb::MB_OK);
+  return control.ret = -1;
+}
+
 // Where the document goes: the download folder, or where the choice dialog says. An answer
 // means the method ends here with it, before any transfer.
 std::optional<std::int32_t> chooseTarget(const Env& env, ControlState& control, Target& target) {
-  auto downloadPath = makeDownloadPath(env, control, control.Filename);
+  // A name that would leave the folder, or that no file can carry, is no name.
+  const std::optional<std::string> name = downloadNameOf(env.fs, control.Filename);
+  if (!name) {
+    controlBox(env.ui, ansi("다운로드 파일이름이 없습니다."), ansi("오류"), mb::MB_OK);
+    return control.ret;
+  }
+  auto downloadPath = makeDownloadPath(env, control, *name);
   if (!downloadPath) {
     controlBox(env.ui, ansi("파일을 생성할 수 없습니다.\n") + diskAdvice(), ansi("파일생성오류"), mb::MB_OK);
     return control.ret = -1;
   }
-  target = {*downloadPath, lastElement(*downloadPath)};
-  if (target.name.empty()) {
-    controlBox(env.ui, ansi("다운로드 파일이름이 없습니다."), ansi("오류"), mb::MB_OK);
-    return control.ret;
-  }
+  target = {*downloadPath, *name};
   control.openChosen = true;
   if (control.dialog == "0") return std::nullopt;
   Choice choice = askChoice(env, control, target.path, target.name);
   if (!choice.ok) return control.ret = -2;
   target = {choice.targetPath, lastElement(choice.targetPath)};
+  // From here on the document is made in the target's folder.
+  if (isReservedLocation(env, target.path)) return refuseReservedTarget(env, control, target.path);
   (void)control.m_tempDir.assign(directoryOf(target.path));  // the folder of a path that fits fits too
   control.openChosen = choice.openChosen;
   return std::nullopt;
@@ -119,18 +129,26 @@ std::int32_t transferAndPlace(const Env& env, ControlState& control, const Targe
   progress = showStatusDialog(env, control.m_isVistaOrLater, "DOWNLOAD", ansi("현재 위치에서 파일을 다운로드 합니다"),
                               ansi("다운로드 센터에 접속 중 입니다"), false);
   // Temporary names fit the path buffers; an empty one fails at the exchange's open.
-  (void)control.m_filePath.assign(makeTempFileName(env, control.m_tempDir.view(), ""));
+  (void)control.m_filePath.assign(makeIntermediateFile(env, control.m_tempDir.view()));
+  // A cancel the user confirms while a step runs is honoured when the step ends: each step
+  // pumps messages, but only the exchange looks at the dialog itself.
+  auto cancelled = [&control] { return statusCancelled() ? std::optional<std::int32_t>(control.ret = -2) : std::nullopt; };
   if ((control.ret = downloadExchange(env, control, userId, sessionId, compressed, ciphered)) != 0) return control.ret;
-  if (ciphered != "0" && (control.ret = decipherStep(env, control.m_filePath, control.m_sessionKey, 16, deleteInputs,
-                                                     control.m_tempDir.view())) != 0)
-    return control.ret;
+  if (auto stop = cancelled()) return *stop;
+  if (ciphered != "0") {
+    if ((control.ret = decipherStep(env, control.m_filePath, control.m_sessionKey, 16, deleteInputs,
+                                    control.m_tempDir.view())) != 0)
+      return control.ret;
+    if (auto stop = cancelled()) return *stop;
+  }
   if (compressed != "0") {
-    (void)control.m_scratchPath.assign(makeTempFileName(env, control.m_tempDir.view(), ""));
+    (void)control.m_scratchPath.assign(makeIntermediateFile(env, control.m_tempDir.view()));
     std::int32_t unpacked =
         decompressStep(env, control.m_filePath.view(), control.m_scratchPath.view(), deleteInputs);
     control.m_filePath = control.m_scratchPath;
     // A document that did not decompress is not a document: its box has been shown.
     if (unpacked != 0) return control.ret = -1;
+    if (auto stop = cancelled()) return *stop;
   }
 
   if (control.openChosen || control.m_isVistaOrLater) {
@@ -140,12 +158,14 @@ std::int32_t transferAndPlace(const Env& env, ControlState& control, const Targe
   } else if ((control.ret = copyWithProgress(env, control.m_filePath, target.path, deleteInputs)) != 0) {
     return control.ret;
   }
+  if (auto stop = cancelled()) return *stop;
 
   auto size = env.fs.fileSize(control.m_filePath.view());
   std::string name = lastElement(control.m_filePath.view());
   if (size) showCurrentByteCounts(0, static_cast<std::int64_t>(*size));
   if (control.dialog != "0") offerCompletedFile(env, control, progress, name, clampToInt32(size.value_or(0)));
   control.Filename = control.m_filePath.str();
+  control.recordProduced(control.Filename);
   return control.ret;
 }
 

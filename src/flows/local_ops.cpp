@@ -15,8 +15,6 @@ namespace {
 namespace mb = platform::mb;
 
 constexpr size_t kCommandLineLimit = 1023;
-const char* const kCompanionProgram = "ZorvC.EXE";
-const char* const kDefaultCompanionPath = "c:\\Program Files\\QORAX\\ZorvC\\Bin\\ZorvC.EXE";
 
 std::string diskAdvice() { return ansi("디스크 여유 공간을 확인하시고, 이상이 없으면 다시 시도 하십시오."); }
 
@@ -29,7 +27,11 @@ void showFile(const platform::Env& env, const ControlState& control) {
 }
 
 void removeFile(const platform::Env& env, ControlState& control) {
-  if (control.m_filePath.view() == control.Filename) deleteIfNamed(env.fs, control.m_filePath.view());
+  // A page names any file it likes: only one this control made for it goes.
+  if (control.m_filePath.view() == control.Filename && control.isProduced(control.m_filePath.view())) {
+    deleteIfNamed(env.fs, control.m_filePath.view());
+    control.forgetProduced(control.m_filePath.view());
+  }
   control.m_filePath.clear();
 }
 
@@ -47,7 +49,8 @@ std::int32_t saveFile(const platform::Env& env, ControlState& control, const std
   } else if (control.Filename.empty()) {
     control.Filename = makeTempFileName(env, control.m_tempDir.view(), "");
   }
-  platform::File file = env.fs.open(control.Filename, "wb");
+  // The control's own configuration and its companion program are never written over.
+  platform::File file = isReservedLocation(env, control.Filename) ? platform::File() : env.fs.open(control.Filename, "wb");
   if (!file.isOpen()) {
     controlBox(env.ui, ansi("파일을 열 수 없습니다.\n") + diskAdvice(), "ERROR", mb::MB_OK);
     return control.ret = -1;
@@ -58,16 +61,17 @@ std::int32_t saveFile(const platform::Env& env, ControlState& control, const std
     controlBox(env.ui, ansi("파일에 기록할 수 없습니다.\n") + diskAdvice(), "ERROR", mb::MB_OK);
     return control.ret = -1;
   }
+  control.recordProduced(control.Filename);
   return control.ret = 0;
 }
 
 std::int32_t runCompanion(const platform::Env& env, const ControlState& control) {
-  auto installPath = readInstallPath(env.registry);
-  std::string command = installPath ? joinPath(*installPath, kCompanionProgram) : kDefaultCompanionPath;
-  command += " -PKGNAME " + control.Package;
-  // An over-long line cannot be started whole; it is refused rather than cut.
-  if (command.size() > kCommandLineLimit) return platform::launch::kPathNotFound;
-  return env.shell.launch(command);
+  const std::string program = companionProgramPath(env.registry);
+  // The option and the package are two arguments: a package text with spaces stays one. The
+  // line they would make is still bounded; an over-long one is refused rather than cut.
+  if (program.size() + std::string_view(" -PKGNAME ").size() + control.Package.size() > kCommandLineLimit)
+    return platform::launch::kPathNotFound;
+  return env.shell.launch(program, {"-PKGNAME", control.Package});
 }
 
 }  // namespace zx

@@ -30,7 +30,7 @@ class Intermediates {
   explicit Intermediates(platform::FileSystem& fs) : fs_(fs) {}
 
   std::string make(const Env& env, const ControlState& control) {
-    std::string name = makeTempFileName(env, control.m_tempDir.view(), "");
+    std::string name = makeIntermediateFile(env, control.m_tempDir.view());
     if (!name.empty()) names_.push_back(name);
     return name;
   }
@@ -65,16 +65,13 @@ std::optional<std::int32_t> chooseFile(const Env& env, ControlState& control) {
     request.filters = platform::parseFilterText(control.FileFilter);
     auto picked = env.ui.fileDialog(request);
     if (!picked.ok) return control.ret = -2;
-    if (control.m_filePath.assign(picked.path)) {
-      control.Filename = picked.path;
-      return std::nullopt;
-    }
     control.Filename = picked.path;
-  } else if (env.fs.isRegularFile(control.Filename)) {
-    // A folder opens for reading here too, but it is nothing to send.
-    if (env.fs.open(control.Filename, "rb").isOpen() && control.m_filePath.assign(control.Filename))
-      return std::nullopt;
   }
+  // Only a regular file with an end: a folder opens for reading too, and a pseudo-file such as
+  // /proc/self/environ would send what the page must not see, or never end.
+  if (env.fs.isOrdinaryFile(control.Filename) && env.fs.open(control.Filename, "rb").isOpen() &&
+      control.m_filePath.assign(control.Filename))
+    return std::nullopt;
   controlBox(env.ui, ansi("업로드 할 자료를 열 수 없습니다.\r\n다시 시도 하십시오.[") + control.Filename + "]", ansi("파일열기"),
              mb::MB_TASKMODAL);
   return control.ret = -1;

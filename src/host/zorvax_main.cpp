@@ -2,12 +2,16 @@
 // against it in order.
 #include <unistd.h>
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <nlohmann/json.hpp>
+#include <optional>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "control/draw.h"
@@ -105,6 +109,28 @@ struct Options {
   std::exit(2);
 }
 
+// The whole text as a number of type T (base 10, or 16 after "0x"); nullopt for anything else,
+// a number out of T's range included.
+template <class T>
+std::optional<T> numberOf(std::string_view text) {
+  int base = 10;
+  if (text.starts_with("0x") || text.starts_with("0X")) {
+    text.remove_prefix(2);
+    base = 16;
+  }
+  T value{};
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+zx::ole::DISPID dispidWord(const std::string& word) {
+  auto id = numberOf<zx::ole::DISPID>(word);
+  if (!id || word.starts_with("0x") || word.starts_with("0X"))
+    usageError("'invoke' takes a decimal DISPID, not '" + word + "'");
+  return *id;
+}
+
 size_t wordsFor(const std::string& verb, const std::vector<std::string>& args, size_t at) {
   auto need = [&](size_t n) {
     if (at + n > args.size()) usageError("'" + verb + "' needs " + std::to_string(n) + " more word(s)");
@@ -119,10 +145,7 @@ size_t wordsFor(const std::string& verb, const std::vector<std::string>& args, s
     if (verb == "call") {
       arity = StatementRunner::arity(args[at]);
     } else {
-      char* end = nullptr;
-      long id = std::strtol(args[at].c_str(), &end, 10);
-      if (*end) usageError("'invoke' takes a decimal DISPID, not '" + args[at] + "'");
-      arity = StatementRunner::arity(static_cast<zx::ole::DISPID>(id));
+      arity = StatementRunner::arity(dispidWord(args[at]));
     }
     // An unknown member takes no arguments: the call itself reports it.
     return need(1 + arity.value_or(0));
@@ -163,7 +186,10 @@ Options parse(int argc, char** argv) {
       o.caller.assign(args.begin() + static_cast<long>(i) + 1, args.end());
       return o;
     } else if (a.rfind("--lcid", 0) == 0) {
-      o.lcid = static_cast<zx::ole::LCID>(std::strtoul(value("--lcid").c_str(), nullptr, 0));
+      std::string text = value("--lcid");
+      auto lcid = numberOf<zx::ole::LCID>(text);
+      if (!lcid) usageError("--lcid takes a locale number, not '" + text + "'");
+      o.lcid = *lcid;
     } else {
       usageError("unknown option " + a);
     }
@@ -262,7 +288,7 @@ bool run(StatementRunner& runner, const Statement& s, std::ostream& out) {
   if (s.verb == "set") return report(runner.set(w[0], w[1]), out);
   if (s.verb == "get") return report(runner.get(w[0]), out);
   if (s.verb == "call") return report(runner.call(w[0], {w.begin() + 1, w.end()}), out);
-  if (s.verb == "invoke") return report(runner.invoke(std::stoi(w[0]), {w.begin() + 1, w.end()}), out);
+  if (s.verb == "invoke") return report(runner.invoke(dispidWord(w[0]), {w.begin() + 1, w.end()}), out);
   if (s.verb == "ids") {
     for (const auto& line : runner.ids(w)) out << line << "\n";
     return true;

@@ -3,6 +3,7 @@
 // system; splitting accepts both separators, joining uses kPathSeparator.
 //
 // Threads: a FileSystem may be called from any thread; a File belongs to the thread using it.
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -70,10 +71,20 @@ class ZX_API FileSystem {
   virtual bool exists(std::string_view path) = 0;
   virtual bool isDirectory(std::string_view path) = 0;
   virtual bool isRegularFile(std::string_view path) = 0;
+  // A regular file outside the system's pseudo-file systems (/proc, /sys, /dev), links
+  // followed: something with an end that a page may have the user send.
+  virtual bool isOrdinaryFile(std::string_view path) = 0;
   // The size of a regular file; nullopt for anything else.
   virtual std::optional<std::uint64_t> fileSize(std::string_view path) = 0;
   // Creates the file only when it does not exist yet, readable and writable by its owner.
   virtual bool createExclusive(std::string_view path) = 0;
+  // An intermediate file: made as createExclusive makes it, and locked for as long as this
+  // process uses it (until it is removed or renamed here), so that another process's clean-up
+  // leaves it alone.
+  virtual bool createLocked(std::string_view path) = 0;
+  // Removes the files directly in `folder` whose names start with `prefix`, that no process
+  // holds locked and that have not changed for `age`; how many went.
+  virtual int removeAbandoned(std::string_view folder, std::string_view prefix, std::chrono::seconds age) = 0;
   // Never replaces: fails when `to` exists.
   virtual bool renameFile(std::string_view from, std::string_view to) = 0;
   virtual bool removeFile(std::string_view path) = 0;
@@ -85,8 +96,18 @@ class ZX_API FileSystem {
   virtual std::string tempName(std::string_view dir, std::string_view prefix) = 0;
   // Where temporary files go when nobody names a folder.
   virtual std::string systemTempDirectory() = 0;
+  // The user's own folder for downloads, made when missing; empty text when the system names
+  // none or it cannot be made.
+  virtual std::string userDownloadDirectory() = 0;
   // The name under which the system knows an ANSI path, for libraries that open files themselves.
   virtual std::string systemPath(std::string_view ansiPath) = 0;
+  // Where a path really leads: every link of its folders followed, and of the file itself when
+  // it exists. nullopt when its folder does not exist.
+  virtual std::optional<std::string> realLocation(std::string_view path) = 0;
+  // Whether the system takes a file name this long (255 bytes of its own encoding).
+  virtual bool nameFits(std::string_view ansiName) { return systemPath(ansiName).size() <= kMaxNameBytes; }
+
+  static constexpr std::size_t kMaxNameBytes = 255;
 };
 
 }  // namespace zx::platform

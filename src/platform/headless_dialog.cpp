@@ -53,6 +53,15 @@ bool HeadlessDialogView::isItemChecked(int id) const {
   return i && i->checked;
 }
 
+void HeadlessDialogView::centreOver(Owner owner) {
+  constexpr int kScreenWidth = 1024, kScreenHeight = 768;
+  centredOver_ = owner;
+  rect_.left = (kScreenWidth - template_.width) / 2;
+  rect_.top = (kScreenHeight - template_.height) / 2;
+  rect_.right = rect_.left + template_.width;
+  rect_.bottom = rect_.top + template_.height;
+}
+
 void HeadlessDialogView::setProgressRange(int id, int low, int high) {
   if (Item* i = item(id)) {
     i->low = low;

@@ -47,7 +47,9 @@ class ZX_API HeadlessDialogView : public DialogView {
   bool isVisible() const override { return visible_; }
   void activate() override { ++activations_; }
   void repaint() override { ++repaints_; }
-  void centreOver(Owner owner) override { centredOver_ = owner; }
+  // Centred on a nominal 1024 x 768 screen, one pixel per dialog unit, so that a later move
+  // shows in the rectangle.
+  void centreOver(Owner owner) override;
   Rect screenRect() const override { return rect_; }
   void moveTo(const Rect& rect, bool topOfZOrder) override { rect_ = rect; }
   int runModal() override;

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "platform/api.h"
 #include "platform/wait.h"
@@ -29,9 +30,10 @@ class ZX_API Shell {
   virtual int open(std::string_view path, const WaitHook& whileWaiting) = 0;
   // Opens a folder window on `folder`, waiting as `open` does.
   virtual int openFolder(std::string_view folder, const WaitHook& whileWaiting) = 0;
-  // Starts an unquoted command line, as the old launcher did: the program is the longest
-  // space-separated prefix that names an executable file.
-  virtual int launch(std::string_view commandLine) = 0;
+  // Starts `program` (a full path, taken as it is and never searched for) with `arguments`,
+  // each passed as one argument; a system with command lines joins them there. >31 when the
+  // program started; 11 also when it ends at once with the status of a failed start (127).
+  virtual int launch(std::string_view program, const std::vector<std::string>& arguments) = 0;
 };
 
 // The system shell: the desktop's opener (xdg-open, or the shell's file associations on
@@ -44,7 +46,7 @@ class ZX_API SystemShell : public Shell {
 
   int open(std::string_view path, const WaitHook& whileWaiting) override;
   int openFolder(std::string_view folder, const WaitHook& whileWaiting) override;
-  int launch(std::string_view commandLine) override;
+  int launch(std::string_view program, const std::vector<std::string>& arguments) override;
 
  private:
   std::string opener_;

@@ -13,6 +13,11 @@ namespace zx::platform {
 // The home a host uses when it is told none: $ZORVAX_HOME, else $XDG_CONFIG_HOME/zorvax, else
 // ~/.config/zorvax (ANSI).
 std::string defaultHome();
+// The user's download folder (ANSI): XDG_DOWNLOAD_DIR of configHome/user-dirs.dirs, with
+// $HOME replaced by userHome, else userHome/Downloads. Not created here.
+std::string userDownloadDirectory(FileSystem& fs, std::string_view userHome, std::string_view configHome);
+// The same for the process's environment (HOME, XDG_CONFIG_HOME); empty without a home.
+std::string userDownloadDirectory(FileSystem& fs);
 // HOME/windows, created on demand.
 std::string windowsDirectory(FileSystem& fs, std::string_view home);
 // Value of `key` in `[section]` of an INI file, or `fallback`; at most capacity-1 characters.

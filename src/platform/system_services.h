@@ -19,9 +19,11 @@ namespace zx::platform {
 struct ZX_API SystemSettings {
   std::string home;       // the configuration home (ANSI)
   std::string tmpFolder;  // what the TMP variable names (ANSI), empty when it is not set
+  std::string downloadFolder;  // the user's download folder (ANSI), empty for none
   http::Timeouts timeouts;
 
-  // The home and TMP the process's environment names, and the default time-outs.
+  // The home, TMP and download folder the process's environment names, and the default
+  // time-outs.
   static SystemSettings fromEnvironment();
 };
 

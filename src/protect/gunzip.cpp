@@ -1,11 +1,15 @@
 #include "protect/gunzip.h"
 
 #include <cryptopp/files.h>
+#include <cryptopp/gzip.h>
+#include <zlib.h>
 
 #include <memory>
 #include <new>
 #include <optional>
 #include <string>
+#include <type_traits>
+#include <vector>
 
 #include "core/file_helpers.h"
 #include "core/messages.h"
@@ -15,29 +19,23 @@
 #include "protect/step_status.h"
 #include "ui/status_dialog.h"
 
-namespace CryptoPP {
-
-void CryptoGunzip::ProcessDecompressedData(const byte* string, size_t length) {
-  Gunzip::ProcessDecompressedData(string, length);
-  if (!progressCallback_ || length == 0) return;
-  bytesDone_ += static_cast<std::uint32_t>(length);
-  // Once more has come out than the compressed file holds, the range grows with the count.
-  progressCallback_(userData_, bytesDone_, bytesDone_ <= expectedTotal_ ? expectedTotal_ : bytesDone_);
-}
-
-}  // namespace CryptoPP
-
 namespace zx {
 namespace {
 
 constexpr CryptoPP::lword kCompressChunk = 256 * 1024;
+constexpr std::size_t kInflateInput = 64 * 1024;
+constexpr std::size_t kInflateOutput = 256 * 1024;
 
 // The message of whatever stopped a gzip pipeline: the library's own or the framework's.
 template <class Work>
 std::optional<std::string> failureOf(Work work) {
   try {
-    work();
-    return std::nullopt;
+    if constexpr (std::is_void_v<decltype(work())>) {
+      work();
+      return std::nullopt;
+    } else {
+      return work();
+    }
   } catch (const CryptoPP::Exception& e) {
     return std::string(e.what());
   } catch (const FrameworkException& e) {
@@ -49,18 +47,67 @@ std::optional<std::string> failureOf(Work work) {
 
 }  // namespace
 
+std::optional<std::string> gunzipMembers(platform::File& in, platform::File& out, GunzipProgress progress,
+                                         std::uint32_t userData, std::uint32_t expectedTotal) {
+  std::vector<unsigned char> input(kInflateInput), output(kInflateOutput);
+  z_stream stream{};
+  // 15 + 16: a gzip wrapper around the largest deflate window.
+  if (inflateInit2(&stream, 15 + 16) != Z_OK) return MemoryException().errorMessage();
+  struct End {
+    z_stream& s;
+    ~End() { inflateEnd(&s); }
+  } end{stream};
+
+  bool inMember = false, anyMember = false;
+  std::uint32_t done = 0;
+  while (true) {
+    if (stream.avail_in == 0) {
+      const std::size_t got = in.read(input.data(), input.size());
+      if (got == 0) break;
+      stream.next_in = input.data();
+      stream.avail_in = static_cast<uInt>(got);
+    }
+    inMember = anyMember = true;
+    stream.next_out = output.data();
+    stream.avail_out = static_cast<uInt>(output.size());
+    const int rc = inflate(&stream, Z_NO_FLUSH);
+    const std::size_t produced = output.size() - stream.avail_out;
+    if (produced > 0) {
+      if (!out.write(output.data(), produced)) return out.error();
+      done += static_cast<std::uint32_t>(produced);
+      // Once more has come out than the compressed file holds, the range grows with the count.
+      if (progress) progress(userData, done, done <= expectedTotal ? expectedTotal : done);
+    }
+    if (rc == Z_STREAM_END) {
+      // The next member, if any, starts right after this one's trailer.
+      inflateReset(&stream);
+      inMember = false;
+    } else if (rc == Z_MEM_ERROR) {
+      return MemoryException().errorMessage();
+    } else if (rc != Z_OK && !(rc == Z_BUF_ERROR && stream.avail_in == 0)) {
+      return std::string(stream.msg ? stream.msg : "invalid compressed data");
+    }
+  }
+  if (in.failed()) return in.error();
+  // Nothing at all, or a member that the file ends inside of.
+  if (inMember || !anyMember) return std::string("unexpected end of file");
+  return std::nullopt;
+}
+
 std::int32_t decompressStep(const platform::Env& env, std::string_view gzPath, std::string_view plainPath,
                             bool deleteInput) {
   const std::optional<std::uint64_t> size = env.fs.fileSize(gzPath);
   if (!size) return -1;
 
-  const std::optional<std::string> failure = failureOf([&] {
-    auto sink = std::make_unique<CryptoPP::FileSink>(env.fs.systemPath(plainPath).c_str(), true);
+  const std::optional<std::string> failure = failureOf([&]() -> std::optional<std::string> {
+    platform::File in = env.fs.open(gzPath, "rb");
+    if (!in.isOpen()) return in.error();
+    platform::File out = env.fs.open(plainPath, "wb");
+    if (!out.isOpen()) return out.error();
     updateStatus(nullptr, nullptr, 0, progressRange(static_cast<std::int64_t>(*size)));
-    CryptoPP::FileSource(env.fs.systemPath(gzPath).c_str(), true,
-                         new CryptoPP::CryptoGunzip(sink.release(), false, -1, reportProgress, 0,
-                                                    static_cast<std::uint32_t>(*size)),
-                         true);
+    if (auto stopped = gunzipMembers(in, out, reportProgress, 0, static_cast<std::uint32_t>(*size))) return stopped;
+    if (!out.close()) return out.error();
+    return std::nullopt;
   });
   if (failure) controlBox(env.ui, *failure, ansi("압축해제오류"), platform::mb::MB_OK);
   if (deleteInput) deleteIfNamed(env.fs, gzPath);

@@ -1,43 +1,27 @@
 #pragma once
 // gzip for the payload: decompression of downloads with progress, compression of uploads.
-#include <cryptopp/gzip.h>
-
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "platform/env.h"
-
-namespace CryptoPP {
-
-// Gunzip that reports each piece of decompressed data to a progress callback.
-class CryptoGunzip : public Gunzip {
- public:
-  using ProgressCallback = void (*)(std::uint32_t userData, std::uint32_t bytesDone, std::uint32_t range);
-
-  CryptoGunzip(BufferedTransformation* attachment, bool repeat, int autoSignalPropagation,
-               ProgressCallback progressCallback, std::uint32_t userData, std::uint32_t expectedTotal)
-      : Gunzip(attachment, repeat, autoSignalPropagation),
-        progressCallback_(progressCallback),
-        userData_(userData),
-        expectedTotal_(expectedTotal) {}
-
-  std::uint32_t bytesDone() const { return bytesDone_; }
-
- protected:
-  void ProcessDecompressedData(const byte* string, size_t length) override;
-
- private:
-  ProgressCallback progressCallback_;
-  std::uint32_t userData_;
-  std::uint32_t bytesDone_ = 0;
-  std::uint32_t expectedTotal_;
-};
-
-}  // namespace CryptoPP
+#include "platform/fs.h"
 
 namespace zx {
 
+// Told each piece of decompressed data: the bytes done so far, and the range, which is the
+// expected total until more has come out than that, and then the count itself.
+using GunzipProgress = void (*)(std::uint32_t userData, std::uint32_t bytesDone, std::uint32_t range);
+
+// Decompresses every gzip member of `in` into `out`, as gzip -d does; bytes after a member that
+// are no member, and a member cut short, are failures. nullopt, or the text of what stopped it
+// (zlib's own message, or the file's error).
+std::optional<std::string> gunzipMembers(platform::File& in, platform::File& out, GunzipProgress progress,
+                                         std::uint32_t userData, std::uint32_t expectedTotal);
+
 // Decompresses gzPath into plainPath (made by the caller): 0, or -1 after telling the user.
+// Every gzip member is decoded; bytes after the last that are no member are a failure.
 // deleteInput removes gzPath either way, except when it cannot be found.
 std::int32_t decompressStep(const platform::Env& env, std::string_view gzPath, std::string_view plainPath,
                             bool deleteInput);

@@ -120,7 +120,7 @@ std::int32_t decipherStep(const platform::Env& env, PathText& path, const std::u
   const std::string receivedPath = path.str();
   announceStep(openableFileSize(env.fs, receivedPath), "암호를 해제하고 있습니다.");
 
-  const std::string plainPath = makeTempFileName(env, tempDir, "");
+  const std::string plainPath = makeIntermediateFile(env, tempDir);
   if (decipherSeedFile(env, key, receivedPath, plainPath, true) < 0 || !path.assign(plainPath)) {
     controlBox(env.ui, ansi("자료에 이상이 있습니다,\n다시 시도 하십시오.\n[복호화오류]"), "ERROR", platform::mb::MB_OK);
     if (deleteInput) {

@@ -137,7 +137,8 @@ std::int32_t downloadExchange(const platform::Env& env, ControlState& control, c
   }
   // Lines are written one by one; a large buffer keeps that from costing a system call each.
   file.setBufferSize(kWriteBuffer);
-  HttpExchange exchange(env, control, Direction::Download, headers, form.text());
+  HttpExchange exchange(env, control, Direction::Download, headers,
+                        [&form](platform::http::Request& request) { request.sendRequest({}, form.text()); });
   std::int32_t result = exchange.run(
       [&](platform::http::Request& request) {
         request.sendRequest(headers, form.text());

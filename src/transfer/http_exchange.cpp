@@ -71,9 +71,9 @@ std::string requestHeaders(const ControlState& control, Direction direction, std
 }
 
 HttpExchange::HttpExchange(const platform::Env& env, ControlState& control, Direction direction, std::string headers,
-                           const std::string& body)
+                           Resend resend)
     : env_(env),
-      control_(control), direction_(direction), headers_(std::move(headers)), body_(body) {}
+      control_(control), direction_(direction), headers_(std::move(headers)), resend_(std::move(resend)) {}
 
 HttpExchange::~HttpExchange() { cleanUp(); }
 
@@ -122,7 +122,7 @@ std::int32_t HttpExchange::statusAndRetries() {
     request_->setCredentials(answer.user, answer.password);
     // The retry carries the form again: a POST that announces a body and sends none would
     // leave the server waiting for it.
-    request_->sendRequest({}, body_);
+    resend_(*request_);
     status = request_->statusCode();
   }
   if (isRedirect(status)) return followRedirect() ? 200 : -1;

@@ -36,8 +36,11 @@ std::string requestHeaders(const ControlState& control, Direction direction, std
 
 class HttpExchange {
  public:
+  // Sends the body again over a request whose credentials were just set (the retry after 401).
+  using Resend = std::function<void(platform::http::Request&)>;
+
   HttpExchange(const platform::Env& env, ControlState& control, Direction direction, std::string headers,
-               const std::string& body);
+               Resend resend);
   ~HttpExchange();
 
   // Sends the first request over the opened request; answers 0 to go on, or the result that
@@ -64,7 +67,7 @@ class HttpExchange {
   ControlState& control_;
   Direction direction_;
   std::string headers_;
-  const std::string& body_;
+  Resend resend_;
   std::unique_ptr<platform::http::Session> session_;
   std::unique_ptr<platform::http::Connection> connection_;
   std::unique_ptr<platform::http::Request> request_;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/config_store.h"
 #include "core/file_helpers.h"
 #include "platform/codepage.h"
 #include "platform/fs.h"
@@ -135,7 +136,8 @@ void CStatusDlg::runSaveAsLoop() {
       return;
     }
     std::string chosen = dialog.pathName();
-    if (probeWritable(env_.fs, chosen) && path.assign(chosen)) {
+    // The control's own configuration is no place for a document.
+    if (!isReservedLocation(env_, chosen) && probeWritable(env_.fs, chosen) && path.assign(chosen)) {
       enableChoices(false);
       EndDialog(statusdlg::kEndOk);
       return;

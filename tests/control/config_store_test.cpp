@@ -3,6 +3,7 @@
 #include "core/config_store.h"
 #include "core/file_helpers.h"
 #include "platform/codepage.h"
+#include "platform/linux/fs_posix.h"
 #include "platform/osinfo.h"
 #include "platform/sysdirs.h"
 #include "support/zx_test.h"
@@ -115,6 +116,18 @@ TEST_F(ConfigStore, DownloadDirectoryOnAModernSystemIsTheTempFolderAndSticks) {
   EXPECT_EQ(downloadDirectory(env(), *c), "/not/checked");
   setRootValue("downloadDir", "/" + std::string(600, 'd'));
   EXPECT_EQ(downloadDirectory(env(), *c), c->m_tempDir.str()) << "an over-long value counts as missing";
+}
+
+TEST_F(ConfigStore, WithoutAChoiceDownloadsGoToTheUsersDownloadFolder) {
+  auto c = makeControl();
+  test::TempDir user;
+  platform::PosixFileSystem files(tmp.path(), user.file("Downloads"));
+  const platform::Env base = env();
+  const platform::Env withDownloads{base.ui, base.shell, base.registry, files, base.http, base.adapters, base.os,
+                                    base.clock, base.home};
+  EXPECT_EQ(downloadDirectory(withDownloads, *c), user.file("Downloads"));
+  EXPECT_TRUE(std::filesystem::is_directory(user.file("Downloads"))) << "made when missing";
+  EXPECT_EQ(rootValue("downloadDir"), user.file("Downloads"));
 }
 
 TEST_F(ConfigStore, OlderSystemTakesOverTheOldIniFileOnce) {

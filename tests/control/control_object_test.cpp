@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+
 #include "control/dispatch_table.h"
 #include "module/registration.h"
 #include "platform/codepage.h"
@@ -23,7 +26,19 @@ TEST_F(ControlObject, FreshControlAnswersItsDefaults) {
   EXPECT_EQ(textOf(call(*c, "getVersion")), "3.1.0");
   EXPECT_EQ(textOf(call(*c, "getPath")), "");
   EXPECT_TRUE(c->m_isVistaOrLater);
-  EXPECT_FALSE(c->m_tempDir.empty());
+  EXPECT_EQ(c->m_tempDir.str(), tmp.path()) << "TMP names the temporary folder";
+}
+
+TEST_F(ControlObject, AStartingControlRemovesWhatAKilledOneLeftBehind) {
+  // A download killed mid-way leaves its intermediates; nothing else would ever remove them.
+  test::writeFile(tmp.file("zxpart-zxkilled"), std::string(100000, 'k'));
+  test::writeFile(tmp.file("zxpart-zxrecent"), "a transfer of another process that runs now");
+  test::writeFile(tmp.file("zxsaved"), "a page's saved file");
+  const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(3);
+  std::filesystem::last_write_time(tmp.file("zxpart-zxkilled"), old);
+  std::filesystem::last_write_time(tmp.file("zxsaved"), old);
+  auto c = makeControl();
+  EXPECT_EQ(tmp.files(), (std::vector<std::string>{"zxpart-zxrecent", "zxsaved"}));
 }
 
 TEST_F(ControlObject, KoreanTextPropertiesReadBackUnchanged) {

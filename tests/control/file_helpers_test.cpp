@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "core/file_helpers.h"
+#include "platform/codepage.h"
 #include "platform/fixed_text.h"
+#include "platform/linux/fs_posix.h"
 #include "support/zx_test.h"
 
 namespace zx {
@@ -16,6 +18,7 @@ TEST(FileHelpers, DirectoryAndLastElement) {
   EXPECT_EQ(directoryOf("/srv/in/doc.txt"), "/srv/in");
   EXPECT_EQ(directoryOf("a\\b/c"), "a") << "a backslash wins over slashes";
   EXPECT_EQ(directoryOf("doc.txt"), "");
+  EXPECT_EQ(directoryOf("\\x"), "\\") << "the root keeps its separator, as a drive root does";
   EXPECT_EQ(lastElement("a/b\\c/d.txt"), "c/d.txt");
   EXPECT_EQ(lastElement("a/b/d.txt"), "d.txt");
   EXPECT_EQ(lastElement("d.txt"), "d.txt");
@@ -35,8 +38,55 @@ TEST(FileHelpers, TemporaryFilesAreFreshExistingAndEmpty) {
   EXPECT_EQ(directoryOf(a), dir.path());
   EXPECT_EQ(test::readFile(a), "");
   EXPECT_TRUE(std::filesystem::exists(b));
-  EXPECT_FALSE(tempDirectoryOf(env).empty());
+
+  // Without TMP the generator's own folder; with TMP naming a folder, that folder.
+  TempDir tmpFolder;
+  test::TestServices withTmp(home.path(), tmpFolder.path());
+  EXPECT_EQ(tempDirectoryOf(withTmp.env()), tmpFolder.path());
+  EXPECT_TRUE(std::filesystem::is_empty(tmpFolder.path())) << "the probe file is gone again";
+  EXPECT_EQ(tempDirectoryOf(env), noTmp.system.fs().systemTempDirectory());
 }
+
+TEST(FileHelpers, DownloadNamesStayInTheirFolder) {
+  platform::FileSystem& fs = test::localFiles();
+  EXPECT_EQ(downloadNameOf(fs, "report.hwp"), "report.hwp");
+  EXPECT_EQ(downloadNameOf(fs, "x\\../victim/pwned.txt"), "pwned.txt") << "a slash after the backslash ends the folder";
+  EXPECT_EQ(downloadNameOf(fs, "a/b\\c.txt"), "c.txt");
+  EXPECT_EQ(downloadNameOf(fs, "C:\\docs\\" + ansi("보고서.hwp")), ansi("보고서.hwp"));
+  // A lead byte hides the separator after it from the search, but the system would see it.
+  EXPECT_FALSE(downloadNameOf(fs, "\x95/..").has_value());
+  EXPECT_FALSE(downloadNameOf(fs, "dir\\\x95\x5C.txt").has_value());
+  EXPECT_EQ(downloadNameOf(fs, std::string(255, 'n')), std::string(255, 'n'));
+  for (const std::string& refused : {std::string(), std::string("dir/"), std::string("dir\\"), std::string("."),
+                                     std::string("a/.."), std::string("a\0b.txt", 7), std::string(1, '\0'),
+                                     std::string("a\nb"), std::string("a\rb"), std::string("tab\t"), std::string("\x7F"),
+                                     std::string(256, 'n'), std::string(86, '\xB0') + std::string(86, '\xA1')})
+    EXPECT_FALSE(downloadNameOf(fs, refused).has_value()) << refused.size();
+}
+
+TEST(FileHelpers, IntermediatesAreLockedAndOnlyAbandonedOnesAreCleanedUp) {
+  TempDir dir, home;
+  test::TestServices services(home.path(), "");
+  const platform::Env env = services.env();
+  const std::string inUse = makeIntermediateFile(env, dir.path());
+  ASSERT_FALSE(inUse.empty());
+  EXPECT_EQ(lastElement(inUse).rfind(kIntermediatePrefix, 0), 0u);
+  test::writeFile(dir.file("zxpart-left"), "a crashed transfer's");
+  test::writeFile(dir.file("zxpart-fresh"), "a running transfer's, not locked yet");
+  test::writeFile(dir.file("zxkept"), "a page's saved file");
+  test::writeFile(dir.file("report.hwp"), "a document");
+  const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(2);
+  for (const char* name : {"zxpart-left", "zxkept", "report.hwp"}) std::filesystem::last_write_time(dir.file(name), old);
+  std::filesystem::last_write_time(inUse, old);
+
+  // Another process's clean-up: a file system of its own sees the lock this one holds.
+  platform::PosixFileSystem other("");
+  EXPECT_EQ(other.removeAbandoned(dir.path(), kIntermediatePrefix, std::chrono::hours(1)), 1);
+  EXPECT_EQ(dir.files(), (std::vector<std::string>{"report.hwp", "zxkept", "zxpart-fresh", lastElement(inUse)}));
+  deleteIfNamed(services.system.fs(), inUse);
+  EXPECT_FALSE(std::filesystem::exists(inUse));
+}
+
 
 TEST(FileHelpers, MoveToUniqueNameCountsBeforeTheLastPoint) {
   TempDir dir;
@@ -76,7 +126,18 @@ TEST(FileHelpers, FixedTextRefusesWhatDoesNotFit) {
   EXPECT_FALSE(p.assign(std::string("a\0b", 3)));
   p.clear();
   EXPECT_TRUE(p.empty());
+}
+
+TEST(FileHelpers, DeleteIfNamedDeletesOnlyANamedFile) {
+  TempDir dir;
+  test::writeFile(dir.file("kept"), "x");
+  const auto before = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
   deleteIfNamed(test::localFiles(), "");
+  std::filesystem::current_path(before);
+  EXPECT_EQ(dir.files(), std::vector<std::string>{"kept"});
+  deleteIfNamed(test::localFiles(), dir.file("kept"));
+  EXPECT_TRUE(dir.files().empty());
 }
 
 }  // namespace

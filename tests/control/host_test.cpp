@@ -84,6 +84,34 @@ TEST(Host, SaveFileWritesCodePageBytesAndUsageErrorsExitTwo) {
   EXPECT_NE(failed.err.find("0x80020006"), std::string::npos);
 }
 
+TEST(Host, MalformedInputIsAnswerNotAnAbort) {
+  TempDir home;
+  std::string script = home.file("s.jsonl");
+  test::writeFile(script, "{\"set\":1}\n{\"get\":[\"Port\"]}\n{\"set\":\"Package\",\"value\":7}\n"
+                          "{\"invoke\":99999999999}\n{\"invoke\":\"15\"}\n[1]\n{\"call\":\"getVersion\"}\n"
+                          "{\"invoke\":15}\n");
+  auto r = runCommand(zorvax(home, "script " + script));
+  EXPECT_EQ(r.status, 1) << "the failed statements count";
+  std::vector<std::string> lines;
+  for (size_t at = 0, nl; (nl = r.out.find('\n', at)) != std::string::npos; at = nl + 1) lines.push_back(r.out.substr(at, nl - at));
+  ASSERT_EQ(lines.size(), 8u) << r.out << r.err;
+  for (size_t i = 0; i < 6; ++i) {
+    EXPECT_NE(lines[i].find("\"ok\":false"), std::string::npos) << lines[i];
+    EXPECT_NE(lines[i].find("\"code\":\"0x80070057\""), std::string::npos) << lines[i];
+  }
+  EXPECT_NE(lines[3].find("32-bit"), std::string::npos) << lines[3];
+  EXPECT_NE(lines[5].find("JSON object"), std::string::npos) << lines[5];
+  EXPECT_EQ(lines[6], "{\"ok\":true,\"result\":\"3.1.0\"}");
+  EXPECT_EQ(lines[7], "{\"ok\":true,\"result\":\"3.1.0\"}");
+
+  for (const char* bad : {"invoke 99999999999", "invoke 15x", "invoke 0x0F", "--lcid 1q ids Port", "--lcid 99999999999 ids Port"}) {
+    auto usage = runCommand(zorvax(home, bad));
+    EXPECT_EQ(usage.status, 2) << bad << ": " << usage.err;
+  }
+  EXPECT_EQ(runCommand(zorvax(home, "--ui=console invoke -552")).status, 0);
+  EXPECT_EQ(runCommand(zorvax(home, "--lcid 0x409 ids getVersion")).out, "15\n");
+}
+
 TEST(Host, UiLogAndConsoleShowEveryBox) {
   TempDir home;
   std::string log = home.file("ui.jsonl");

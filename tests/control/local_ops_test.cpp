@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include "core/config_store.h"
@@ -80,6 +81,25 @@ TEST_F(LocalOps, SaveFileIntoAnUnwritablePlaceShowsTheErrorBox) {
   }
 }
 
+TEST_F(LocalOps, SaveFileNeverWritesTheControlsOwnFiles) {
+  auto c = makeControl();
+  put(*c, "dialog", "0");
+  test::writeFile(tmp.file("ZorvC.EXE"), "the companion");
+  writeConfigValue(registry(), "Path", tmp.path());
+  std::filesystem::create_symlink(home.path(), tmp.file("link-to-home"));
+  for (const std::string& target : {home.file("ca.pem"), home.file("registry.db"), tmp.file("ZorvC.EXE"),
+                                    tmp.file("link-to-home/ca.pem"), home.path() + "/windows/../ca.pem"}) {
+    put(*c, "Filename", target);
+    EXPECT_EQ(c->saveFile("-----BEGIN CERTIFICATE-----"), -1) << target;
+    ASSERT_FALSE(user->boxes().empty());
+    EXPECT_EQ(user->boxes().back().text, "파일을 열 수 없습니다.\n" + kDiskAdvice);
+  }
+  EXPECT_FALSE(std::filesystem::exists(home.file("ca.pem")));
+  EXPECT_EQ(test::readFile(tmp.file("ZorvC.EXE")), "the companion");
+  put(*c, "Filename", tmp.file("ZorvC.txt"));
+  EXPECT_EQ(c->saveFile("a document"), 0) << "beside them is fine";
+}
+
 TEST_F(LocalOps, ShowRemoveAndGetPath) {
   auto c = makeControl();
   call(*c, "showFile");
@@ -106,19 +126,45 @@ TEST_F(LocalOps, ShowRemoveAndGetPath) {
   ASSERT_TRUE(c->m_filePath.assign(file));
   c->Filename = file;
   call(*c, "removeFile");
+  EXPECT_TRUE(std::filesystem::exists(file)) << "a file the control did not make stays, silently";
+  EXPECT_EQ(user->records().size(), 1u) << "and says nothing";
+  EXPECT_EQ(textOf(call(*c, "getPath")), "");
+
+  // A file this control wrote for the page goes.
+  put(*c, "dialog", "0");
+  c->Filename = file;
+  ASSERT_EQ(c->saveFile("made here"), 0);
+  ASSERT_TRUE(c->m_filePath.assign(file));
+  call(*c, "removeFile");
   EXPECT_FALSE(std::filesystem::exists(file));
   EXPECT_EQ(textOf(call(*c, "getPath")), "");
 }
 
-TEST_F(LocalOps, RunBuildsTheCompanionCommandLine) {
+TEST_F(LocalOps, RemoveFileAfterAFailedUploadLeavesThePagesFileAlone) {
+  auto c = makeControl();
+  const std::string victim = tmp.file("victim.txt");
+  test::writeFile(victim, "the user's own file");
+  put(*c, "url", "https://127.0.0.1:9/upload");
+  put(*c, "dialog", "0");
+  put(*c, "Filename", victim);
+  EXPECT_EQ(call(*c, "upload", {text("u"), text("0"), text("1")}).intValue(), -1);
+  EXPECT_EQ(textOf(call(*c, "getPath")), victim) << "the upload worked on the page's file";
+  call(*c, "removeFile");
+  EXPECT_EQ(test::readFile(victim), "the user's own file");
+}
+
+TEST_F(LocalOps, RunNamesTheCompanionAndPassesOptionAndPackageApart) {
   auto c = makeControl();
   shell.answer = [](const doubles::ShellRequest&) { return platform::launch::kPathNotFound; };
   EXPECT_EQ(call(*c, "Run").intValue(), platform::launch::kPathNotFound);
   ASSERT_EQ(shell.requests.size(), 1u);
-  EXPECT_EQ(shell.requests[0].target, "c:\\Program Files\\QORAX\\ZorvC\\Bin\\ZorvC.EXE -PKGNAME TENDRIAX");
+  EXPECT_EQ(shell.requests[0].target, "c:\\Program Files\\QORAX\\ZorvC\\Bin\\ZorvC.EXE");
+  EXPECT_EQ(shell.requests[0].arguments, (std::vector<std::string>{"-PKGNAME", "TENDRIAX"}));
   writeConfigValue(registry(), "Path", "/opt/zorvc");
+  c->Package = "P1 --evil option";
   c->Run();
-  EXPECT_EQ(shell.requests[1].target, "/opt/zorvc/ZorvC.EXE -PKGNAME TENDRIAX");
+  EXPECT_EQ(shell.requests[1].target, "/opt/zorvc/ZorvC.EXE");
+  EXPECT_EQ(shell.requests[1].arguments, (std::vector<std::string>{"-PKGNAME", "P1 --evil option"}));
   c->Package = std::string(1000, 'P');
   EXPECT_EQ(c->Run(), platform::launch::kPathNotFound) << "an over-long line is refused, not cut";
   EXPECT_EQ(shell.requests.size(), 2u);
@@ -132,12 +178,32 @@ TEST_F(LocalOps, RunStartsARealCompanionProgram) {
   test::writeFile(program, "#!/bin/sh\necho \"$@\" > \"$(dirname \"$0\")/started\"\n");
   chmod(program.c_str(), 0755);
   writeConfigValue(registry(), "Path", tmp.path());
-  put(*c, "Package", "P9");
+  put(*c, "Package", "P9 -x");
   EXPECT_GT(c->Run(), 31);
   std::string marker = tmp.file("started");
   for (int i = 0; i < 300 && test::readFile(marker).empty(); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  EXPECT_EQ(test::readFile(marker), "-PKGNAME P9\n");
+  EXPECT_EQ(test::readFile(marker), "-PKGNAME P9 -x\n");
+
+  // A companion that ends at once with the status of a failed start was not started.
+  test::writeFile(program, "#!/bin/sh\nexit 127\n");
+  EXPECT_EQ(c->Run(), platform::launch::kBadFormat);
+}
+
+TEST_F(LocalOps, RunNeverStartsAProgramOfTheCurrentFolder) {
+  services.useSystemShell();
+  auto c = makeControl();
+  // An executable that the fixed path names relative to the current folder.
+  const std::string planted = tmp.file("c:\\Program Files\\QORAX\\ZorvC\\Bin\\ZorvC.EXE");
+  test::writeFile(planted, "#!/bin/sh\ntouch \"$(dirname \"$0\")/planted-ran\"\n");
+  chmod(planted.c_str(), 0755);
+  const std::string before = std::filesystem::current_path();
+  std::filesystem::current_path(tmp.path());
+  const std::int32_t result = c->Run();
+  std::filesystem::current_path(before);
+  EXPECT_EQ(result, platform::launch::kPathNotFound);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_FALSE(std::filesystem::exists(tmp.file("planted-ran")));
 }
 
 }  // namespace

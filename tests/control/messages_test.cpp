@@ -26,7 +26,7 @@ TEST_F(Messages, BoxOperationsCarryTheirOwnersCaptionsAndFlags) {
   EXPECT_EQ(b[1].flags, 0x2000u);
   EXPECT_EQ(b[1].owner, platform::Owner::None);
   EXPECT_EQ(b[2].caption, "c");
-  EXPECT_EQ(b[3].caption, applicationTitle());
+  EXPECT_EQ(b[3].caption, "ZORVAX") << "the module's name without its extension";
   EXPECT_EQ(b[3].flags, 0u);
   EXPECT_EQ(b[4].text.size(), 2047u);
 }

@@ -183,6 +183,27 @@ TEST_F(DownloadFlow, CancelDuringTheTransferAsksAndOnlyYesStopsIt) {
   EXPECT_TRUE(user->liveDialogs().empty());
 }
 
+TEST_F(DownloadFlow, ACancelConfirmedAfterTheExchangeEndsTheDownloadAtTheNextStep) {
+  // A document that compresses well: the exchange never reaches position 500000, the
+  // decompression (decompressed bytes against the compressed size) does.
+  const std::string document(1 << 20, 'a');
+  for (const char* dialog : {"0", "1"}) {
+    auto control = serve("squeezed.txt", document, dialog);
+    if (std::string(dialog) == "1") user->press(sd::kTemplateId, sd::kSaveButton, When::Modal);
+    user->answerBox(mb::IDYES);
+    user->press(sd::kTemplateId, sd::kCancelButton, When::Progress, 500000);
+    const std::size_t before = user->boxes().size();
+    EXPECT_EQ(download(*control, "1", "1"), -2) << dialog;
+    auto boxes = user->boxes();
+    ASSERT_EQ(boxes.size(), before + 2) << dialog;
+    expectBox(boxes[before], "질문", kAskCancel, Owner::StatusDialog, mb::MB_YESNOCANCEL);
+    expectBox(boxes[before + 1], "취소", kCancelled, Owner::Control, mb::MB_TASKMODAL);
+    EXPECT_EQ(filenameOf(*control), "squeezed.txt") << "a cancelled download names no file";
+    EXPECT_TRUE(tmp.files().empty()) << dialog << ": neither intermediates nor the document stay";
+    EXPECT_TRUE(user->liveDialogs().empty()) << dialog << ": the dialog is closed and freed";
+  }
+}
+
 TEST_F(DownloadFlow, OpenChoiceWithoutAProgramForTheFileSaysSoAndKeepsTheFile) {
   shell.answer = [](const zx::doubles::ShellRequest&) { return zx::platform::launch::kFileNotFound; };
   auto control = serve("memo.xyz", "memo\r\n", "1");
@@ -209,8 +230,8 @@ TEST_F(DownloadFlow, DebugSwitchKeepsEveryIntermediateFile) {
   Files files = tmp.files();
   ASSERT_EQ(files.size(), 3u) << "the received text and the deciphered file stay";
   EXPECT_EQ(files[0], "traced.bin");
-  EXPECT_EQ(files[1].substr(0, 2), "zx");
-  EXPECT_EQ(files[2].substr(0, 2), "zx");
+  EXPECT_EQ(files[1].substr(0, 7), "zxpart-") << "kept intermediates carry their prefix";
+  EXPECT_EQ(files[2].substr(0, 7), "zxpart-");
   EXPECT_EQ(zx::test::readFile(tmp.file("traced.bin")), document);
 }
 
@@ -231,6 +252,21 @@ TEST_F(DownloadFlow, EveryProtectionCombinationGivesBackTheOriginalBytes) {
   }
   EXPECT_TRUE(user->boxes().empty());
   EXPECT_EQ(tmp.files(), (Files{"round0.bin", "round1.bin", "round2.bin"}));
+}
+
+TEST_F(DownloadFlow, TheUnsealedCombinationsRunOnlyTheirOwnSteps) {
+  // Neither flag: the received lines are the document, stored as they come (trimmed, joined).
+  auto control = serve("plain.txt", "first line \r\n\tsecond line\r\n", "0", "?mode=lines");
+  ASSERT_EQ(download(*control, "0", "0"), 0);
+  EXPECT_EQ(zx::test::readFile(tmp.file("plain.txt")), "first linesecond line");
+  EXPECT_TRUE(user->boxes().empty()) << "nothing deciphered, nothing decompressed";
+
+  // Compressed only: the lines go to the decompression as they are, not to the decipher.
+  control = serve("packed.txt", "not gzip at all\r\n", "0", "?mode=lines");
+  EXPECT_EQ(download(*control, "1", "0"), -1);
+  ASSERT_EQ(user->boxes().size(), 1u);
+  expectBox(user->boxes()[0], "압축해제오류", "incorrect header check", Owner::Control, mb::MB_OK);
+  EXPECT_EQ(tmp.files(), Files{"plain.txt"}) << "no intermediate and no cut document stay";
 }
 
 TEST_F(DownloadFlow, KoreanFileNameArrivesAndIsNamedSo) {
@@ -283,6 +319,67 @@ TEST_F(DownloadFlow, OpenAndSaveWaitForTheFileBeforeTheyAct) {
   EXPECT_TRUE(completed->isVisible()) << "the completed dialog is there for the user to close";
   EXPECT_EQ(zx::test::utf8(completed->itemText(sd::kCancelButton)), "닫기(&C)");
   EXPECT_EQ(zx::test::readFile(tmp.file("early.bin")), document);
+}
+
+TEST_F(DownloadFlow, TheNameIsTheTextAfterTheLastSeparatorOfEitherKind) {
+  // The design took the text after the last backslash: "../victim/pwned.txt" left the folder.
+  const std::string victim = tmp.path() + "-victim";
+  std::filesystem::create_directory(victim);
+  const std::string escape = "x\\../" + std::filesystem::path(victim).filename().string() + "/pwned.txt";
+  peer().putDocument("pwned.txt", "pwned\r\n");
+  auto control = pageControl(peer().downloadUrl("/docs/pwned.txt?mode=lines"), escape, "0");
+  EXPECT_EQ(download(*control, "0", "0"), 0);
+  EXPECT_TRUE(std::filesystem::is_empty(victim)) << "nothing lands outside the folder";
+  std::filesystem::remove_all(victim);
+  EXPECT_EQ(filenameOf(*control), tmp.file("pwned.txt"));
+  EXPECT_EQ(tmp.files(), Files{"pwned.txt"});
+  EXPECT_EQ(zx::readConfigValue(registry(), "downloadDir", ""), tmp.path()) << "the folder stays the folder";
+}
+
+TEST_F(DownloadFlow, ANameNoFileCanCarryFetchesNothing) {
+  const unsigned requests = requestsReceived();
+  const std::string tooLong = std::string(300, 'n') + ".txt";
+  for (const std::string& name : {std::string("a\0b.txt", 7), std::string(1, '\0'), tooLong, std::string("."),
+                                  std::string("dir\\.."), std::string("a\nb.txt"), std::string("dir/")}) {
+    for (const char* dialog : {"0", "1"}) {
+      auto control = serve("doc.txt", "doc\r\n", dialog);
+      ASSERT_EQ(put(*control, "Filename", name), zx::ole::S_OK);
+      control->ret = 7;
+      EXPECT_EQ(download(*control, "1", "1"), 7) << "the result stays as it was";
+      ASSERT_FALSE(user->boxes().empty());
+      expectBox(user->boxes().back(), "오류", "다운로드 파일이름이 없습니다.", Owner::Control, mb::MB_OK);
+    }
+  }
+  EXPECT_EQ(user->boxes().size(), 14u);
+  EXPECT_EQ(dialogsShown(), 0);
+  EXPECT_EQ(requestsReceived(), requests);
+  EXPECT_TRUE(tmp.files().empty());
+}
+
+TEST_F(DownloadFlow, TheConfigurationHomeTakesNoDocument) {
+  // Open on a modern system: the document is made in the download folder, here the home.
+  zx::writeConfigValue(registry(), "downloadDir", home.path());
+  auto control = serve("trusted.pem", "-----BEGIN CERTIFICATE-----\r\n", "1");
+  user->press(sd::kTemplateId, sd::kOpenButton, When::Modal);
+  const unsigned requests = requestsReceived();
+  EXPECT_EQ(download(*control, "1", "1"), -1);
+  ASSERT_EQ(user->boxes().size(), 1u);
+  expectBox(user->boxes()[0], "다운로드 오류", "파일을 열 수 없습니다.\n" + home.file("trusted.pem"), Owner::Control,
+            mb::MB_OK);
+  EXPECT_FALSE(std::filesystem::exists(home.file("trusted.pem")));
+  EXPECT_EQ(requestsReceived(), requests);
+
+  // Save on an older system: the home is a folder the document cannot go to.
+  services.os.setMajor(5);
+  control = serve("trusted.pem", "-----BEGIN CERTIFICATE-----\r\n", "1");
+  user->press(sd::kTemplateId, sd::kSaveButton, When::Modal);
+  user->answerFile(zx::ansi(home.file("trusted.pem")));
+  EXPECT_EQ(download(*control, "1", "1"), -2) << "the user gave up choosing";
+  ASSERT_EQ(user->boxes().size(), 2u);
+  expectBox(user->boxes()[1], "폴더 지정 오류", "이 폴더에는 파일을 생성할 수 없습니다.\r\n다른 폴더를 지정하십시오.",
+            Owner::StatusDialog, mb::MB_OK);
+  EXPECT_FALSE(std::filesystem::exists(home.file("trusted.pem")));
+  EXPECT_EQ(requestsReceived(), requests);
 }
 
 }  // namespace

@@ -51,6 +51,18 @@ TEST_F(UploadFlow, NamedFileThatCannotBeOpenedEndsBeforeAnythingIsShown) {
   expectBox(user->records()[1], "파일열기",
             "업로드 할 자료를 열 수 없습니다.\r\n다시 시도 하십시오.[" + tmp.file("folder") + "]", Owner::Control,
             mb::MB_TASKMODAL);
+
+  // A pseudo-file: the process's environment must not reach the server, named or picked.
+  control->Filename = "/proc/self/environ";
+  EXPECT_EQ(upload(*control, "0", "0"), -1);
+  ASSERT_EQ(put(*control, "dialog", "1"), zx::ole::S_OK);
+  user->answerFile("/proc/self/environ");
+  EXPECT_EQ(upload(*control, "0", "0"), -1);
+  ASSERT_EQ(user->boxes().size(), 4u);
+  for (int i : {2, 3})
+    EXPECT_EQ(user->boxes()[i].text, "업로드 할 자료를 열 수 없습니다.\r\n다시 시도 하십시오.[/proc/self/environ]");
+  EXPECT_EQ(requestsReceived(), requests);
+  EXPECT_TRUE(tmp.files().empty()) << "nothing was prepared";
 }
 
 TEST_F(UploadFlow, CancelledFileDialogEndsSilently) {

@@ -47,24 +47,50 @@ TEST(Sysdirs, ProfileReaderFindsSectionAndKeyWithoutRegardToCase) {
   EXPECT_EQ(readProfileString(fs, "download", "dir", "none", dir.file("absent.ini"), 512), "none");
 }
 
-TEST(Shell, LauncherReadsAnUnquotedCommandLineAndKeepsTheOldCodes) {
+TEST(Sysdirs, TheUsersDownloadFolderComesFromTheUserDirsFile) {
+  TempDir config;
+  PosixFileSystem fs("");
+  EXPECT_EQ(userDownloadDirectory(fs, "/home/u", config.path()), "/home/u/Downloads") << "no file: the usual folder";
+  test::writeFile(config.file("user-dirs.dirs"), "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\n"
+                                                 "XDG_DOWNLOAD_DIR=\"$HOME/받은 파일\"\n");
+  EXPECT_EQ(userDownloadDirectory(fs, "/home/u", config.path()), "/home/u/" + utf8ToAnsi("받은 파일"));
+  test::writeFile(config.file("user-dirs.dirs"), "XDG_DOWNLOAD_DIR=\"/srv/dl\"");
+  EXPECT_EQ(userDownloadDirectory(fs, "/home/u", config.path()), "/srv/dl");
+  test::writeFile(config.file("user-dirs.dirs"), "XDG_DOWNLOAD_DIR=relative\n");
+  EXPECT_EQ(userDownloadDirectory(fs, "/home/u", config.path()), "/home/u/Downloads");
+
+  TempDir user;
+  PosixFileSystem withFolder("", user.file("dl/Downloads"));
+  EXPECT_EQ(withFolder.userDownloadDirectory(), user.file("dl/Downloads"));
+  EXPECT_TRUE(std::filesystem::is_directory(user.file("dl/Downloads")));
+  EXPECT_EQ(PosixFileSystem("").userDownloadDirectory(), "");
+}
+
+TEST(Shell, LauncherPassesArgumentsApartAndKeepsTheOldCodes) {
   TempDir dir;
   std::string program = dir.file("my tools") + "/ZorvC.EXE";
   std::filesystem::create_directories(dir.file("my tools"));
-  test::writeFile(program, "#!/bin/sh\necho \"$@\" > \"$(dirname \"$0\")/args\"\n");
+  test::writeFile(program, "#!/bin/sh\nfor a in \"$@\"; do echo \"[$a]\"; done > \"$(dirname \"$0\")/args\"\n");
   chmod(program.c_str(), 0755);
   SystemShell shell;
-  EXPECT_GT(shell.launch(program + " -PKGNAME P1"), 31);
-  for (int i = 0; i < 200 && !std::filesystem::exists(dir.file("my tools/args")); ++i)
+  EXPECT_GT(shell.launch(program, {"-PKGNAME", "P1 two words"}), 31);
+  for (int i = 0; i < 200 && test::readFile(dir.file("my tools/args")).empty(); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_EQ(test::readFile(dir.file("my tools/args")), "-PKGNAME P1\n");
+  EXPECT_EQ(test::readFile(dir.file("my tools/args")), "[-PKGNAME]\n[P1 two words]\n");
 
-  EXPECT_EQ(shell.launch(dir.file("my tools/None.EXE -PKGNAME P1")), launch::kFileNotFound);
-  EXPECT_EQ(shell.launch("c:\\Program Files\\QORAX\\ZorvC\\Bin\\ZorvC.EXE -PKGNAME TENDRIAX"), launch::kPathNotFound);
+  EXPECT_EQ(shell.launch(dir.file("my tools/None.EXE"), {"-PKGNAME", "P1"}), launch::kFileNotFound);
+  EXPECT_EQ(shell.launch(dir.file("no folder/None.EXE"), {}), launch::kPathNotFound);
+  EXPECT_EQ(shell.launch("c:\\Program Files\\QORAX\\ZorvC\\Bin\\ZorvC.EXE", {"-PKGNAME", "TENDRIAX"}),
+            launch::kPathNotFound);
+  EXPECT_EQ(shell.launch("ZorvC.EXE", {}), launch::kPathNotFound) << "a relative name is never searched for";
   test::writeFile(dir.file("plain.EXE"), "not a program");
   chmod(dir.file("plain.EXE").c_str(), 0644);
-  EXPECT_EQ(shell.launch(dir.file("plain.EXE") + " -x"), launch::kBadFormat);
+  EXPECT_EQ(shell.launch(dir.file("plain.EXE"), {"-x"}), launch::kBadFormat);
+  EXPECT_EQ(shell.launch(dir.path(), {}), launch::kBadFormat) << "a folder is no program";
+  test::writeFile(dir.file("fails.EXE"), "#!/bin/sh\nexit 127\n");
+  chmod(dir.file("fails.EXE").c_str(), 0755);
+  EXPECT_EQ(shell.launch(dir.file("fails.EXE"), {}), launch::kBadFormat);
   EXPECT_EQ(shell.open(dir.file("absent.txt"), {}), launch::kFileNotFound);
 }
 

@@ -1,5 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
 #include <thread>
 
 #include "platform/linux/registry_sqlite.h"
@@ -67,6 +74,48 @@ TEST(Registry, ConcurrentWritersLoseNothing) {
   SqliteRegistry reader(file);
   auto key = reader.openKey(Hive::CurrentUser, "K", reg::kMaximumAllowed);
   EXPECT_EQ(reader.values(*key).size(), 450u);
+}
+
+// Runs `check` in a child process that the file modes bind (as root, under the unprivileged
+// user); its exit status.
+int exitStatusOfUnprivileged(const std::function<int()>& check) {
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(90);
+    ::_exit(check());
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 99;
+}
+
+TEST(Registry, AHomeThatCannotBeWrittenIsStillRead) {
+  TempDir dir;
+  const std::string home = dir.file("home"), file = home + "/registry.db";
+  {
+    SqliteRegistry store(file);
+    auto key = store.createKey(Hive::CurrentUser, "Software\\P", reg::kKeyAllAccess);
+    ASSERT_NE(key, nullptr);
+    ASSERT_EQ(store.setValue(*key, "k", reg::REG_SZ, "stored", 6), reg::kSuccess);
+  }
+  namespace fs = std::filesystem;
+  fs::permissions(dir.path(), fs::perms::owner_all | fs::perms::others_exec | fs::perms::group_exec);
+  fs::permissions(home, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read | fs::perms::others_exec);
+  fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+  int status = exitStatusOfUnprivileged([&file] {
+    SqliteRegistry store(file);
+    auto key = store.openKey(Hive::CurrentUser, "Software\\P", reg::kMaximumAllowed);
+    if (!key) return 1;
+    char buffer[16] = {};
+    std::uint32_t size = sizeof buffer;
+    if (store.queryValue(*key, "k", buffer, &size) != reg::kSuccess || std::string(buffer, size) != "stored") return 2;
+    if (store.setValue(*key, "k", reg::REG_SZ, "other", 5) == reg::kSuccess) return 3;
+    if (store.createKey(Hive::CurrentUser, "Software\\Q", reg::kKeyAllAccess)) return 4;
+    return 0;
+  });
+  fs::permissions(home, fs::perms::owner_all);
+  EXPECT_EQ(status, 0) << "1: no key, 2: value not read, 3 and 4: a write went through";
+  EXPECT_FALSE(fs::exists(file + "-shm"));
 }
 
 TEST(Registry, ADamagedFileMakesCallsFailWithoutCrashing) {

@@ -83,6 +83,7 @@ platform::SystemSettings settingsFor(const std::string& home, const std::string&
   platform::SystemSettings settings;
   settings.home = home;
   settings.tmpFolder = tmp;
+  settings.downloadFolder = tmp;  // downloads stay in the test's own folder
   settings.timeouts = timeouts;
   return settings;
 }

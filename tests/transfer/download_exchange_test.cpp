@@ -272,11 +272,14 @@ TEST_F(DownloadExchange, BrokenConnectionsEndInTheExceptionBox) {
 
 TEST_F(DownloadExchange, LocalFileThatCannotBeOpenedIsRemovedBeforeConnecting) {
   unsigned before = peer().requestCount();
+  // A link to nothing cannot be opened for writing in place, but it can be removed.
   std::filesystem::remove(filePath_);
-  std::filesystem::create_directory(filePath_);
-  EXPECT_EQ(download("/docs/doc.txt"), -1);
+  std::filesystem::create_symlink(filePath_ + ".nowhere", filePath_);
+  pointAt(peer().downloadUrl("/docs/doc.txt"));
+  EXPECT_EQ(zx::downloadExchange(env(), *control_, "user", "session", "1", "1"), -1);
   EXPECT_EQ(boxes(), std::vector<std::string>{
                          "파일생성오류|파일을 생성할 수 없습니다.\n디스크 여유 공간을 확인하시고, 이상이 없으면 다시 시도 하십시오."});
+  EXPECT_FALSE(std::filesystem::is_symlink(filePath_)) << "the file the flow made is removed";
   EXPECT_EQ(peer().requestCount(), before);
 }
 

@@ -4,6 +4,8 @@
 #include <cryptopp/base64.h>
 #include <cryptopp/filters.h>
 
+#include <filesystem>
+
 #include "control_fixture.h"
 #include "support/zx_test.h"
 #include "platform/codepage.h"
@@ -118,6 +120,19 @@ TEST_F(UploadExchange, CancelCountsWhileReadingAndNotWhileSending) {
   EXPECT_EQ(peer().requestCount(), before + 1);
   EXPECT_FALSE(zx::currentStatusDlg()->cancelled);
   EXPECT_EQ(boxes(), (std::vector<std::string>{"질문|취소 하겠습니까 ?", "질문|취소 하겠습니까 ?"}));
+}
+
+TEST_F(UploadExchange, OnlyOrdinaryFilesAreSent) {
+  unsigned before = peer().requestCount();
+  pointAt(peer().uploadUrl("/upload"));
+  std::filesystem::create_symlink("/proc/self/environ", filePath_ + ".link");
+  for (const std::string& path : {std::string("/proc/self/environ"), std::string("/proc/self/pagemap"),
+                                  std::string("/dev/zero"), std::string("/sys/kernel/uevent_seqnum"), filePath_ + ".link"}) {
+    ASSERT_TRUE(control_->m_filePath.assign(path));
+    EXPECT_EQ(zx::uploadExchange(env(), *control_, "u", "0", "0", ""), -1) << path;
+  }
+  EXPECT_EQ(boxes(), std::vector<std::string>(5, "파일열기|파일을 열 수 없습니다.\n다시 시도 하십시오."));
+  EXPECT_EQ(peer().requestCount(), before) << "nothing was sent";
 }
 
 TEST_F(UploadExchange, MissingFileEndsBeforeConnecting) {

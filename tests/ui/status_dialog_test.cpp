@@ -35,7 +35,9 @@ TEST_F(StatusDialog, ProgressDialogStartsAtFiveOfAHundredWithItsTexts) {
   EXPECT_FALSE(v->isItemEnabled(kOpenButton));
   EXPECT_FALSE(v->isItemEnabled(kSaveButton));
   EXPECT_EQ(v->itemText(kLeftFigure), "");
-  EXPECT_EQ(v->screenRect().top, 0) << "moved up by 40 pixels, never above the screen";
+  const platform::Rect rect = v->screenRect();
+  EXPECT_EQ(rect.top, (768 - (rect.bottom - rect.top)) / 2 - 40) << "centred, then moved up by 40 pixels";
+  EXPECT_GT(rect.bottom - rect.top, 0) << "its size kept";
   EXPECT_EQ(user->records().back().kind, "dialog");
   EXPECT_EQ(user->records().back().templateId, kTemplateId);
 }
@@ -46,9 +48,15 @@ TEST_F(StatusDialog, RangeChangesResetThePositionAndStepsStopAtTheRange) {
   updateStatus(nullptr, nullptr, 40, 100);
   EXPECT_EQ(v->progressPos(kProgress), 40);
   EXPECT_EQ(currentStatusDlg()->lastRange, 100);
+  updateStatus(nullptr, nullptr, 41, 100);
+  EXPECT_EQ(user->progressMoves().back(), 41);
+  EXPECT_EQ(user->progressMoves()[user->progressMoves().size() - 2], 40) << "the same range sets the position only";
   updateStatus(nullptr, "x", 7, 1000);
   EXPECT_EQ(v->progressHigh(kProgress), 1000);
   EXPECT_EQ(v->progressPos(kProgress), 7);
+  const std::vector<int>& moves = user->progressMoves();
+  ASSERT_GE(moves.size(), 2u);
+  EXPECT_EQ(moves[moves.size() - 2], 0) << "a new range starts the bar at 0 first";
   EXPECT_EQ(v->itemText(kLowerText), "x");
   EXPECT_EQ(v->itemText(kUpperText), "a") << "a null line stays as it was";
   stepProgress(990);

@@ -72,15 +72,21 @@ TEST_F(SaveXmlTest, WritesTheChosenFileAsEucKrWithTheDeclarationNamingIt) {
   EXPECT_TRUE(ui->boxes().empty());
 }
 
-TEST_F(SaveXmlTest, LeavesADeclaredEncodingAndThePagesDocumentAlone) {
+TEST_F(SaveXmlTest, LabelsTheCodePageBytesTheyAreAndLeavesThePagesDocumentAlone) {
   control->dialog = "0";
+  // Whatever the page's text declared, the file holds code page 949 bytes under a declaration
+  // that says so.
   for (const char* declaration : {"<?xml version=\"1.0\" encoding=\"euc-kr\"?>", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"}) {
     auto dom = documentFromUtf8(std::string(declaration) + "<r>가</r>");
     const std::string before = xmlOf(*dom);
     EXPECT_EQ(control->saveXmlWithStyle(dom, "new.xsl"), 0);
-    EXPECT_EQ(readFile(control->Filename), std::string(declaration) + "\n<r>\xB0\xA1</r>\n");
+    EXPECT_EQ(readFile(control->Filename), "<?xml version=\"1.0\" encoding=\"euc-kr\"?>\n<r>\xB0\xA1</r>\n");
     EXPECT_EQ(xmlOf(*dom), before);
   }
+  // A document without a declaration gets none, and its instruction at the very start stays.
+  auto dom = documentFromUtf8("<?xml-stylesheet type=\"text/xsl\" href=\"x/old.xsl\"?><doc/>");
+  EXPECT_EQ(control->saveXmlWithStyle(dom, "new.xsl"), 0);
+  EXPECT_EQ(readFile(control->Filename), "<?xml-stylesheet type=\"text/xsl\" href=\"x/old.xsl\"?>\n<doc/>\n");
 }
 
 TEST_F(SaveXmlTest, RetargetsTheStyleSheetOfTheCopyOnly) {
@@ -94,7 +100,7 @@ TEST_F(SaveXmlTest, RetargetsTheStyleSheetOfTheCopyOnly) {
   EXPECT_NE(xmlOf(*dom).find("old.xsl"), std::string::npos);
 
   // The href is not the last attribute: the name after the last '/' before "?>" goes.
-  dom = documentFromUtf8("<?xml-stylesheet href=\"xsl/old.xsl\" type=\"text/xsl\"?><doc/>");
+  dom = documentFromUtf8("<?xml version=\"1.0\"?><?xml-stylesheet href=\"xsl/old.xsl\" type=\"text/xsl\"?><doc/>");
   EXPECT_EQ(control->saveXmlWithStyle(dom, "new.xsl"), 0);
   EXPECT_EQ(readFile(control->Filename), "<?xml version=\"1.0\" encoding=\"euc-kr\"?>\n"
                                          "<?xml-stylesheet href=\"xsl/old.xsl\" type=\"text/new.xsl\"?>\n<doc/>\n");
@@ -109,7 +115,7 @@ TEST_F(SaveXmlTest, AnEditThatWouldBreakTheDocumentIsNotMade) {
   // The only '/' before the instruction's end lies in the comment: cutting there would leave
   // the comment open and the document unreadable.
   control->dialog = "0";
-  auto dom = documentFromUtf8("<!-- see a/b --><?xml-stylesheet href=\"old.xsl\"?><doc>본문</doc>");
+  auto dom = documentFromUtf8("<?xml version=\"1.0\"?><!-- see a/b --><?xml-stylesheet href=\"old.xsl\"?><doc>본문</doc>");
   EXPECT_EQ(control->saveXmlWithStyle(dom, "new.xsl"), 0);
   EXPECT_EQ(readFile(control->Filename), "<?xml version=\"1.0\" encoding=\"euc-kr\"?>\n<!-- see a/b -->\n"
                                          "<?xml-stylesheet href=\"old.xsl\"?>\n<doc>" + ansi("본문") + "</doc>\n");
@@ -118,7 +124,7 @@ TEST_F(SaveXmlTest, AnEditThatWouldBreakTheDocumentIsNotMade) {
 TEST_F(SaveXmlTest, DialogZeroWritesAFreshTemporaryFileNamedByFilename) {
   control->dialog = "0";
   control->Filename = target("ignored.xml");
-  EXPECT_EQ(control->saveXml(documentFromUtf8("<r/>")), 0);
+  EXPECT_EQ(control->saveXml(documentFromUtf8("<?xml version=\"1.0\"?><r/>")), 0);
   const std::string first = control->Filename;
   EXPECT_EQ(std::filesystem::path(first).parent_path(), std::filesystem::path(tmp.path()));
   EXPECT_EQ(readFile(first), "<?xml version=\"1.0\" encoding=\"euc-kr\"?>\n<r/>\n");
@@ -131,7 +137,7 @@ TEST_F(SaveXmlTest, DialogZeroWritesAFreshTemporaryFileNamedByFilename) {
   // Only "0" exactly suppresses the dialog.
   control->dialog = " 0";
   ui->answerFile(target("asked.xml"));
-  EXPECT_EQ(control->saveXml(documentFromUtf8("<r/>")), 0);
+  EXPECT_EQ(control->saveXml(documentFromUtf8("<?xml version=\"1.0\"?><r/>")), 0);
   EXPECT_EQ(recordsOf("file").size(), 1u);
   EXPECT_TRUE(std::filesystem::exists(target("asked.xml")));
 }

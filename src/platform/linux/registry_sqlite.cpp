@@ -1,5 +1,6 @@
 #include <sqlite3.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "platform/linux/registry_sqlite.h"
@@ -139,19 +140,58 @@ struct SqliteRegistry::Db {
 SqliteRegistry::SqliteRegistry(std::string databaseFile) : file_(std::move(databaseFile)) {}
 SqliteRegistry::~SqliteRegistry() = default;
 
+namespace {
+
+// "file:" URI of a path, for the open that needs URI parameters.
+std::string fileUri(const std::string& systemPath) {
+  std::string uri = "file:";
+  for (unsigned char c : systemPath) {
+    if (c == '%' || c == '?' || c == '#' || c < 0x20 || c >= 0x7F) {
+      char escaped[4];
+      std::snprintf(escaped, sizeof escaped, "%%%02X", c);
+      uri += escaped;
+    } else {
+      uri += static_cast<char>(c);
+    }
+  }
+  return uri;
+}
+
+}  // namespace
+
+// Read and write, the store made when missing; or read-only when the home cannot be written
+// (its write-ahead log needs a shared-memory file beside the store): reads work, writes fail.
+std::unique_ptr<SqliteRegistry::Db> SqliteRegistry::openStore(bool readOnly) const {
+  auto db = std::make_unique<Db>();
+  const std::string path = posix::systemPath(file_);
+  if (!readOnly) {
+    if (sqlite3_open_v2(path.c_str(), &db->handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
+                        nullptr) != SQLITE_OK)
+      return nullptr;
+    sqlite3_busy_timeout(db->handle, kBusyTimeoutMs);
+    // A damaged file fails here; the store then answers every call with an error.
+    if (!db->exec("PRAGMA journal_mode=WAL") || !db->exec(kSchema)) return nullptr;
+    return db;
+  }
+  // Without a shared-memory file nobody can be writing: the file is read as it stands.
+  for (const std::string& uri : {fileUri(path) + "?mode=ro", fileUri(path) + "?immutable=1"}) {
+    db = std::make_unique<Db>();
+    if (sqlite3_open_v2(uri.c_str(), &db->handle, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_FULLMUTEX,
+                        nullptr) != SQLITE_OK)
+      continue;
+    sqlite3_busy_timeout(db->handle, kBusyTimeoutMs);
+    if (db->exec("SELECT count(*) FROM keys")) return db;
+  }
+  return nullptr;
+}
+
 SqliteRegistry::Db* SqliteRegistry::db() {
   std::lock_guard<std::mutex> lock(openMutex_);
   if (db_) return db_.get();
-  auto db = std::make_unique<Db>();
   std::string dir = file_.substr(0, file_.find_last_of('/'));
   if (!dir.empty()) posix::makeDirectories(dir);
-  if (sqlite3_open_v2(posix::systemPath(file_).c_str(), &db->handle,
-                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr) != SQLITE_OK)
-    return nullptr;
-  sqlite3_busy_timeout(db->handle, kBusyTimeoutMs);
-  // A damaged file fails here; the store then answers every call with an error.
-  if (!db->exec("PRAGMA journal_mode=WAL") || !db->exec(kSchema)) return nullptr;
-  db_ = std::move(db);
+  db_ = openStore(false);
+  if (!db_ && posix::exists(file_)) db_ = openStore(true);
   return db_.get();
 }
 

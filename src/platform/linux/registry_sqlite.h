@@ -1,6 +1,7 @@
 #pragma once
 // The registry stand-in on Linux: one SQLite file, safe for two processes at once (write-ahead
-// log, BEGIN IMMEDIATE, a busy timeout).
+// log, BEGIN IMMEDIATE, a busy timeout). In a home that cannot be written the store is read
+// as it stands and writes fail.
 #include <mutex>
 
 #include "platform/registry.h"
@@ -31,6 +32,7 @@ class SqliteRegistry : public Registry {
  private:
   struct Db;
   Db* db();
+  std::unique_ptr<Db> openStore(bool readOnly) const;
   std::string file_;
   std::mutex openMutex_;
   std::unique_ptr<Db> db_;

@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <thread>
@@ -34,30 +35,10 @@ int spawn(const std::vector<std::string>& argv, pid_t* pidOut) {
   return ::posix_spawn(pidOut, args[0], nullptr, nullptr, args.data(), environ);
 }
 
-bool isExecutableFile(const std::string& utf8Path) {
-  struct stat st;
-  return ::stat(utf8Path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-bool endsWithExe(std::string_view s) {
-  if (s.size() < 4) return false;
-  std::string tail(s.substr(s.size() - 4));
-  for (auto& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return tail == ".exe";
-}
-
-std::vector<std::string> splitSpaces(std::string_view s) {
-  std::vector<std::string> out;
-  size_t i = 0;
-  while (i < s.size()) {
-    while (i < s.size() && s[i] == ' ') ++i;
-    size_t j = s.find(' ', i);
-    if (j == std::string_view::npos) j = s.size();
-    if (j > i) out.emplace_back(s.substr(i, j - i));
-    i = j;
-  }
-  return out;
-}
+// How long a started program is watched for the exit status of a start that failed.
+constexpr auto kStartVerdictWait = std::chrono::milliseconds(500);
+constexpr auto kStartVerdictPoll = std::chrono::milliseconds(5);
+constexpr int kExecFailedStatus = 127;
 
 // Runs the opener and waits a while for its verdict; openers that stay in the foreground longer
 // than that count as started.
@@ -91,44 +72,29 @@ int SystemShell::openFolder(std::string_view folder, const WaitHook& whileWaitin
   return runOpener(opener_, folder, whileWaiting);
 }
 
-int SystemShell::launch(std::string_view commandLine) {
-  // The program is the shortest space-separated prefix that names a file, as the old
-  // launcher read an unquoted command line.
-  std::string programPath;
-  size_t argsAt = commandLine.size();
-  for (size_t i = 0; i <= commandLine.size(); ++i) {
-    if (i < commandLine.size() && commandLine[i] != ' ') continue;
-    std::string candidate(commandLine.substr(0, i));
-    if (!candidate.empty() && isExecutableFile(posix::systemPath(candidate))) {
-      programPath = candidate;
-      argsAt = i;
-      break;
-    }
+int SystemShell::launch(std::string_view program, const std::vector<std::string>& arguments) {
+  // Only a full path: a relative one would name whatever the current folder holds.
+  const std::string path = posix::systemPath(program);
+  if (path.empty() || path[0] != '/') return launch::kPathNotFound;
+  if (!posix::exists(program)) {
+    size_t slash = program.find_last_of('/');
+    return posix::isDirectory(program.substr(0, std::max<size_t>(slash, 1))) ? launch::kFileNotFound
+                                                                             : launch::kPathNotFound;
   }
-  if (programPath.empty()) {
-    std::string wanted(commandLine);
-    for (size_t i = 0; i < commandLine.size(); ++i)
-      if (commandLine[i] == ' ' && endsWithExe(commandLine.substr(0, i))) {
-        wanted = std::string(commandLine.substr(0, i));
-        break;
-      }
-    size_t slash = wanted.find_last_of("/\\");
-    std::string dir = slash == std::string::npos ? "." : wanted.substr(0, slash);
-    return posix::isDirectory(dir) ? launch::kFileNotFound : launch::kPathNotFound;
-  }
-  std::vector<std::string> argv{posix::systemPath(programPath)};
-  for (auto& a : splitSpaces(commandLine.substr(argsAt))) argv.push_back(posix::systemPath(a));
+  if (!posix::isRegularFile(program)) return launch::kBadFormat;
+  std::vector<std::string> argv{path};
+  for (const auto& a : arguments) argv.push_back(posix::systemPath(a));
   pid_t pid = 0;
   int rc = spawn(argv, &pid);
   if (rc == ENOEXEC || rc == EACCES) return launch::kBadFormat;
   if (rc == ENOMEM || rc == EAGAIN) return launch::kOutOfResources;
   if (rc != 0) return launch::kFileNotFound;
-  // posix_spawn reports a failed exec as an exit status 127 of the child.
-  for (int i = 0; i < 5; ++i) {
+  // A start that failed after the process was made shows as exit status 127 at once.
+  for (auto waited = std::chrono::milliseconds(0); waited < kStartVerdictWait; waited += kStartVerdictPoll) {
     int status = 0;
     if (::waitpid(pid, &status, WNOHANG) == pid)
-      return WIFEXITED(status) && WEXITSTATUS(status) == 127 ? launch::kBadFormat : launch::kStarted;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      return WIFEXITED(status) && WEXITSTATUS(status) == kExecFailedStatus ? launch::kBadFormat : launch::kStarted;
+    std::this_thread::sleep_for(kStartVerdictPoll);
   }
   reapLater(pid);
   return launch::kStarted;

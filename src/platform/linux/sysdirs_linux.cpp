@@ -27,6 +27,33 @@ std::string defaultHome() {
   return utf8ToAnsi(std::string(user && *user ? user : "/tmp") + "/.config/zorvax");
 }
 
+std::string userDownloadDirectory(FileSystem& fs, std::string_view userHome, std::string_view configHome) {
+  File in = fs.open(std::string(configHome) + kPathSeparator + "user-dirs.dirs", "rb");
+  std::string content;
+  char block[4096];
+  while (std::size_t n = in.read(block, sizeof block)) content.append(block, n);
+  // A line XDG_DOWNLOAD_DIR="$HOME/Downloads" names a folder below the home, or a full path.
+  const std::string_view key = "XDG_DOWNLOAD_DIR=\"";
+  for (std::string_view rest = content; !rest.empty();) {
+    const std::string_view raw = rest.substr(0, rest.find('\n'));
+    rest.remove_prefix(std::min(rest.size(), raw.size() + 1));
+    const std::string line = trim(raw);
+    if (!line.starts_with(key) || line.size() < key.size() + 2 || line.back() != '"') continue;
+    const std::string value = line.substr(key.size(), line.size() - key.size() - 1);
+    if (value.starts_with("$HOME/")) return std::string(userHome) + utf8ToAnsi(value.substr(5));
+    if (value.starts_with("/")) return utf8ToAnsi(value);
+  }
+  return std::string(userHome) + kPathSeparator + "Downloads";
+}
+
+std::string userDownloadDirectory(FileSystem& fs) {
+  const char* user = std::getenv("HOME");
+  if (!user || !*user) return std::string();
+  const char* xdg = std::getenv("XDG_CONFIG_HOME");
+  std::string config = xdg && *xdg ? utf8ToAnsi(xdg) : utf8ToAnsi(user) + kPathSeparator + ".config";
+  return userDownloadDirectory(fs, utf8ToAnsi(user), config);
+}
+
 std::string windowsDirectory(FileSystem& fs, std::string_view home) {
   std::string dir = std::string(home) + kPathSeparator + "windows";
   fs.makeDirectories(dir);

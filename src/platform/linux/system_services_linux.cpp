@@ -12,13 +12,15 @@ SystemSettings SystemSettings::fromEnvironment() {
   SystemSettings settings;
   settings.home = defaultHome();
   if (const char* tmp = std::getenv("TMP"); tmp && *tmp) settings.tmpFolder = utf8ToAnsi(tmp);
+  PosixFileSystem files("");
+  settings.downloadFolder = userDownloadDirectory(files);
   return settings;
 }
 
 SystemServices::SystemServices(const SystemSettings& settings)
     : home_(settings.home),
       registry_(std::make_unique<SqliteRegistry>(settings.home + kPathSeparator + "registry.db")),
-      fs_(std::make_unique<PosixFileSystem>(settings.tmpFolder)),
+      fs_(std::make_unique<PosixFileSystem>(settings.tmpFolder, settings.downloadFolder)),
       shell_(std::make_unique<SystemShell>()),
       http_(http::Settings{settings.timeouts, trustFileIn(settings.home)}),
       adapters_(std::make_unique<adapters::SystemAdapters>()),

@@ -54,38 +54,26 @@ ParseResult parse(std::string_view bytes, const char* forcedEncoding) {
   return {nullptr, message};
 }
 
-// The encoding a text's own declaration names. A text handed over as UTF-16 is parsed as
-// the UTF-8 it was converted to, which hides the declared name from the parser; the
-// serialised text must still carry it, as the component's does.
-std::optional<std::string> declaredEncoding(std::string_view text) {
-  if (text.size() < 6 || text.substr(0, 5) != "<?xml" || std::string_view(" \t\r\n").find(text[5]) == std::string_view::npos)
-    return std::nullopt;
-  const std::string_view declaration = text.substr(0, text.find("?>"));
-  size_t at = declaration.find("encoding");
-  if (at == std::string_view::npos) return std::nullopt;
-  at = declaration.find_first_not_of(" \t\r\n", at + 8);
-  if (at == std::string_view::npos || declaration[at] != '=') return std::nullopt;
-  at = declaration.find_first_not_of(" \t\r\n", at + 1);
-  if (at == std::string_view::npos || (declaration[at] != '"' && declaration[at] != '\'')) return std::nullopt;
-  const size_t end = declaration.find(declaration[at], at + 1);
-  if (end == std::string_view::npos) return std::nullopt;
-  return std::string(declaration.substr(at + 1, end - at - 1));
+// Whether a text begins with an XML declaration ("<?xml" and a blank), after a byte-order
+// mark. The component writes a declaration only for a document that had one.
+bool startsWithDeclaration(std::string_view bytes) {
+  std::string head;
+  if (bytes.starts_with("\xEF\xBB\xBF")) {
+    head = bytes.substr(3, 6);
+  } else if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
+    // UTF-16: the ASCII byte of each pair, little- or big-endian.
+    for (size_t i = bytes[0] == '\xFF' ? 2 : 3; i < bytes.size() && head.size() < 6; i += 2) head += bytes[i];
+  } else {
+    head = bytes.substr(0, 6);
+  }
+  return head.size() == 6 && head.starts_with("<?xml") && std::string_view(" \t\r\n").find(head[5]) != std::string_view::npos;
 }
 
-void setEncoding(xmlDoc& doc, const std::optional<std::string>& encoding) {
-  if (doc.encoding) xmlFree(const_cast<xmlChar*>(doc.encoding));
-  doc.encoding = encoding ? xmlStrdup(reinterpret_cast<const xmlChar*>(encoding->c_str())) : nullptr;
-}
-
+// Version and standalone only: the component's text is UTF-16, so it names no encoding.
 std::string declarationOf(const xmlDoc& doc) {
   std::string text = "<?xml version=\"";
   text += doc.version ? reinterpret_cast<const char*>(doc.version) : "1.0";
   text += '"';
-  if (doc.encoding) {
-    text += " encoding=\"";
-    text += reinterpret_cast<const char*>(doc.encoding);
-    text += '"';
-  }
   if (doc.standalone == 1) text += " standalone=\"yes\"";
   if (doc.standalone == 0) text += " standalone=\"no\"";
   return text + "?>\n";
@@ -96,10 +84,11 @@ int appendTo(void* target, const char* bytes, int length) {
   return length;
 }
 
-// The declaration is written here, so that it names the document's own encoding while the
-// body is produced as UTF-8 (for the conversion to UTF-16) without character references.
-std::string serialise(xmlDoc& doc) {
-  std::string text = declarationOf(doc);
+// The declaration is written here, when the document has one, so that it names no encoding
+// while the body is produced as UTF-8 (for the conversion to UTF-16) without character
+// references.
+std::string serialise(xmlDoc& doc, bool withDeclaration) {
+  std::string text = withDeclaration ? declarationOf(doc) : std::string();
   xmlSaveCtxtPtr save = xmlSaveToIO(appendTo, nullptr, &text, "UTF-8", XML_SAVE_NO_DECL);
   if (!save) return {};
   xmlSaveDoc(save, &doc);
@@ -146,18 +135,18 @@ class LibxmlDocument final : public ole::Dispatch, public XmlDomDocument {
   }
 
   ole::HRESULT getXml(std::u16string& text) override {
-    text = doc_ ? utf8ToUtf16(serialise(*doc_)) : std::u16string();
+    text = doc_ ? utf8ToUtf16(serialise(*doc_, hasDeclaration_)) : std::u16string();
     return ole::S_OK;
   }
 
   ole::HRESULT loadXml(std::u16string_view text, bool& loaded) override {
     const std::string utf8 = utf16ToUtf8(text);
-    ParseResult result = parse(utf8, "UTF-8");
-    if (result.doc) setEncoding(*result.doc, declaredEncoding(utf8));
-    return adopt(std::move(result), loaded);
+    return adopt(parse(utf8, "UTF-8"), startsWithDeclaration(utf8), loaded);
   }
 
-  ole::HRESULT loadBytes(std::string_view bytes, bool& loaded) { return adopt(parse(bytes, nullptr), loaded); }
+  ole::HRESULT loadBytes(std::string_view bytes, bool& loaded) {
+    return adopt(parse(bytes, nullptr), startsWithDeclaration(bytes), loaded);
+  }
 
   const std::string& parseError() const { return parseError_; }
 
@@ -221,15 +210,17 @@ class LibxmlDocument final : public ole::Dispatch, public XmlDomDocument {
   }
 
  private:
-  ole::HRESULT adopt(ParseResult result, bool& loaded) {
+  ole::HRESULT adopt(ParseResult result, bool hasDeclaration, bool& loaded) {
     error_.reset();
     doc_ = std::move(result.doc);
+    hasDeclaration_ = hasDeclaration;
     parseError_ = std::move(result.error);
     loaded = doc_ != nullptr;
     return loaded ? ole::S_OK : ole::S_FALSE;
   }
 
   DocPtr doc_;
+  bool hasDeclaration_ = false;
   bool async_ = true;
   std::string parseError_;
   std::optional<ole::ExcepInfo> error_;
