@@ -1,7 +1,8 @@
 # The Windows build: the layers of src/ over the win32 platform services, the module zorvax.ocx
 # with its COM glue and resources (src/com), and the Windows test programs (tests/windows),
 # cross-built with mingw-w64. scripts/build-windows.sh prepares the third-party
-# libraries (Crypto++ from Debian's source package, GoogleTest from Debian's googletest sources)
+# libraries (Crypto++ from Debian's source package, GoogleTest from Debian's googletest sources;
+# zlib is Debian's own Windows build, libz-mingw-w64-dev)
 # under ZX_WINDOWS_THIRD_PARTY and configures one tree per architecture.
 
 set(ZX_WINDOWS_THIRD_PARTY "${CMAKE_BINARY_DIR}/third_party" CACHE PATH
@@ -26,6 +27,10 @@ set_target_properties(cryptopp::cryptopp PROPERTIES
 
 # The layers name Crypto++ as the Linux build finds it.
 add_library(PkgConfig::CRYPTOPP ALIAS cryptopp::cryptopp)
+
+# zlib from Debian's libz-mingw-w64-dev, linked in like everything else (no zlib1.dll beside
+# the module).
+set(ZLIB_USE_STATIC_LIBS ON)
 
 include(cmake/layers.cmake)
 foreach(layer platform core ui protect transfer xmlout flows control module)

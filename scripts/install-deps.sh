@@ -13,7 +13,7 @@ packages=(
   curl openssl gzip coreutils time xdg-utils python3
   clang libclang-rt-14-dev
   # Windows cross-build (scripts/build-windows.sh) and its tests under Wine.
-  mingw-w64 mingw-w64-tools libwine-dev wine64
+  mingw-w64 mingw-w64-tools libz-mingw-w64-dev libwine-dev wine64
   xvfb xauth xdotool locales dpkg-dev fonts-nanum
   # The desktop interface: Qt 6 Widgets (libqt6gui6 carries the xcb and offscreen platform
   # plugins), its Korean translations, fontconfig and the X client library that asks whether a

@@ -1,4 +1,5 @@
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -54,14 +55,75 @@ bool Win32FileSystem::createExclusive(std::string_view path) {
   return true;
 }
 
+bool Win32FileSystem::isOrdinaryFile(std::string_view path) {
+  if (path.empty()) return false;
+  HANDLE file = CreateFileA(text(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;  // folders need backup semantics to open
+  BY_HANDLE_FILE_INFORMATION info;
+  bool ordinary = GetFileType(file) == FILE_TYPE_DISK && GetFileInformationByHandle(file, &info) &&
+                  !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE));
+  CloseHandle(file);
+  return ordinary;
+}
+
+Win32FileSystem::~Win32FileSystem() {
+  for (const auto& [path, handle] : locks_) CloseHandle(handle);
+}
+
+bool Win32FileSystem::createLocked(std::string_view path) {
+  if (path.empty()) return false;
+  HANDLE file = CreateFileA(text(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  std::lock_guard<std::mutex> lock(locksMutex_);
+  if (auto old = locks_.find(path); old != locks_.end()) {
+    CloseHandle(old->second);
+    locks_.erase(old);
+  }
+  locks_.emplace(text(path), file);
+  return true;
+}
+
+void Win32FileSystem::release(std::string_view path) {
+  std::lock_guard<std::mutex> lock(locksMutex_);
+  if (auto held = locks_.find(path); held != locks_.end()) {
+    CloseHandle(held->second);
+    locks_.erase(held);
+  }
+}
+
+int Win32FileSystem::removeAbandoned(std::string_view folder, std::string_view prefix, std::chrono::seconds age) {
+  if (folder.empty() || prefix.empty()) return 0;
+  const std::string base = text(folder) + "\\";
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((base + text(prefix) + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  auto ticks = [](const FILETIME& t) { return (static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+  const std::uint64_t before = ticks(now) - static_cast<std::uint64_t>(age.count()) * 10'000'000u;
+  int removed = 0;
+  do {
+    if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+    // A file some process still holds is not shared for deletion: DeleteFile fails on it.
+    if (ticks(found.ftLastWriteTime) < before && DeleteFileA((base + found.cFileName).c_str())) ++removed;
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return removed;
+}
+
 bool Win32FileSystem::renameFile(std::string_view from, std::string_view to) {
-  if (from.empty() || to.empty()) return false;
+  if (from.empty() || to.empty() || exists(to)) return false;
+  release(from);  // the lock's handle would refuse the move; under its new name it is no intermediate
   // Without MOVEFILE_REPLACE_EXISTING the move fails when the target exists.
   return MoveFileExA(text(from).c_str(), text(to).c_str(), MOVEFILE_COPY_ALLOWED) != 0;
 }
 
 bool Win32FileSystem::removeFile(std::string_view path) {
-  return !path.empty() && DeleteFileA(text(path).c_str()) != 0;
+  if (path.empty()) return false;
+  release(path);
+  return DeleteFileA(text(path).c_str()) != 0;
 }
 
 bool Win32FileSystem::makeDirectories(std::string_view path) {
@@ -104,6 +166,35 @@ std::string Win32FileSystem::systemTempDirectory() {
   std::string folder(buffer, length);
   if (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
   return folder;
+}
+
+std::optional<std::string> Win32FileSystem::realLocation(std::string_view path) {
+  if (path.empty()) return std::nullopt;
+  // The final path of what exists (links and junctions followed, the spelling on the disk).
+  auto finalPath = [](const std::string& p) -> std::optional<std::string> {
+    HANDLE h = CreateFileA(p.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+    char buffer[MAX_PATH * 2];
+    DWORD length = GetFinalPathNameByHandleA(h, buffer, sizeof buffer, FILE_NAME_NORMALIZED);
+    CloseHandle(h);
+    if (length == 0 || length >= sizeof buffer) return std::nullopt;
+    std::string result(buffer, length);
+    if (result.rfind("\\\\?\\", 0) == 0) result.erase(0, 4);
+    return result;
+  };
+  char full[MAX_PATH * 2];
+  DWORD length = GetFullPathNameA(text(path).c_str(), sizeof full, full, nullptr);
+  if (length == 0 || length >= sizeof full) return std::nullopt;
+  std::string whole(full, length);
+  if (auto real = finalPath(whole)) return real;
+  // A file still to be made: its folder's real place and its own name.
+  size_t slash = whole.find_last_of("\\/");
+  if (slash == std::string::npos) return std::nullopt;
+  auto folder = finalPath(whole.substr(0, slash + 1));
+  if (!folder) return std::nullopt;
+  if (!folder->empty() && folder->back() != '\\') *folder += '\\';
+  return *folder + whole.substr(slash + 1);
 }
 
 }  // namespace zx::platform

@@ -1,6 +1,7 @@
 // The shell's "open" action and the program launcher of the system.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/shell.h"
 
@@ -29,8 +30,12 @@ int SystemShell::openFolder(std::string_view folder, const WaitHook&) {
   return openWithShell(opener_.empty() ? "explorer.exe" : opener_.c_str(), std::string(folder).c_str());
 }
 
-int SystemShell::launch(std::string_view commandLine) {
-  return static_cast<int>(WinExec(std::string(commandLine).c_str(), SW_SHOW));
+// The system takes one command line: the program and its arguments joined by spaces, unquoted,
+// as the companion program has always been started.
+int SystemShell::launch(std::string_view program, const std::vector<std::string>& arguments) {
+  std::string commandLine(program);
+  for (const auto& argument : arguments) commandLine += " " + argument;
+  return static_cast<int>(WinExec(commandLine.c_str(), SW_SHOW));
 }
 
 }  // namespace zx::platform
