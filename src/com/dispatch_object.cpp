@@ -91,6 +91,8 @@ DispatchObject::DispatchObject(const ole::Guid& classId, const ole::Guid& dispat
 }
 
 DispatchObject::~DispatchObject() {
+  embedding_.reset();
+  page_.reset();
   object_.reset();
   objectReleased();
 }
@@ -106,6 +108,12 @@ HRESULT DispatchObject::create(ClassFactory& factory, REFIID iid, void** object)
     return E_FAIL;
   }
   HRESULT hr = factory.createInstance(made->services_.env(made->ui_), made->object_);
+  try {
+    if (control) made->embedding_ = std::make_unique<OleEmbedding>(*static_cast<IDispatch*>(made), made->ui_);
+    else made->page_ = std::make_unique<PropertyPageObject>(*static_cast<IDispatch*>(made));
+  } catch (const std::bad_alloc&) {
+    hr = E_OUTOFMEMORY;
+  }
   if (SUCCEEDED(hr)) hr = made->QueryInterface(iid, object);
   made->Release();
   return hr;
@@ -125,6 +133,10 @@ HRESULT DispatchObject::QueryInterface(REFIID iid, void** object) {
     *object = static_cast<IObjectSafety*>(this);
   else if (IsEqualIID(iid, IID_ISupportErrorInfo))
     *object = static_cast<ISupportErrorInfo*>(this);
+  else if (embedding_)
+    return embedding_->query(iid, object);
+  else if (page_ && (IsEqualIID(iid, IID_IPropertyPage)))
+    *object = static_cast<IPropertyPage*>(page_.get());
   else {
     *object = nullptr;
     return E_NOINTERFACE;

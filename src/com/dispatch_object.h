@@ -1,11 +1,14 @@
 #pragma once
 // A COM object over one of the module's objects (the control, the property page): IDispatch
 // over its dispatch table, its class information, the safety answers its component
-// categories promise, and error information for failed calls. Text crosses as BSTR (UTF-16)
+// categories promise, and error information for failed calls; the control's OLE embedding
+// interfaces and the page's IPropertyPage are parts of the same object. Text crosses as BSTR (UTF-16)
 // and is the control's code page 949 inside.
 #include <atomic>
 #include <memory>
 
+#include "com/ole_embedding.h"
+#include "com/property_page_object.h"
 #include "module/class_factory.h"
 #include "platform/ole.h"
 #include "platform/system_services.h"
@@ -58,6 +61,9 @@ class DispatchObject final : public IDispatch, public IProvideClassInfo, public 
   platform::SystemServices services_;
   platform::Win32Ui ui_;
   std::shared_ptr<ole::Dispatch> object_;
+  // The control's embedding in a container, or the page's face to a property frame.
+  std::unique_ptr<OleEmbedding> embedding_;
+  std::unique_ptr<PropertyPageObject> page_;
 };
 
 }  // namespace zx::com
