@@ -89,6 +89,19 @@ std::string followUpQuery(std::string_view query, unsigned hop) {
   return kept + "hop=" + std::to_string(hop);
 }
 
+constexpr std::string_view kSitePrefix = "/site/";
+
+std::string contentTypeOf(const fs::path& file) {
+  const std::string extension = file.extension().string();
+  if (extension == ".html" || extension == ".htm") return "text/html; charset=utf-8";
+  if (extension == ".js" || extension == ".mjs") return "text/javascript; charset=utf-8";
+  if (extension == ".css") return "text/css; charset=utf-8";
+  if (extension == ".json") return "application/json";
+  if (extension == ".txt") return "text/plain; charset=utf-8";
+  if (extension == ".png") return "image/png";
+  return "application/octet-stream";
+}
+
 }  // namespace
 
 const char* reasonPhrase(int status) {
@@ -195,6 +208,7 @@ void DocServer::serve(Stream& stream) {
 }
 
 Response DocServer::answer(const RawRequest& request, const Switches& switches, unsigned number) {
+  if (request.method == "GET" && request.path().starts_with(kSitePrefix)) return siteFile(request);
   Response response;
   if (switches.on("auth") && !authorized(request)) {
     response.status = 401;
@@ -339,6 +353,27 @@ Response DocServer::upload(const FormFields& form, unsigned number) {
   writeWholeFile(uploadDir_ + "/" + numbered(number) + ".form", formText);
   response.notes.push_back("stored=" + stored);
   response.body = "OK\r\n";
+  return response;
+}
+
+// A file of the site folder; names that climb out of it (or hide behind a dot) are not found.
+Response DocServer::siteFile(const RawRequest& request) const {
+  Response response;
+  std::string relative = urlDecode(request.path().substr(kSitePrefix.size()));
+  if (relative.empty() || relative.back() == '/') relative += "index.html";
+  const fs::path file = fs::path(config_.siteDir) / relative;
+  bool inside = !config_.siteDir.empty() && !fs::path(relative).has_root_path();
+  for (const auto& part : fs::path(relative))
+    if (part.string().empty() || part.string().front() == '.') inside = false;
+  if (!inside || !fs::is_regular_file(file)) {
+    response.status = 404;
+    response.body = "no such page\r\n";
+    return response;
+  }
+  response.headers.push_back("Content-Type: " + contentTypeOf(file));
+  response.headers.push_back("Cache-Control: no-store");
+  response.bodyFile = file.string();
+  response.notes.push_back("site=" + relative);
   return response;
 }
 

@@ -23,6 +23,7 @@ struct ServerConfig {
   std::string authUser = "zorvax";
   std::string authPassword = "zorvax";
   FormFields defaults;  // switches for every request; query parameters override them
+  std::string siteDir;  // static files served by GET under /site/ (none when empty)
   bool quiet = false;
 };
 
@@ -74,6 +75,7 @@ class DocServer {
   Response download(const RawRequest& request, const FormFields& form, const Switches& switches);
   Response upload(const FormFields& form, unsigned number);
   Response redirect(const RawRequest& request, const Switches& switches);
+  Response siteFile(const RawRequest& request) const;
   bool authorized(const RawRequest& request) const;
   void send(Stream& stream, const Response& response) const;
 

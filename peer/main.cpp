@@ -25,6 +25,7 @@ uploads over TLS on a second port. Prints "key value" lines and then "ready" on 
   --plain-upload      the upload port speaks plain HTTP instead of TLS (a faulty server)
   --auth USER:PASS    credentials the auth switch asks for (default zorvax:zorvax)
   --set NAME=VALUE    a switch for every request; the request's query parameters override it
+  --site DIR          serve the files of DIR to GET requests under /site/ (pages, scripts)
   --exit-on-eof       end when standard input reaches its end (tests hold a pipe open)
   --quiet             no line per request on standard error
   --help              this text
@@ -99,6 +100,8 @@ int main(int argc, char** argv) {
       size_t eq = pair.find('=');
       if (eq == std::string::npos) usageError("--set wants NAME=VALUE");
       config.defaults.emplace_back(pair.substr(0, eq), pair.substr(eq + 1));
+    } else if (option == "--site") {
+      config.siteDir = value();
     } else if (option == "--exit-on-eof") {
       exitOnEof = true;
     } else if (option == "--quiet") {
@@ -114,6 +117,7 @@ int main(int argc, char** argv) {
     if (config.stateDir.empty()) config.stateDir = config.dataDir + "/.docserver";
     std::filesystem::create_directories(config.stateDir);
     config.stateDir = std::filesystem::canonical(config.stateDir).string();
+    if (!config.siteDir.empty()) config.siteDir = std::filesystem::canonical(config.siteDir).string();
 
     ::signal(SIGPIPE, SIG_IGN);
     zxpeer::ServerKeys keys = zxpeer::ServerKeys::loadOrCreate(config.stateDir);
@@ -132,6 +136,7 @@ int main(int argc, char** argv) {
               << "certificate " << keys.certificateFile() << "\n"
               << "state " << config.stateDir << "\n"
               << "data " << config.dataDir << "\n"
+              << (config.siteDir.empty() ? "" : "site-url http://" + host + ":" + std::to_string(config.httpPort) + "/site/\n")
               << "ready" << std::endl;
 
     auto serve = [&server](zxpeer::Stream& stream) { server.serve(stream); };

@@ -2,11 +2,16 @@
 # The main job: the reference server on loopback serves a Korean-named document; the control
 # downloads it (deciphering and decompressing it), checks it against the original, and uploads
 # a file back. Everything it makes lives in one temporary folder that it shows and then removes.
+# Then the same from a web page: the demo page in headless Chromium, through the extension and
+# the browser host (browser/demo.mjs).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
 cmake --build build -j "$(nproc)" --target zorvax_host zorvax-docserver > /dev/null
+if [ ! -f browser/node_modules/playwright-core/package.json ]; then
+  (cd browser && npm ci --no-audit --no-fund --loglevel=error)
+fi
 
 zorvax=$PWD/build/bin/zorvax
 work=$(mktemp -d)
@@ -66,4 +71,6 @@ echo "== stopping the server"
 exec 3>&-
 wait "$server_pid" 2> /dev/null || true
 server_pid=""
+echo "== the same from a web page, in headless Chromium"
+ZX_BIN_DIR="$PWD/build/bin" node browser/demo.mjs
 echo "demo finished"

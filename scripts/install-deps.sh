@@ -20,6 +20,9 @@ packages=(
   # display can be opened (fonts-nanum, xvfb and xdotool are above); ImageMagick photographs
   # the virtual X server's windows.
   qt6-base-dev libqt6gui6 qt6-translations-l10n fontconfig libxcb1-dev imagemagick
+  # The browser extension's tests, demo and benchmark: Debian's Chromium driven by Playwright
+  # (playwright-core from npm, browser/package-lock.json) under Node.js.
+  chromium nodejs
 )
 
 SUDO=""
@@ -75,3 +78,10 @@ if ! locale -a 2>/dev/null | grep -qix 'ko_KR.utf8'; then
   fi
   $SUDO locale-gen > /dev/null
 fi
+
+# npm comes with Node.js from some archives and as a package of its own from Debian's.
+if ! command -v npm > /dev/null; then
+  $SUDO apt-get install -y -qq --no-install-recommends npm
+fi
+# playwright-core exactly as the lock file names it; it downloads no browser of its own.
+(cd "$(dirname "$0")/../browser" && npm ci --no-audit --no-fund --loglevel=error)

@@ -4,12 +4,14 @@
 #include <vector>
 
 #include "core/file_helpers.h"
+#include "platform/ascii.h"
 #include "platform/fs.h"
 #include "platform/sysdirs.h"
 
 namespace zx {
 
 const char* const kConfigRootPath = "Software\\QORAX\\ZorvAX0";
+const char* const kWebOriginsKey = "WebOrigins";
 
 namespace {
 
@@ -23,10 +25,20 @@ constexpr size_t kPathCapacity = 511;
 constexpr size_t kKeyPathLimit = 1023;
 const char* const kMissingMarker = "_____";
 
+// The first element of a key path below the root, as the store reads it (empty elements skipped).
+std::string_view firstElement(std::string_view subkey) {
+  const size_t start = subkey.find_first_not_of('\\');
+  if (start == std::string_view::npos) return {};
+  subkey.remove_prefix(start);
+  return subkey.substr(0, subkey.find('\\'));
+}
+
 // A package text without a name of its own would open the root key itself and let a page
-// overwrite "Path" or "debug": there is no package key then.
+// overwrite "Path" or "debug", and one naming the web origins' key would let a page allow
+// other sites: there is no package key then.
 std::unique_ptr<platform::RegKey> openPackageKey(Registry& registry, std::string_view package) {
-  if (package.find_first_not_of('\\') == std::string_view::npos) return nullptr;
+  const std::string_view first = firstElement(package);
+  if (first.empty() || ascii::equalsIgnoreCase(first, kWebOriginsKey)) return nullptr;
   const std::string subkey(package);
   return openConfigKey(registry, &subkey, false);
 }

@@ -14,6 +14,8 @@
 namespace zx {
 
 extern const char* const kConfigRootPath;
+// The subkey of the root that holds the web origins (core/origin_list.h); never a package key.
+extern const char* const kWebOriginsKey;
 
 // The root key (no subkey) or its subkey; created when opening fails and `create` is set.
 std::unique_ptr<platform::RegKey> openConfigKey(platform::Registry& registry, const std::string* subkey, bool create);

@@ -7,8 +7,12 @@ int RecordingShell::record(ShellRequest request) {
   return answer ? answer(requests.back()) : platform::launch::kStarted;
 }
 
-int RecordingShell::open(std::string_view path) { return record({"open", std::string(path), ""}); }
-int RecordingShell::openFolder(std::string_view folder) { return record({"folder", std::string(folder), ""}); }
+int RecordingShell::open(std::string_view path, const platform::WaitHook&) {
+  return record({"open", std::string(path), ""});
+}
+int RecordingShell::openFolder(std::string_view folder, const platform::WaitHook&) {
+  return record({"folder", std::string(folder), ""});
+}
 int RecordingShell::launch(std::string_view commandLine) { return record({"launch", std::string(commandLine), ""}); }
 
 }  // namespace zx::doubles

@@ -19,8 +19,8 @@ class RecordingShell : public platform::Shell {
   std::vector<ShellRequest> requests;
   std::function<int(const ShellRequest&)> answer;
 
-  int open(std::string_view path) override;
-  int openFolder(std::string_view folder) override;
+  int open(std::string_view path, const platform::WaitHook& whileWaiting) override;
+  int openFolder(std::string_view folder, const platform::WaitHook& whileWaiting) override;
   int launch(std::string_view commandLine) override;
 
  private:

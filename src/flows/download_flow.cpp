@@ -8,6 +8,7 @@
 
 #include "core/config_store.h"
 #include "core/file_helpers.h"
+#include "core/message_pump.h"
 #include "core/messages.h"
 #include "platform/codepage.h"
 #include "platform/exceptions.h"
@@ -68,7 +69,7 @@ void offerCompletedFile(const Env& env, ControlState& control, std::unique_ptr<C
                         const std::string& name, std::int32_t size) {
   if (control.openChosen) {
     updateStatus(ansi("다운로드 되었습니다.").c_str(), name.c_str(), size, size);
-    if (env.shell.open(control.m_filePath.view()) < 32)
+    if (env.shell.open(control.m_filePath.view(), keepPumping(env.ui)) < 32)
       controlBox(env.ui,
                  ansi("다운로드 하였으나 파일을 열 수 없습니다.\n이 자료를 열 수 있는 프로그램이 설치 되었는지 "
                       "확인하십시오.\n") + control.m_filePath.str(),

@@ -19,6 +19,11 @@ std::string render(const ole::Variant& v) {
   }
 }
 
+void keep(const ole::Variant& v, Outcome& out) {
+  out.output = render(v);
+  if (v.type() == ole::Variant::Type::Int32) out.number = v.intValue();
+}
+
 }  // namespace
 
 std::string formatCode(ole::HRESULT code) {
@@ -60,7 +65,7 @@ Outcome StatementRunner::get(const std::string& name) {
   ole::Variant value;
   out.code = control_->invoke(*dispid, ole::IID_NULL(), lcid_, ole::DISPATCH_PROPERTYGET, {}, &value, nullptr);
   out.ok = !ole::failed(out.code);
-  if (out.ok) out.output = render(value);
+  if (out.ok) keep(value, out);
   return out;
 }
 
@@ -79,7 +84,7 @@ Outcome StatementRunner::invoke(ole::DISPID dispid, const std::vector<std::strin
   out.code = control_->invoke(dispid, ole::IID_NULL(), lcid_, ole::DISPATCH_METHOD, values, &result, nullptr);
   out.ok = !ole::failed(out.code);
   const auto shape = memberShape(dispid);
-  if (out.ok && shape && shape->hasResult) out.output = render(result);
+  if (out.ok && shape && shape->hasResult) keep(result, out);
   return out;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Runs the host's statements against one control, as a page's script would: by name through
 // the dispatch interface, with UTF-8 text outside and script strings inside.
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -16,6 +17,7 @@ struct Outcome {
   bool ok = true;
   ole::HRESULT code = ole::S_OK;
   std::optional<std::string> output;  // the line to print, UTF-8
+  std::optional<std::int32_t> number; // the value itself, for a 32-bit result
 };
 
 // Builds a dispatch argument from its text (for example "@xml:PATH"); nullptr when the text

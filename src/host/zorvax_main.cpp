@@ -1,5 +1,7 @@
 // zorvax: creates one control, as one object element of a page would, and runs statements
 // against it in order.
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -14,6 +16,10 @@
 #include "doubles/logging_ui.h"
 #include "doubles/scripted_ui.h"
 #include "doubles/test_variables.h"
+#include "host/browser_commands.h"
+#include "host/browser_host.h"
+#include "host/json_statements.h"
+#include "host/page_ui.h"
 #include "host/statement_runner.h"
 #include "module/class_factory.h"
 #include "module/entry_points.h"
@@ -34,6 +40,9 @@ using zx::host::StatementRunner;
 
 const char* const kUsage = R"(usage: zorvax [--home DIR] [--ui=auto|qt|console|script:FILE] [--ui-log FILE] [--show-control]
               [--lcid N] STATEMENT...
+       zorvax [--home DIR] [--ui=...] [--lcid N] --native-messaging [CALLER...]
+       zorvax [--home DIR] allow-origin|deny-origin|forget-origin ORIGIN | origins
+       zorvax [--home DIR] browser-host install|uninstall [--profile DIR]
 
 Creates one control, as one object element of a page would, and runs the statements in order.
 
@@ -47,6 +56,17 @@ Creates one control, as one object element of a page would, and runs the stateme
                          failure code as 0x%08X (for example 0x80020006)
   script FILE|-          statements as JSON lines, one reply line each
   register | unregister  the module's self-registration entry points
+
+Browsers (docs/browser.md):
+  --native-messaging     serve a browser extension's page on standard input and output
+                         (the browser starts it; CALLER is what the browser passes)
+  allow-origin ORIGIN    let pages of ORIGIN (https://host[:port]) create controls
+  deny-origin ORIGIN     refuse them without asking
+  forget-origin ORIGIN   ask again next time (with a display; refuse without one)
+  origins                list the remembered origins
+  browser-host install   write the native-messaging host manifests for Chromium, Chrome and
+                         Firefox (or, with --profile DIR, for that Chromium profile only)
+  browser-host uninstall remove them
 
 Options:
   --home DIR       the configuration home (registry store, Windows directory); default
@@ -75,6 +95,9 @@ struct Options {
   bool showControl = false;
   zx::ole::LCID lcid = 0;
   std::vector<Statement> statements;
+  bool nativeMessaging = false;
+  std::vector<std::string> caller;          // what the browser passed the host
+  std::vector<std::string> browserCommand;  // allow-origin ORIGIN, browser-host install, ...
 };
 
 [[noreturn]] void usageError(const std::string& message) {
@@ -135,6 +158,10 @@ Options parse(int argc, char** argv) {
       o.uiLog = value("--ui-log");
     } else if (a.rfind("--ui", 0) == 0) {
       o.ui = value("--ui");
+    } else if (a == "--native-messaging") {
+      o.nativeMessaging = true;
+      o.caller.assign(args.begin() + static_cast<long>(i) + 1, args.end());
+      return o;
     } else if (a.rfind("--lcid", 0) == 0) {
       o.lcid = static_cast<zx::ole::LCID>(std::strtoul(value("--lcid").c_str(), nullptr, 0));
     } else {
@@ -142,6 +169,10 @@ Options parse(int argc, char** argv) {
     }
   }
   if (i == args.size()) usageError("no statement");
+  if (zx::host::isBrowserCommand(args[i])) {
+    o.browserCommand.assign(args.begin() + static_cast<long>(i), args.end());
+    return o;
+  }
   while (i < args.size()) {
     std::string verb = args[i++];
     size_t n = wordsFor(verb, args, i);
@@ -165,8 +196,8 @@ std::shared_ptr<zx::platform::Ui> openDesktop(const Options& o, std::string* err
 }
 
 // The one place the interface is chosen. auto: the desktop when a display can be opened, the
-// console otherwise.
-std::shared_ptr<zx::platform::Ui> makeUi(const Options& o) {
+// console otherwise. `canAsk`: whether a person (or the scripted one) can answer a question.
+std::shared_ptr<zx::platform::Ui> makeUi(const Options& o, bool* canAsk = nullptr) {
   std::shared_ptr<zx::platform::Ui> ui;
   std::string error;
   if (o.ui == "qt") {
@@ -176,10 +207,12 @@ std::shared_ptr<zx::platform::Ui> makeUi(const Options& o) {
     ui = openDesktop(o, &error);
     if (!ui && o.showControl) usageError("--show-control: " + error);
     if (!ui) ui = std::make_shared<zx::platform::ConsoleUi>();
+    if (canAsk) *canAsk = error.empty();
   } else if (o.showControl) {
     usageError("--show-control needs the desktop interface (--ui=qt or auto)");
   } else if (o.ui == "console") {
     ui = std::make_shared<zx::platform::ConsoleUi>();
+    if (canAsk) *canAsk = false;
   } else if (o.ui.rfind("script:", 0) == 0) {
     auto scripted = std::make_shared<zx::doubles::ScriptedUi>();
     if (!scripted->loadScript(o.ui.substr(7), &error)) usageError(error);
@@ -205,22 +238,7 @@ bool report(const Outcome& outcome, std::ostream& out) {
   return true;
 }
 
-std::vector<std::string> stringsOf(const nlohmann::json& j) {
-  std::vector<std::string> out;
-  if (j.is_array())
-    for (const auto& v : j) out.push_back(v.is_string() ? v.get<std::string>() : v.dump());
-  return out;
-}
-
-nlohmann::json reply(const Outcome& outcome) {
-  if (!outcome.ok) return {{"ok", false}, {"code", zx::host::formatCode(outcome.code)}};
-  nlohmann::json j = {{"ok", true}};
-  if (outcome.output) j["result"] = *outcome.output;
-  return j;
-}
-
-// Statements as JSON lines: {"set":N,"value":V} {"get":N} {"call":N,"args":[...]}
-// {"invoke":ID,"args":[...]} {"ids":[...]}; one reply line each.
+// Statements as JSON lines (host/json_statements.h), one reply line each.
 bool runScript(StatementRunner& runner, const std::string& file, std::ostream& out) {
   std::ifstream f;
   if (file != "-") {
@@ -232,29 +250,9 @@ bool runScript(StatementRunner& runner, const std::string& file, std::ostream& o
   bool allOk = true;
   while (std::getline(in, line)) {
     if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
-    nlohmann::json j;
-    try {
-      j = nlohmann::json::parse(line);
-    } catch (const std::exception& e) {
-      out << nlohmann::json({{"ok", false}, {"error", e.what()}}).dump() << "\n";
-      allOk = false;
-      continue;
-    }
-    Outcome o;
-    if (j.contains("set")) o = runner.set(j["set"].get<std::string>(), j.value("value", ""));
-    else if (j.contains("get")) o = runner.get(j["get"].get<std::string>());
-    else if (j.contains("call")) o = runner.call(j["call"].get<std::string>(), stringsOf(j.value("args", nlohmann::json::array())));
-    else if (j.contains("invoke")) o = runner.invoke(j["invoke"].get<int>(), stringsOf(j.value("args", nlohmann::json::array())));
-    else if (j.contains("ids")) {
-      out << nlohmann::json({{"ok", true}, {"ids", runner.ids(stringsOf(j["ids"]))}}).dump() << "\n";
-      continue;
-    } else {
-      out << nlohmann::json({{"ok", false}, {"error", "unknown statement"}}).dump() << "\n";
-      allOk = false;
-      continue;
-    }
-    out << reply(o).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
-    allOk = allOk && o.ok;
+    const nlohmann::json reply = zx::host::runJsonLine(runner, line);
+    out << zx::host::replyText(reply) << "\n";
+    allOk = allOk && reply.value("ok", false);
   }
   return allOk;
 }
@@ -335,8 +333,32 @@ class HostServices {
 
 }  // namespace
 
+// The browser's side of a page: controls made on request, statements from the extension.
+int serveBrowser(const Options& options) {
+  zx::host::watchStopSignals();
+  bool canAsk = true;
+  auto ui = std::make_shared<zx::host::PageUi>(makeUi(options, &canAsk), zx::host::pageGoneFlag());
+  HostServices services(*ui);
+  zx::host::BrowserHostSettings settings;
+  settings.lcid = options.lcid;
+  settings.canAskUser = canAsk;
+  for (const auto& word : options.caller) settings.caller += (settings.caller.empty() ? "" : " ") + word;
+  settings.logPath = zx::platform::ansiToUtf8(services.env().home) + "/browser-host.log";
+  return zx::host::runBrowserHost(STDIN_FILENO, STDOUT_FILENO, *ui, services.env().registry,
+                                  [&services] { return createControl(services.env()); }, settings);
+}
+
+int runBrowserCommand(const Options& options) {
+  zx::platform::ConsoleUi ui;
+  HostServices services(ui);
+  return zx::host::runBrowserCommand(options.browserCommand, services.env().registry,
+                                     zx::platform::ansiToUtf8(services.env().home), std::cout, std::cerr);
+}
+
 int main(int argc, char** argv) {
   Options options = parse(argc, argv);
+  if (!options.browserCommand.empty()) return runBrowserCommand(options);
+  if (options.nativeMessaging) return serveBrowser(options);
   std::shared_ptr<zx::platform::Ui> ui = makeUi(options);
   HostServices services(*ui);
   auto control = createControl(services.env());

@@ -43,6 +43,16 @@ bool HeadlessDialogView::isItemEnabled(int id) const {
   return i && i->enabled;
 }
 
+void HeadlessDialogView::setItemChecked(int id, bool checked) {
+  Item* i = item(id);
+  if (i && i->definition.kind == ItemKind::CheckBox) i->checked = checked;
+}
+
+bool HeadlessDialogView::isItemChecked(int id) const {
+  const Item* i = item(id);
+  return i && i->checked;
+}
+
 void HeadlessDialogView::setProgressRange(int id, int low, int high) {
   if (Item* i = item(id)) {
     i->low = low;
@@ -105,6 +115,7 @@ bool HeadlessDialogView::press(int itemId) {
   }
   const Item* i = item(itemId);
   if (!i || !i->enabled) return false;
+  if (i->definition.kind == ItemKind::CheckBox) item(itemId)->checked = !i->checked;
   handler_.onCommand(itemId);
   return true;
 }

@@ -35,6 +35,8 @@ class ZX_API HeadlessDialogView : public DialogView {
   std::string itemText(int id) const override;
   void enableItem(int id, bool enable) override;
   bool isItemEnabled(int id) const override;
+  void setItemChecked(int id, bool checked) override;
+  bool isItemChecked(int id) const override;
   void setFocus(int id) override { focus_ = id; }
   void setProgressRange(int id, int low, int high) override;
   void setProgressPos(int id, int position) override;
@@ -51,7 +53,8 @@ class ZX_API HeadlessDialogView : public DialogView {
   int runModal() override;
   void endDialog(int result) override;
 
-  // What a person's click does: an enabled button's command, or Esc for kDialogEscape.
+  // What a person's click does: an enabled button's command (a check box toggles first), or
+  // Esc for kDialogEscape.
   bool press(int itemId);
   int focus() const { return focus_; }
   Owner owner() const { return owner_; }
@@ -63,6 +66,7 @@ class ZX_API HeadlessDialogView : public DialogView {
     DialogItem definition;
     std::string text;
     bool enabled = true;
+    bool checked = false;
     int low = 0, high = 100, position = 0;
   };
   const Item* item(int id) const;

@@ -24,6 +24,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/wait.h"
+
 namespace zx::platform::http {
 
 // Scheme codes of the platform's URL splitter.
@@ -67,9 +69,8 @@ class Connection;
 class Session;
 class Request;
 
-enum class WaitAnswer { KeepWaiting, Stop };
-// Called from inside a waiting call, on the session's thread.
-using WaitHook = std::function<WaitAnswer()>;
+using platform::WaitAnswer;
+using platform::WaitHook;
 
 // The wait hook answered Stop: the call was abandoned on purpose, nothing failed.
 class WaitStopped : public std::exception {

@@ -72,7 +72,8 @@ struct Rect {
   int left = 0, top = 0, right = 0, bottom = 0;
 };
 
-enum class ItemKind { Static, StaticCentred, StaticRight, ProgressBar, PushButton, DefPushButton, Icon };
+// A CheckBox is an automatic one: a click toggles it and then reports the click to the handler.
+enum class ItemKind { Static, StaticCentred, StaticRight, ProgressBar, PushButton, DefPushButton, Icon, CheckBox };
 
 struct DialogItem {
   int id = -1;  // -1: no id
@@ -116,6 +117,9 @@ class ZX_API DialogView {
   virtual std::string itemText(int id) const = 0;
   virtual void enableItem(int id, bool enable) = 0;
   virtual bool isItemEnabled(int id) const = 0;
+  // Check boxes only; other items ignore the call and answer false.
+  virtual void setItemChecked(int id, bool checked) = 0;
+  virtual bool isItemChecked(int id) const = 0;
   virtual void setFocus(int id) = 0;
   virtual void setProgressRange(int id, int low, int high) = 0;
   virtual void setProgressPos(int id, int position) = 0;

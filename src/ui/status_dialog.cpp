@@ -95,7 +95,7 @@ void CStatusDlg::enableChoices(bool enable) {
 
 void CStatusDlg::OnOpen() {
   openChosen = true;
-  if (progressMode) env_.shell.open(path.view());
+  if (progressMode) env_.shell.open(path.view(), keepPumping(env_.ui));
   enableChoices(false);
   EndDialog(kEndOk);
 }
@@ -103,7 +103,7 @@ void CStatusDlg::OnOpen() {
 void CStatusDlg::OnSave() {
   openChosen = false;
   if (progressMode) {
-    env_.shell.openFolder(directoryOf(path.view()));
+    env_.shell.openFolder(directoryOf(path.view()), keepPumping(env_.ui));
     enableChoices(false);
     EndDialog(kEndOk);
   } else if (!vistaMode) {

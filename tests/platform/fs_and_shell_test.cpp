@@ -65,7 +65,41 @@ TEST(Shell, LauncherReadsAnUnquotedCommandLineAndKeepsTheOldCodes) {
   test::writeFile(dir.file("plain.EXE"), "not a program");
   chmod(dir.file("plain.EXE").c_str(), 0644);
   EXPECT_EQ(shell.launch(dir.file("plain.EXE") + " -x"), launch::kBadFormat);
-  EXPECT_EQ(shell.open(dir.file("absent.txt")), launch::kFileNotFound);
+  EXPECT_EQ(shell.open(dir.file("absent.txt"), {}), launch::kFileNotFound);
+}
+
+// An opener that decides slowly must not hold the caller's window: the caller's wait hook runs
+// while it decides, and a Stop leaves it running on its own.
+TEST(Shell, OpenerVerdictsAndTheCallersWaitHook) {
+  TempDir dir;
+  auto opener = [&](const std::string& name, const std::string& body) {
+    std::string path = dir.file(name);
+    test::writeFile(path, "#!/bin/sh\n" + body + "\n");
+    chmod(path.c_str(), 0755);
+    return path;
+  };
+  test::writeFile(dir.file("doc.txt"), "x");
+  int asked = 0;
+  WaitHook counting = [&] {
+    ++asked;
+    return WaitAnswer::KeepWaiting;
+  };
+
+  EXPECT_EQ(SystemShell(opener("yes", "exit 0")).open(dir.file("doc.txt"), counting), launch::kStarted);
+  EXPECT_LT(SystemShell(opener("no", "exit 3")).open(dir.file("doc.txt"), counting), 32);
+  EXPECT_EQ(SystemShell(opener("no", "exit 3")).openFolder(dir.file("missing"), counting), launch::kPathNotFound);
+
+  asked = 0;
+  EXPECT_EQ(SystemShell(opener("slow", "sleep 0.5")).openFolder(dir.path(), counting), launch::kStarted);
+  EXPECT_GE(asked, 2) << "the hook runs while the opener decides";
+
+  asked = 0;
+  std::string marker = dir.file("opened");
+  SystemShell stalled(opener("stalled", "sleep 5; touch '" + marker + "'"));
+  EXPECT_EQ(stalled.open(dir.file("doc.txt"), [&] { return ++asked == 3 ? WaitAnswer::Stop : WaitAnswer::KeepWaiting; }),
+            launch::kStarted);
+  EXPECT_EQ(asked, 3);
+  EXPECT_FALSE(std::filesystem::exists(marker)) << "a Stop returns without waiting for the opener";
 }
 
 }  // namespace

@@ -79,5 +79,29 @@ TEST(ScriptedUser, AnswersInOrderAndPressesWhereAPersonWould) {
   EXPECT_EQ(view->runModal(), 1) << "with nothing scripted the default button ends a modal dialog";
 }
 
+TEST(HeadlessDialog, ACheckBoxTogglesWhenClickedAndOnlyCheckBoxesCheck) {
+  ScriptedUi user;
+  DialogTemplate t;
+  t.id = 78;
+  t.items = {{3, ItemKind::CheckBox, 0, 0, 10, 10, "remember"}, {4, ItemKind::PushButton, 0, 0, 10, 10, "Go"}};
+  Recorder handler;
+  auto view = user.createDialog(t, handler, Owner::None);
+  handler.view = view.get();
+  auto* headless = static_cast<HeadlessDialogView*>(view.get());
+  EXPECT_FALSE(view->isItemChecked(3));
+  EXPECT_TRUE(headless->press(3));
+  EXPECT_TRUE(view->isItemChecked(3));
+  EXPECT_EQ(handler.commands, std::vector<int>{3}) << "the click is reported after the toggle";
+  headless->press(3);
+  EXPECT_FALSE(view->isItemChecked(3));
+  view->setItemChecked(3, true);
+  EXPECT_TRUE(view->isItemChecked(3));
+  view->setItemChecked(4, true);
+  EXPECT_FALSE(view->isItemChecked(4)) << "a push button has no check";
+  view->enableItem(3, false);
+  EXPECT_FALSE(headless->press(3));
+  EXPECT_TRUE(view->isItemChecked(3)) << "a disabled box keeps its state";
+}
+
 }  // namespace
 }  // namespace zx::platform

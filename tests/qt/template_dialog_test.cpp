@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QScreen>
 
+#include <QCheckBox>
 #include <QProgressBar>
 #include <QTest>
 #include <climits>
@@ -15,6 +16,7 @@
 #include "platform/qt/static_text.h"
 #include "qt_test_support.h"
 #include "support/zx_test.h"
+#include "ui/origin_consent.h"
 #include "ui/status_dialog.h"
 
 namespace zx::test::qt {
@@ -132,6 +134,40 @@ TEST_F(TemplateDialogs, PropertyPageSitsInAFrameWithOkAndCancel) {
   EXPECT_EQ(page.show(), mb::IDCANCEL);
   whenModal([](QWidget*) {}, [](QWidget* window) { press(window, Qt::Key_Return); });
   EXPECT_EQ(page.show(), mb::IDOK);
+}
+
+TEST_F(TemplateDialogs, TheConsentDialogNamesTheOriginAndItsCheckBoxSaysWhetherToRemember) {
+  whenModal(
+      [](QWidget* window) {
+        EXPECT_EQ(window->objectName(), "template301");
+        ExpectedUnits units(window->font());
+        EXPECT_EQ(window->size(), QSize(units.x(240), units.y(104)));
+        auto* origin = window->findChild<StaticText*>("item3011");
+        ASSERT_NE(origin, nullptr);
+        EXPECT_EQ(origin->text(), "https://docs.example.com");
+        auto* remember = window->findChild<QCheckBox*>("item3012");
+        ASSERT_NE(remember, nullptr);
+        EXPECT_EQ(remember->geometry(), units.rect(10, 62, 220, 10));
+        EXPECT_FALSE(remember->isChecked());
+        auto* deny = window->findChild<QPushButton*>("item2");
+        ASSERT_NE(deny, nullptr);
+        EXPECT_TRUE(deny->isDefault()) << "Enter denies";
+        // On the box itself: a check box takes clicks on its indicator and label only.
+        QTest::mouseClick(remember, Qt::LeftButton, {}, QPoint(remember->height() / 2, remember->height() / 2));
+        EXPECT_TRUE(remember->isChecked());
+        saveScreenshot(window, "origin_consent");
+      },
+      [](QWidget* window) { click(window->findChild<QPushButton*>("item3013")); });
+  ConsentAnswer answer = askOriginConsent(*desktopUi(), "https://docs.example.com");
+  EXPECT_TRUE(answer.allowed);
+  EXPECT_TRUE(answer.remember);
+
+  whenModal([](QWidget*) {}, [](QWidget* window) { press(window, Qt::Key_Return); });
+  answer = askOriginConsent(*desktopUi(), "https://docs.example.com");
+  EXPECT_FALSE(answer.allowed);
+  EXPECT_FALSE(answer.remember);
+  whenModal([](QWidget*) {}, [](QWidget* window) { press(window, Qt::Key_Escape); });
+  EXPECT_FALSE(askOriginConsent(*desktopUi(), "https://docs.example.com").allowed);
 }
 
 class RecordingHandler : public platform::DialogHandler {

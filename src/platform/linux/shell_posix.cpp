@@ -34,21 +34,6 @@ int spawn(const std::vector<std::string>& argv, pid_t* pidOut) {
   return ::posix_spawn(pidOut, args[0], nullptr, nullptr, args.data(), environ);
 }
 
-// Runs the desktop's opener and waits a while for its verdict; openers that stay in the
-// foreground longer than that count as started.
-int runOpener(std::string_view target) {
-  pid_t pid = 0;
-  if (spawn({"/usr/bin/xdg-open", posix::systemPath(target)}, &pid) != 0) return kNoAssociation;
-  for (int i = 0; i < 100; ++i) {
-    int status = 0;
-    pid_t done = ::waitpid(pid, &status, WNOHANG);
-    if (done == pid) return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? launch::kStarted : kNoAssociation;
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-  reapLater(pid);
-  return launch::kStarted;
-}
-
 bool isExecutableFile(const std::string& utf8Path) {
   struct stat st;
   return ::stat(utf8Path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
@@ -76,14 +61,32 @@ std::vector<std::string> splitSpaces(std::string_view s) {
 
 }  // namespace
 
-int SystemShell::open(std::string_view path) {
-  if (!posix::exists(path)) return launch::kFileNotFound;
-  return runOpener(path);
+// Runs the opener and waits a while for its verdict; openers that stay in the foreground longer
+// than that count as started.
+int SystemShell::runOpener(std::string_view target, const WaitHook& whileWaiting) const {
+  constexpr auto kPoll = std::chrono::milliseconds(100);
+  constexpr int kPolls = 100;
+  pid_t pid = 0;
+  if (spawn({opener_, posix::systemPath(target)}, &pid) != 0) return kNoAssociation;
+  for (int i = 0; i < kPolls; ++i) {
+    int status = 0;
+    if (::waitpid(pid, &status, WNOHANG) == pid)
+      return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? launch::kStarted : kNoAssociation;
+    if (whileWaiting && whileWaiting() == WaitAnswer::Stop) break;
+    std::this_thread::sleep_for(kPoll);
+  }
+  reapLater(pid);
+  return launch::kStarted;
 }
 
-int SystemShell::openFolder(std::string_view folder) {
+int SystemShell::open(std::string_view path, const WaitHook& whileWaiting) {
+  if (!posix::exists(path)) return launch::kFileNotFound;
+  return runOpener(path, whileWaiting);
+}
+
+int SystemShell::openFolder(std::string_view folder, const WaitHook& whileWaiting) {
   if (!posix::isDirectory(folder)) return launch::kPathNotFound;
-  return runOpener(folder);
+  return runOpener(folder, whileWaiting);
 }
 
 int SystemShell::launch(std::string_view commandLine) {

@@ -1,6 +1,7 @@
 #include "platform/qt/dialog_view.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QProgressBar>
@@ -114,6 +115,13 @@ QWidget* QtDialogView::makeItemWidget(const DialogItem& definition, QWidget* par
       widget = button;
       break;
     }
+    case ItemKind::CheckBox: {
+      auto* box = new QCheckBox(fromAnsi(definition.text), parent);
+      int id = definition.id;
+      QObject::connect(box, &QCheckBox::clicked, [this, id] { handler_.onCommand(id); });
+      widget = box;
+      break;
+    }
     case ItemKind::Icon: {
       auto* icon = new QLabel(parent);
       icon->setPixmap(moduleIcon(window_));
@@ -170,7 +178,7 @@ void QtDialogView::setItemText(int id, std::string_view text) {
   if (!i) return;
   i->text = text;
   if (auto* label = dynamic_cast<StaticText*>(i->widget.data())) label->setText(fromAnsi(text));
-  else if (auto* button = dynamic_cast<QPushButton*>(i->widget.data())) button->setText(fromAnsi(text));
+  else if (auto* button = dynamic_cast<QAbstractButton*>(i->widget.data())) button->setText(fromAnsi(text));
 }
 
 std::string QtDialogView::itemText(int id) const {
@@ -185,6 +193,16 @@ void QtDialogView::enableItem(int id, bool enable) {
 bool QtDialogView::isItemEnabled(int id) const {
   const Item* i = item(id);
   return i && i->widget->isEnabled();
+}
+
+void QtDialogView::setItemChecked(int id, bool checked) {
+  Item* i = item(id);
+  if (i && i->kind == ItemKind::CheckBox) static_cast<QCheckBox*>(i->widget.data())->setChecked(checked);
+}
+
+bool QtDialogView::isItemChecked(int id) const {
+  const Item* i = item(id);
+  return i && i->kind == ItemKind::CheckBox && static_cast<const QCheckBox*>(i->widget.data())->isChecked();
 }
 
 void QtDialogView::setFocus(int id) {

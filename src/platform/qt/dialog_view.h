@@ -44,6 +44,8 @@ class QtDialogView : public DialogView {
   std::string itemText(int id) const override;
   void enableItem(int id, bool enable) override;
   bool isItemEnabled(int id) const override;
+  void setItemChecked(int id, bool checked) override;
+  bool isItemChecked(int id) const override;
   void setFocus(int id) override;
   void setProgressRange(int id, int low, int high) override;
   void setProgressPos(int id, int position) override;

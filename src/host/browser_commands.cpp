@@ -1,0 +1,164 @@
+#include "host/browser_commands.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+
+#include "core/origin_list.h"
+
+namespace zx::host {
+
+const char* const kNativeHostName = "com.qorax.zorvax";
+const char* const kChromiumExtensionId = "mllkolfchmbnhjblipchcpbpagkogdhd";
+const char* const kFirefoxExtensionId = "zorvax@qorax.example";
+
+namespace {
+
+namespace fs = std::filesystem;
+
+enum class Browser { Chromium, Firefox };
+
+struct ManifestPlace {
+  fs::path folder;
+  Browser browser;
+};
+
+std::string environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+fs::path userConfigFolder() {
+  const std::string xdg = environment("XDG_CONFIG_HOME");
+  return xdg.empty() ? fs::path(environment("HOME")) / ".config" : fs::path(xdg);
+}
+
+// Where each browser looks for the user's hosts, or the one profile named.
+std::vector<ManifestPlace> manifestPlaces(const std::string& profile) {
+  if (!profile.empty()) return {{fs::path(profile) / "NativeMessagingHosts", Browser::Chromium}};
+  return {{userConfigFolder() / "chromium" / "NativeMessagingHosts", Browser::Chromium},
+          {userConfigFolder() / "google-chrome" / "NativeMessagingHosts", Browser::Chromium},
+          {fs::path(environment("HOME")) / ".mozilla" / "native-messaging-hosts", Browser::Firefox}};
+}
+
+std::string shellQuoted(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+// The browsers start the host without arguments of ours: a launcher names the command and the
+// configuration home this installation is for.
+fs::path launcherPath(const std::string& homeUtf8) { return fs::path(homeUtf8) / "browser-host" / "zorvax-native-host"; }
+
+bool writeText(const fs::path& path, const std::string& text, std::ostream& err) {
+  std::error_code ec;
+  fs::create_directories(path.parent_path(), ec);
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file << text;
+  file.close();
+  if (!file) err << "zorvax: cannot write " << path.string() << "\n";
+  return static_cast<bool>(file);
+}
+
+bool writeLauncher(const fs::path& launcher, const std::string& homeUtf8, std::ostream& err) {
+  std::error_code ec;
+  const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+  if (ec) {
+    err << "zorvax: cannot find the zorvax command itself\n";
+    return false;
+  }
+  const std::string script = "#!/bin/sh\n# Started by the browser for the ZorvAX extension; written by zorvax browser-host install.\nexec " +
+                             shellQuoted(self.string()) + " --home " + shellQuoted(homeUtf8) + " --native-messaging \"$@\"\n";
+  if (!writeText(launcher, script, err)) return false;
+  fs::permissions(launcher, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                fs::perms::others_read | fs::perms::others_exec, ec);
+  return !ec;
+}
+
+std::string manifestText(Browser browser, const fs::path& launcher) {
+  nlohmann::json manifest = {{"name", kNativeHostName},
+                             {"description", "ZorvAX control for web pages"},
+                             {"path", launcher.string()},
+                             {"type", "stdio"}};
+  if (browser == Browser::Chromium)
+    manifest["allowed_origins"] = {std::string("chrome-extension://") + kChromiumExtensionId + "/"};
+  else
+    manifest["allowed_extensions"] = {kFirefoxExtensionId};
+  return manifest.dump(2) + "\n";
+}
+
+int install(const std::string& profile, const std::string& homeUtf8, std::ostream& out, std::ostream& err) {
+  const fs::path launcher = launcherPath(homeUtf8);
+  if (!writeLauncher(launcher, homeUtf8, err)) return 1;
+  for (const auto& place : manifestPlaces(profile)) {
+    const fs::path manifest = place.folder / (std::string(kNativeHostName) + ".json");
+    if (!writeText(manifest, manifestText(place.browser, launcher), err)) return 1;
+    out << manifest.string() << "\n";
+  }
+  return 0;
+}
+
+int uninstall(const std::string& profile, const std::string& homeUtf8, std::ostream& out) {
+  std::error_code ec;
+  for (const auto& place : manifestPlaces(profile)) {
+    const fs::path manifest = place.folder / (std::string(kNativeHostName) + ".json");
+    if (fs::remove(manifest, ec)) out << manifest.string() << "\n";
+  }
+  // The launcher stays while another profile's manifest may still name it.
+  if (profile.empty()) fs::remove_all(launcherPath(homeUtf8).parent_path(), ec);
+  return 0;
+}
+
+int browserHost(const std::vector<std::string>& words, const std::string& homeUtf8, std::ostream& out,
+                std::ostream& err) {
+  std::string profile;
+  if (words.size() == 4 && words[2] == "--profile") {
+    profile = words[3];
+  } else if (words.size() != 2) {
+    err << "zorvax: browser-host install|uninstall [--profile DIR]\n";
+    return 2;
+  }
+  if (words[1] == "install") return install(profile, homeUtf8, out, err);
+  if (words[1] == "uninstall") return uninstall(profile, homeUtf8, out);
+  err << "zorvax: browser-host install|uninstall [--profile DIR]\n";
+  return 2;
+}
+
+int setRule(const std::vector<std::string>& words, OriginRule rule, platform::Registry& registry, std::ostream& out,
+            std::ostream& err) {
+  const auto origin = words.size() == 2 ? normaliseOrigin(words[1]) : std::nullopt;
+  if (!origin) {
+    err << "zorvax: " << words[0] << " takes one origin, such as https://docs.example.com or http://127.0.0.1:8080\n";
+    return 2;
+  }
+  if (!setOriginRule(registry, *origin, rule)) {
+    err << "zorvax: the configuration store refused the change\n";
+    return 1;
+  }
+  out << *origin << " " << (rule == OriginRule::Unknown ? "forgotten" : originRuleName(rule)) << "\n";
+  return 0;
+}
+
+}  // namespace
+
+bool isBrowserCommand(const std::string& verb) {
+  return verb == "allow-origin" || verb == "deny-origin" || verb == "forget-origin" || verb == "origins" ||
+         verb == "browser-host";
+}
+
+int runBrowserCommand(const std::vector<std::string>& words, platform::Registry& registry, const std::string& homeUtf8,
+                      std::ostream& out, std::ostream& err) {
+  const std::string& verb = words.at(0);
+  if (verb == "allow-origin") return setRule(words, OriginRule::Allowed, registry, out, err);
+  if (verb == "deny-origin") return setRule(words, OriginRule::Denied, registry, out, err);
+  if (verb == "forget-origin") return setRule(words, OriginRule::Unknown, registry, out, err);
+  if (verb == "origins") {
+    for (const auto& [origin, rule] : rememberedOrigins(registry)) out << origin << " " << originRuleName(rule) << "\n";
+    return 0;
+  }
+  return browserHost(words, homeUtf8, out, err);
+}
+
+}  // namespace zx::host

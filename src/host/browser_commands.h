@@ -1,0 +1,24 @@
+#pragma once
+// The commands that set the browser side up, without a control:
+//   zorvax allow-origin ORIGIN | deny-origin ORIGIN | forget-origin ORIGIN | origins
+//   zorvax browser-host install [--profile DIR] | browser-host uninstall [--profile DIR]
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "platform/registry.h"
+
+namespace zx::host {
+
+// The native-messaging host's name, the extension's id under Chromium (derived from the
+// public key in browser/extension/manifest.json) and under Firefox.
+extern const char* const kNativeHostName;
+extern const char* const kChromiumExtensionId;
+extern const char* const kFirefoxExtensionId;
+
+bool isBrowserCommand(const std::string& verb);
+// Answers the exit status: 0 done, 1 failed, 2 a usage error.
+int runBrowserCommand(const std::vector<std::string>& words, platform::Registry& registry, const std::string& homeUtf8,
+                      std::ostream& out, std::ostream& err);
+
+}  // namespace zx::host

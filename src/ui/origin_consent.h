@@ -1,0 +1,26 @@
+#pragma once
+// The question a browser host asks before a web site it does not know may drive the control
+// (template 301): the site's origin, Allow or Deny, and whether to remember the answer.
+#include <string_view>
+
+#include "platform/api.h"
+#include "platform/ui.h"
+
+namespace zx {
+
+namespace consentdlg {
+constexpr int kTemplateId = 301;
+constexpr int kOriginText = 3011, kRememberBox = 3012, kAllowButton = 3013, kDenyButton = platform::mb::IDCANCEL;
+ZX_API platform::DialogTemplate dialogTemplate();
+}  // namespace consentdlg
+
+struct ConsentAnswer {
+  bool allowed = false;
+  bool remember = false;
+};
+
+// Asks modally, owned by nobody (no page window of ours is on screen). Esc, the close box and
+// a dialog nobody acts on deny; Deny is the default button.
+ZX_API ConsentAnswer askOriginConsent(platform::Ui& ui, std::string_view origin);
+
+}  // namespace zx
