@@ -207,12 +207,33 @@ struct Request::Transfer {
   }
 };
 
+namespace {
+
+// Bytes above 0x7F as %XX, as the system's canonicalizer escapes them on Windows; Wine's leaves
+// them as they are and then cuts the result short, so they never reach it.
+std::string escapeEightBit(std::string_view url) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string escaped;
+  for (unsigned char c : url) {
+    if (c < 0x80) {
+      escaped += static_cast<char>(c);
+    } else {
+      escaped += '%';
+      escaped += kHex[c >> 4];
+      escaped += kHex[c & 0x0F];
+    }
+  }
+  return escaped;
+}
+
+}  // namespace
+
 bool crackUrl(std::string_view url, UrlParts& parts) {
-  std::string text(url);
+  std::string text = escapeEightBit(url);
   DWORD length = static_cast<DWORD>(text.size() * 3 + 16);
   std::string canonical(length, '\0');
   if (!InternetCanonicalizeUrlA(text.c_str(), canonical.data(), &length, 0)) return false;
-  canonical.resize(length);
+  canonical.resize(std::strlen(canonical.c_str()));
   char host[INTERNET_MAX_HOST_NAME_LENGTH + 1] = {};
   std::string path(canonical.size() + 1, '\0'), extra(canonical.size() + 1, '\0');
   URL_COMPONENTSA components{};
@@ -224,9 +245,11 @@ bool crackUrl(std::string_view url, UrlParts& parts) {
   components.lpszExtraInfo = extra.data();
   components.dwExtraInfoLength = static_cast<DWORD>(extra.size());
   if (!InternetCrackUrlA(canonical.c_str(), static_cast<DWORD>(canonical.size()), 0, &components)) return false;
+  // Texts are read up to their terminating zero: Wine counts the lengths it reports in
+  // characters, not bytes, and so would cut texts with two-byte characters short.
   parts.scheme = static_cast<std::uint32_t>(components.nScheme);
-  parts.host.assign(host, components.dwHostNameLength);
-  parts.object = path.substr(0, components.dwUrlPathLength) + extra.substr(0, components.dwExtraInfoLength);
+  parts.host = host;
+  parts.object = std::string(path.c_str()) + extra.c_str();
   parts.port = components.nPort;
   return true;
 }

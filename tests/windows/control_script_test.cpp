@@ -1,0 +1,271 @@
+// The module as a Windows user gets it: regsvr32 registers zorvax.ocx, reg shows what it wrote,
+// JScript run by cscript creates the control by its ProgID and drives it against the document
+// server on loopback, and regsvr32 /u takes it out again. Boxes the control shows are answered
+// by a watcher that finds them by caption and presses their button, as a person would.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "support/script_host.h"
+
+namespace zx::wintest {
+namespace {
+
+const wchar_t kClassKey[] = L"HKCR\\CLSID\\{40B8C7BB-FD7C-44CA-BF70-5ADB0DC635CB}";
+const wchar_t kProgIdKey[] = L"HKCR\\ZORVAX.ZorvAXCtrl.1";
+const wchar_t kTypeLibKey[] = L"HKCR\\TypeLib\\{412532B1-0C61-4900-8767-647BD63CA0C5}";
+const wchar_t kScriptableCategory[] = L"{7DD95801-9882-11CF-9FA9-00AA006C42C4}";
+const wchar_t kInitializableCategory[] = L"{7DD95802-9882-11CF-9FA9-00AA006C42C4}";
+// The document the server holds, named in Korean, and its name as JScript writes it.
+const wchar_t kDocumentName[] = L"\uBCF4\uACE0\uC11C 2024.hwp";
+const char kDocumentNameScript[] = "\\ubcf4\\uace0\\uc11c 2024.hwp";
+
+std::string describe(const ChildRun& run) {
+  return "exit " + std::to_string(run.exitCode) + (run.timedOut ? " (timed out)" : "") + ", output:\n" + run.output;
+}
+
+ChildRun regQuery(const std::wstring& key, const std::wstring& options = L"") {
+  return runChild(L"reg.exe query " + quoted(key) + (options.empty() ? L"" : L" " + options));
+}
+
+ChildRun regsvr32(const std::wstring& switches) { return runChild(L"regsvr32.exe " + switches + L" " + quoted(modulePath())); }
+
+// A JScript string literal of ASCII text.
+std::string literal(const std::string& text) {
+  std::string quotedText = "\"";
+  for (char c : text) {
+    if (c == '\\' || c == '"') quotedText += '\\';
+    quotedText += c;
+  }
+  return quotedText + "\"";
+}
+
+// The control made by ProgID, `body` run on it as `c`, each failure echoed as its code.
+std::string controlScript(const std::string& body) {
+  return "function code(e) { return 'error ' + (e.number >>> 0).toString(16); }\n"
+         "var c = null;\n"
+         "try { c = new ActiveXObject('ZORVAX.ZorvAXCtrl.1'); } catch (e) { WScript.Echo('create: ' + code(e)); }\n"
+         "function run(label, f) { try { WScript.Echo(label + ': ' + f()); } catch (e) { WScript.Echo(label + ': ' + code(e)); } }\n"
+         "if (c !== null) {\n" + body + "\n}\n";
+}
+
+std::vector<std::wstring> lines(const std::string& output) {
+  std::vector<std::wstring> found;
+  std::wstring text = fromKorean(output);
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find(L"\r\n", start);
+    if (end == std::wstring::npos) end = text.size();
+    found.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  return found;
+}
+
+// The newest file below the folder whose name ends with `suffix`.
+std::wstring newestFile(const std::wstring& folder, const std::wstring& suffix) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return {};
+  do {
+    std::wstring name = found.cFileName;
+    if (name.size() >= suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+      names.push_back(name);
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  if (names.empty()) return {};
+  return folder + L"\\" + *std::max_element(names.begin(), names.end());
+}
+
+class ControlScript : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    registration = regsvr32(L"/s");
+  }
+  static void TearDownTestSuite() { regsvr32(L"/u /s"); }
+
+  void SetUp() override { ASSERT_EQ(registration.exitCode, 0u) << describe(registration); }
+
+  ChildRun script(const std::string& body) { return runJScript(folder, controlScript(body), 60000); }
+
+  static std::string setting(const char* name) {
+    std::string value = serverSetting(name);
+    EXPECT_FALSE(value.empty()) << name << " is not set: run the test through with_docserver.sh";
+    return value;
+  }
+
+  static inline ChildRun registration;
+  ScratchFolder folder;
+};
+
+TEST_F(ControlScript, RegistrationNamesTheModuleTheTypeLibraryAndBothCategories) {
+  ChildRun run = regQuery(std::wstring(kProgIdKey) + L"\\CLSID");
+  ASSERT_EQ(run.exitCode, 0u) << describe(run);
+  EXPECT_NE(run.output.find("{40B8C7BB-FD7C-44CA-BF70-5ADB0DC635CB}"), std::string::npos) << run.output;
+
+  run = regQuery(std::wstring(kClassKey) + L"\\InprocServer32");
+  ASSERT_EQ(run.exitCode, 0u) << describe(run);
+  EXPECT_NE(run.output.find("zorvax.ocx"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("Apartment"), std::string::npos) << run.output;
+
+  run = regQuery(std::wstring(kClassKey) + L"\\MiscStatus\\1");
+  EXPECT_NE(run.output.find("131473"), std::string::npos) << run.output;
+
+  run = regQuery(kTypeLibKey, L"/s");
+  ASSERT_EQ(run.exitCode, 0u) << describe(run);
+  EXPECT_NE(run.output.find("ZorvAX ActiveX Control module"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find(sizeof(void*) == 8 ? "\\409\\win64" : "\\409\\win32"), std::string::npos) << run.output;
+
+  for (const wchar_t* category : {kScriptableCategory, kInitializableCategory}) {
+    run = regQuery(std::wstring(kClassKey) + L"\\Implemented Categories\\" + category);
+    EXPECT_EQ(run.exitCode, 0u) << describe(run);
+  }
+  run = regQuery(std::wstring(L"HKCR\\Component Categories\\") + kScriptableCategory);
+  EXPECT_NE(run.output.find("Controls that are safely scriptable"), std::string::npos) << run.output;
+}
+
+TEST_F(ControlScript, AFreshControlAnswersItsDefaults) {
+  ChildRun run = script(
+      "var names = ['Port', 'Package', 'Hostname', 'Pubkey', 'Filename', 'url', 'size', 'FileFilter', 'dialog', 'ret'];\n"
+      "for (var i = 0; i < names.length; ++i) run(names[i], function () { return '[' + c[names[i]] + ']'; });\n"
+      "run('getVersion', function () { return c.getVersion(); });\n"
+      "run('getPath', function () { return '[' + c.getPath() + ']'; });");
+  EXPECT_EQ(run.output,
+            "Port: [80]\r\nPackage: [TENDRIAX]\r\nHostname: [127.0.0.1]\r\nPubkey: []\r\nFilename: []\r\nurl: []\r\n"
+            "size: [0]\r\nFileFilter: []\r\ndialog: [1]\r\nret: [0]\r\ngetVersion: 3.1.0\r\ngetPath: []\r\n")
+      << describe(run);
+}
+
+TEST_F(ControlScript, PackageValuesLiveInTheUsersRegistry) {
+  ChildRun run = script(
+      "run('before', function () { return c.setRegisterValue('k', 'v'); });\n"
+      "c.Package = 'WINTEST';\n"
+      "c.Port = '8080';\n"
+      "run('set', function () { return c.setRegisterValue('k', '\\ud55c\\uae00 value'); });\n"
+      "run('ifEmpty', function () { return c.setRegisterIfEmpty('k', 'other'); });\n"
+      "run('get', function () { return c.getRegisterValue('k'); });\n"
+      "run('missing', function () { return '[' + c.getRegisterValue('none') + ']'; });");
+  EXPECT_EQ(lines(run.output), (std::vector<std::wstring>{L"before: 1", L"set: 0", L"ifEmpty: 0",
+                                                         L"get: \uD55C\uAE00 value", L"missing: []"}))
+      << describe(run);
+
+  run = regQuery(L"HKCU\\Software\\QORAX\\ZorvAX0\\WINTEST");
+  ASSERT_EQ(run.exitCode, 0u) << describe(run);
+  EXPECT_NE(run.output.find(toKorean(L"k    REG_SZ    \uD55C\uAE00 value")), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("Port    REG_SZ    8080"), std::string::npos) << run.output;
+}
+
+TEST_F(ControlScript, CipheredCompressedKoreanDocumentArrivesByteForByte) {
+  BoxWatcher watcher({});
+  const std::string url = setting("ZX_DOCSERVER_DOWNLOAD_URL");
+  const std::string pubkey = setting("ZX_DOCSERVER_PUBKEY");
+  ChildRun run = script("c.url = " + literal(url) + " + '" + kDocumentNameScript + "';\n"
+                        "c.Pubkey = " + literal(pubkey) + ";\n"
+                        "c.dialog = '0';\n"
+                        "c.Filename = '" + kDocumentNameScript + "';\n"
+                        "run('download', function () { return c.download('user01', 'session01', '1', '1'); });\n"
+                        "run('ret', function () { return c.ret; });\n"
+                        "WScript.Echo(c.Filename);\n"
+                        "run('getPath', function () { return c.getPath() == c.Filename; });");
+  std::vector<std::wstring> out = lines(run.output);
+  EXPECT_TRUE(watcher.seen().empty()) << "a box came: " << toKorean(watcher.seen().front());
+  // The decipher step's size line on the standard error stream comes first.
+  ASSERT_EQ(out.size(), 5u) << describe(run);
+  EXPECT_EQ(out[0].rfind(L"decipher : ", 0), 0u) << describe(run);
+  EXPECT_EQ(out[1], L"download: 0");
+  EXPECT_EQ(out[2], L"ret: 0");
+  EXPECT_EQ(out[4], L"getPath: true");
+  const std::wstring& local = out[3];
+  EXPECT_EQ(local.substr(local.find_last_of(L'\\') + 1), kDocumentName);
+  const std::string original = readBytes(fromKorean(setting("ZX_DOCSERVER_DATA")) + L"\\" + kDocumentName);
+  ASSERT_EQ(original.size(), 300000u);
+  EXPECT_TRUE(readBytes(local) == original) << "the downloaded file differs from the server's document";
+  DeleteFileW(local.c_str());
+}
+
+TEST_F(ControlScript, UploadOverTlsIsStoredExactly) {
+  ASSERT_TRUE(trustCertificate(fromKorean(setting("ZX_DOCSERVER_CERT"))));
+  std::string bytes;
+  for (int i = 0; i < 50000; ++i) bytes += static_cast<char>((i * 13 + (i >> 7)) & 0xFF);
+  const std::wstring local = folder.path() + L"upload.bin";
+  writeBytes(local, bytes);
+  std::string localScript;
+  for (wchar_t ch : local) {
+    if (ch == L'\\') localScript += "\\\\";
+    else localScript += static_cast<char>(ch);
+  }
+  ChildRun run = script("c.url = " + literal(setting("ZX_DOCSERVER_UPLOAD_URL")) + ";\n"
+                        "c.dialog = '0';\n"
+                        "c.Filename = '" + localScript + "';\n"
+                        "run('upload', function () { return c.upload('user01', '0', '0'); });\n"
+                        "run('size', function () { return c.size > 50000; });");
+  EXPECT_EQ(run.output, "upload: 0\r\nsize: true\r\n") << describe(run);
+  const std::wstring stored = newestFile(fromKorean(setting("ZX_DOCSERVER_STATE")) + L"\\uploads", L"upload.bin");
+  ASSERT_FALSE(stored.empty()) << "the server stored nothing";
+  EXPECT_TRUE(readBytes(stored) == bytes) << "the stored upload differs from the file";
+}
+
+TEST_F(ControlScript, WrongArgumentsGetTheDispatchersCodesAndTheHostGoesOn) {
+  BoxWatcher watcher({});
+  ChildRun run = script(
+      "run('too few', function () { return c.setRegisterValue('a'); });\n"
+      "run('too many', function () { return c.getVersion(1, 2); });\n"
+      "run('object for text', function () { return c.getRegisterValue(c); });\n"
+      "run('text for number', function () { c.size = 'many'; return c.size; });\n"
+      "run('null for text', function () { return c.getRegisterValue(null); });\n"
+      "run('unknown name', function () { return c.noSuchMember(); });\n"
+      "run('text for object', function () { return c.saveXml('not a document'); });\n"
+      "run('still there', function () { return c.getVersion(); });");
+  EXPECT_EQ(run.output,
+            "too few: error 8002000e\r\ntoo many: error 8002000e\r\nobject for text: error 80020005\r\n"
+            "text for number: error 80020005\r\nnull for text: error 80020005\r\nunknown name: error 800a01b6\r\n"
+            "text for object: -1\r\nstill there: 3.1.0\r\n")
+      << describe(run);
+  // A text where a document belongs is no document: the failed DOM call's report, as on Linux.
+  std::vector<std::wstring> seen = watcher.seen();
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_NE(seen[0].find(L"80004003"), std::wstring::npos) << toKorean(seen[0]);
+}
+
+TEST_F(ControlScript, BoxesAreAnsweredByTheWatcherAndAnOverlongFilenameIsRefused) {
+  BoxWatcher watcher({});
+  ChildRun run = script(
+      "c.dialog = '0';\n"
+      "c.Filename = 'doc.hwp';\n"
+      "run('bad url', function () { return c.download('u', 's', '1', '1'); });\n"
+      "c.url = 'http://127.0.0.1:9/doc';\n"
+      "c.Filename = new Array(601).join('n') + '.hwp';\n"
+      "run('long name', function () { return c.download('u', 's', '1', '1'); });\n"
+      "run('Filename kept', function () { return c.Filename.length; });");
+  EXPECT_EQ(run.output, "bad url: -1\r\nlong name: -1\r\nFilename kept: 604\r\n") << describe(run);
+  std::vector<std::wstring> seen = watcher.seen();
+  ASSERT_EQ(seen.size(), 3u);
+  // 연결 (connection): the URL is malformed, then the flow's own note of the failed step;
+  // 파일생성오류 (file creation error) for the name that does not fit.
+  EXPECT_EQ(seen[0].substr(0, seen[0].find(L'|')), L"\uC5F0\uACB0") << toKorean(seen[0]);
+  EXPECT_NE(seen[0].find(L"URL"), std::wstring::npos) << toKorean(seen[0]);
+  EXPECT_EQ(seen[1], L"DEBUG|parseUrl:error");
+  EXPECT_EQ(seen[2].substr(0, seen[2].find(L'|')), L"\uD30C\uC77C\uC0DD\uC131\uC624\uB958") << toKorean(seen[2]);
+}
+
+TEST_F(ControlScript, UnregisteringRemovesClassProgIdAndTypeLibraryButLeavesTheCategories) {
+  ChildRun run = regsvr32(L"/u /s");
+  ASSERT_EQ(run.exitCode, 0u) << describe(run);
+  for (const std::wstring& key : {std::wstring(kProgIdKey), std::wstring(kClassKey) + L"\\InprocServer32",
+                                  std::wstring(kTypeLibKey) + L"\\1.0"}) {
+    run = regQuery(key);
+    EXPECT_NE(run.exitCode, 0u) << "still there: " << run.output;
+  }
+  run = regQuery(std::wstring(kClassKey) + L"\\Implemented Categories\\" + kScriptableCategory);
+  EXPECT_EQ(run.exitCode, 0u) << "the category entries stay: " << describe(run);
+  run = script("WScript.Echo('made');");
+  EXPECT_EQ(run.output, "create: error 800a01ad\r\n") << describe(run);
+  registration = regsvr32(L"/s");
+  ASSERT_EQ(registration.exitCode, 0u) << describe(registration);
+}
+
+}  // namespace
+}  // namespace zx::wintest
