@@ -7,8 +7,8 @@
 // Frame row: FRAME(id, role, x, y, width, height, caption, points, font), role POPUP (a
 // captioned pop-up with a system menu and modal frame) or CHILD (a page without a caption).
 // Item row: ITEM(kind, id, x, y, width, height, text), kind one of LTEXT, CTEXT, RTEXT,
-// PROGRESS, PUSHBUTTON, DEFPUSHBUTTON or ICON (whose text is the number of an
-// icon resource). Texts are UTF-8; positions are dialog units.
+// PROGRESS, PUSHBUTTON, DEFPUSHBUTTON, CHECKBOX (an automatic one) or ICON (whose text is the
+// number of an icon resource). Texts are UTF-8; positions are dialog units.
 #include <initializer_list>
 #include <string_view>
 
@@ -32,6 +32,7 @@ ZX_API DialogTemplate dialogFromRows(int id, bool child, int x, int y, int width
 #define ZX_DIALOG_KIND_PUSHBUTTON ::zx::platform::ItemKind::PushButton
 #define ZX_DIALOG_KIND_DEFPUSHBUTTON ::zx::platform::ItemKind::DefPushButton
 #define ZX_DIALOG_KIND_ICON ::zx::platform::ItemKind::Icon
+#define ZX_DIALOG_KIND_CHECKBOX ::zx::platform::ItemKind::CheckBox
 
 // An icon item names its resource by number; every other text is a string.
 #define ZX_DIALOG_TEXT_ICON(text) #text
@@ -41,6 +42,7 @@ ZX_API DialogTemplate dialogFromRows(int id, bool child, int x, int y, int width
 #define ZX_DIALOG_TEXT_PROGRESS(text) text
 #define ZX_DIALOG_TEXT_PUSHBUTTON(text) text
 #define ZX_DIALOG_TEXT_DEFPUSHBUTTON(text) text
+#define ZX_DIALOG_TEXT_CHECKBOX(text) text
 
 #define ZX_DIALOG_CPP_ITEM(kind, id, x, y, width, height, text) \
   ::zx::platform::DialogItem{id, ZX_DIALOG_KIND_##kind, x, y, width, height, ::zx::ansi(ZX_DIALOG_TEXT_##kind(text))},

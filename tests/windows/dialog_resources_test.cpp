@@ -6,6 +6,7 @@
 #include "control/about_box.h"
 #include "module/prop_page.h"
 #include "platform/codepage.h"
+#include "ui/origin_consent.h"
 #include "ui/status_dialog.h"
 
 #include <windows.h>
@@ -155,6 +156,11 @@ void expectKind(const ResourceItem& item, ItemKind kind) {
       EXPECT_EQ(item.style & BS_TYPEMASK, kind == ItemKind::PushButton ? BS_PUSHBUTTON : BS_DEFPUSHBUTTON);
       EXPECT_TRUE(item.style & WS_TABSTOP);
       break;
+    case ItemKind::CheckBox:
+      EXPECT_EQ(item.windowClass, kButtonAtom);
+      EXPECT_EQ(item.style & BS_TYPEMASK, static_cast<DWORD>(BS_AUTOCHECKBOX));
+      EXPECT_TRUE(item.style & WS_TABSTOP);
+      break;
   }
 }
 
@@ -201,6 +207,22 @@ TEST(DialogResources, AboutBoxIsTheTemplateOfTheAboutBox) { expectSameDialog(zx:
 TEST(DialogResources, PropertyPageIsTheTemplateOfThePage) { expectSameDialog(zx::CZorvAXPropPage::dialogTemplate()); }
 
 TEST(DialogResources, StatusDialogIsTheTemplateOfTheStatusDialog) { expectSameDialog(zx::statusdlg::dialogTemplate()); }
+
+TEST(DialogResources, ConsentDialogIsTheTemplateOfTheConsentDialog) {
+  expectSameDialog(zx::consentdlg::dialogTemplate());
+}
+
+TEST(DialogResources, ConsentDialogDeniesFromEscAndNamesTheOriginInItsOwnItem) {
+  ResourceDialog dialog = loadDialog(301);
+  EXPECT_EQ(dialog.caption, L"ZorvAX \uC6F9 \uC0AC\uC774\uD2B8 \uD5C8\uC6A9");  // ZorvAX 웹 사이트 허용
+  ASSERT_EQ(dialog.items.size(), 6u);
+  EXPECT_EQ(dialog.items[1].id, zx::consentdlg::kOriginText);
+  EXPECT_EQ(dialog.items[1].text, L"");
+  EXPECT_EQ(dialog.items[3].id, zx::consentdlg::kRememberBox);
+  EXPECT_EQ(dialog.items[5].id, IDCANCEL);
+  EXPECT_EQ(dialog.items[5].style & BS_TYPEMASK, static_cast<DWORD>(BS_DEFPUSHBUTTON));
+  EXPECT_EQ(dialog.items[5].text, L"\uAC70\uBD80(&D)");  // 거부(&D)
+}
 
 TEST(DialogResources, StatusDialogKeepsItsKoreanTextsAndFont) {
   ResourceDialog dialog = loadDialog(201);

@@ -17,9 +17,13 @@ int openWithShell(const char* file, const char* parameters) {
 
 }  // namespace
 
-int SystemShell::open(std::string_view path) { return openWithShell(std::string(path).c_str(), nullptr); }
+// ShellExecute answers once the associated program has been started or refused, so there is
+// no verdict to wait for and the wait hook is not needed.
+int SystemShell::open(std::string_view path, const WaitHook&) {
+  return openWithShell(std::string(path).c_str(), nullptr);
+}
 
-int SystemShell::openFolder(std::string_view folder) {
+int SystemShell::openFolder(std::string_view folder, const WaitHook&) {
   return openWithShell("explorer.exe", std::string(folder).c_str());
 }
 

@@ -128,6 +128,15 @@ int Win32DialogView::progressHigh(int id) const {
   return i ? static_cast<int>(SendMessageW(i, PBM_GETRANGE, FALSE, 0)) : 0;
 }
 
+void Win32DialogView::setItemChecked(int id, bool checked) {
+  if (HWND i = item(id)) SendMessageW(i, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool Win32DialogView::isItemChecked(int id) const {
+  HWND i = item(id);
+  return i && SendMessageW(i, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
 // A dialog the control has not placed itself comes up centred over its owner, as the dialogs
 // of the control's framework do.
 void Win32DialogView::placeUnlessPlaced() {

@@ -33,6 +33,8 @@ class Win32DialogView : public DialogView {
   void setProgressPos(int id, int position) override;
   int progressPos(int id) const override;
   int progressHigh(int id) const override;
+  void setItemChecked(int id, bool checked) override;
+  bool isItemChecked(int id) const override;
   void show() override;
   void hide() override;
   bool isVisible() const override;
