@@ -39,8 +39,8 @@ void registerWindowClass(HINSTANCE module, WNDPROC procedure) {
 
 }  // namespace
 
-OleEmbedding::OleEmbedding(IUnknown& outer, platform::Win32Ui& ui)
-    : outer_(outer), ui_(ui), extent_(kDefaultExtent), events_(outer, systemId(ids::IID_DZorvAXEvents())) {}
+OleEmbedding::OleEmbedding(IUnknown& outer, platform::Win32Ui& ui, std::function<void()> siteChanged)
+    : outer_(outer), ui_(ui), siteChanged_(std::move(siteChanged)), extent_(kDefaultExtent), events_(outer, systemId(ids::IID_DZorvAXEvents())) {}
 
 OleEmbedding::~OleEmbedding() {
   destroyWindow();
@@ -77,6 +77,7 @@ HRESULT OleEmbedding::SetClientSite(IOleClientSite* site) {
   if (site) site->AddRef();
   releaseAndNull(site_);
   site_ = site;
+  siteChanged_();
   return S_OK;
 }
 

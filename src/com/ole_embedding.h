@@ -3,6 +3,8 @@
 // activation in a window of its own, drawing into the container's device context, persistence
 // of its version number, its property-page list and its (empty) event interface. It shares the
 // identity and reference count of the object that owns it.
+#include <functional>
+
 #include "com/connection_points.h"
 #include "platform/win32/win32_ui.h"
 
@@ -20,7 +22,8 @@ class OleEmbedding final : public IOleObject,
                            public IPersistPropertyBag,
                            public ISpecifyPropertyPages {
  public:
-  OleEmbedding(IUnknown& outer, platform::Win32Ui& ui);
+  // `siteChanged` runs whenever a container gives the control another client site.
+  OleEmbedding(IUnknown& outer, platform::Win32Ui& ui, std::function<void()> siteChanged);
   ~OleEmbedding();
   OleEmbedding(const OleEmbedding&) = delete;
   OleEmbedding& operator=(const OleEmbedding&) = delete;
@@ -113,6 +116,7 @@ class OleEmbedding final : public IOleObject,
 
   IUnknown& outer_;
   platform::Win32Ui& ui_;
+  std::function<void()> siteChanged_;
   IOleClientSite* site_ = nullptr;
   IOleInPlaceSite* inPlaceSite_ = nullptr;
   IOleAdviseHolder* adviseHolder_ = nullptr;

@@ -13,7 +13,6 @@ namespace consentdlg {
 constexpr int kTemplateId = 301;
 constexpr int kOriginText = ZX_ORIGIN_CONSENT_ORIGIN_TEXT, kRememberBox = ZX_ORIGIN_CONSENT_REMEMBER_BOX,
               kAllowButton = ZX_ORIGIN_CONSENT_ALLOW_BUTTON, kDenyButton = ZX_ORIGIN_CONSENT_DENY_BUTTON;
-static_assert(kDenyButton == platform::mb::IDCANCEL, "Esc and the close box deny");
 ZX_API platform::DialogTemplate dialogTemplate();
 }  // namespace consentdlg
 
