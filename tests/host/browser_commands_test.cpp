@@ -5,7 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "core/origin_list.h"
-#include "platform/registry_sqlite.h"
+#include "platform/linux/registry_sqlite.h"
 #include "support/zx_test.h"
 
 namespace zx {

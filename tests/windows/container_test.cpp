@@ -9,6 +9,7 @@
 #include <ocidl.h>
 #include <olectl.h>
 #include <commctrl.h>
+#include <urlmon.h>
 
 #include <gtest/gtest.h>
 
@@ -173,6 +174,96 @@ class User {
 
 void press(HWND dialog, int id) { PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id))); }
 
+// A client site that names the page it belongs to the way a browser's document does: the
+// container's moniker is the page's URL moniker.
+class PageSite final : public IOleClientSite {
+ public:
+  explicit PageSite(std::wstring url) : url_(std::move(url)) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IOleClientSite)) {
+      *object = static_cast<IOleClientSite*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+  }
+  HRESULT STDMETHODCALLTYPE SaveObject() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD which, IMoniker** moniker) override {
+    *moniker = nullptr;
+    if (which != OLEWHICHMK_CONTAINER) return E_NOTIMPL;
+    return CreateURLMonikerEx(nullptr, url_.c_str(), moniker, URL_MK_UNIFORM);
+  }
+  HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** container) override {
+    *container = nullptr;
+    return E_NOINTERFACE;
+  }
+  HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
+
+ private:
+  std::wstring url_;
+  ULONG references_ = 1;
+};
+
+const wchar_t kConsentCaption[] = L"ZorvAX \uC6F9 \uC0AC\uC774\uD2B8 \uD5C8\uC6A9";  // ZorvAX 웹 사이트 허용
+constexpr int kConsentOrigin = 3011, kConsentRemember = 3012, kConsentAllow = 3013;
+
+// A person answering every consent dialog that comes, the same way each time.
+struct ConsentAnswers {
+  bool allow = false;
+  bool remember = false;
+  int asked = 0;
+  std::wstring origin;
+  bool ticked = false;
+
+  std::function<bool()> step() {
+    return [this] {
+      HWND box = findWindow(kConsentCaption);
+      if (!box || !IsWindowVisible(box)) return false;
+      ++asked;
+      origin = itemText(box, kConsentOrigin);
+      if (asked == 1) screenshot(L"origin_consent");
+      if (remember) {
+        SendMessageW(GetDlgItem(box, kConsentRemember), BM_CLICK, 0, 0);
+        ticked = SendMessageW(GetDlgItem(box, kConsentRemember), BM_GETCHECK, 0, 0) == BST_CHECKED;
+      }
+      press(box, allow ? kConsentAllow : IDCANCEL);
+      return false;  // keeps answering
+    };
+  }
+};
+
+std::wstring webOriginRule(const std::wstring& origin) {
+  wchar_t value[32] = {};
+  DWORD size = sizeof value;
+  if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\QORAX\\ZorvAX0\\WebOrigins", origin.c_str(), RRF_RT_REG_SZ, nullptr,
+                   value, &size) != ERROR_SUCCESS)
+    return L"(none)";
+  return value;
+}
+
+bool fileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string fileBytes(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  std::string bytes;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+  CloseHandle(file);
+  return bytes;
+}
+
 class Container : public testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -239,28 +330,36 @@ class Container : public testing::Test {
     return id;
   }
 
-  void put(const wchar_t* name, const wchar_t* value) {
+  HRESULT tryPut(const wchar_t* name, const wchar_t* value) {
     VARIANT argument;
     V_VT(&argument) = VT_BSTR;
     V_BSTR(&argument) = SysAllocString(value);
     DISPID named = DISPID_PROPERTYPUT;
     DISPPARAMS parameters{&argument, &named, 1, 1};
-    EXPECT_EQ(script_->Invoke(dispid(name), IID_NULL, 0, DISPATCH_PROPERTYPUT, &parameters, nullptr, nullptr, nullptr),
-              S_OK);
+    const HRESULT hr =
+        script_->Invoke(dispid(name), IID_NULL, 0, DISPATCH_PROPERTYPUT, &parameters, nullptr, nullptr, nullptr);
     VariantClear(&argument);
+    return hr;
   }
 
-  VARIANT call(DISPID id, WORD flags, std::vector<std::wstring> arguments = {}) {
+  void put(const wchar_t* name, const wchar_t* value) { EXPECT_EQ(tryPut(name, value), S_OK) << name; }
+
+  HRESULT tryCall(DISPID id, WORD flags, const std::vector<std::wstring>& arguments, VARIANT* result) {
     std::vector<VARIANT> args(arguments.size());
     for (size_t i = 0; i < arguments.size(); ++i) {  // DISPPARAMS holds them last first
       V_VT(&args[arguments.size() - 1 - i]) = VT_BSTR;
       V_BSTR(&args[arguments.size() - 1 - i]) = SysAllocString(arguments[i].c_str());
     }
     DISPPARAMS parameters{args.data(), nullptr, static_cast<UINT>(args.size()), 0};
-    VARIANT result;
-    VariantInit(&result);
-    EXPECT_EQ(script_->Invoke(id, IID_NULL, 0, flags, &parameters, &result, nullptr, nullptr), S_OK);
+    VariantInit(result);
+    const HRESULT hr = script_->Invoke(id, IID_NULL, 0, flags, &parameters, result, nullptr, nullptr);
     for (VARIANT& a : args) VariantClear(&a);
+    return hr;
+  }
+
+  VARIANT call(DISPID id, WORD flags, const std::vector<std::wstring>& arguments = {}) {
+    VARIANT result;
+    EXPECT_EQ(tryCall(id, flags, arguments, &result), S_OK);
     return result;
   }
 
@@ -470,6 +569,116 @@ TEST_F(Container, CancelsADownloadOnTheChoiceDialog) {
   EXPECT_EQ(save, L"\uC800\uC7A5(&S)");
   EXPECT_EQ(cancel, L"\uCDE8\uC18C(&C)");
   EXPECT_GT(placed.right - placed.left, 0);
+}
+
+// The control as a page in a browser has it: sited with a site that names the page.
+class PageContainer : public Container {
+ protected:
+  // Written while the control still trusts its container, before the page's site is given.
+  void prepareSaveTo(const std::wstring& path) {
+    DeleteFileW(path.c_str());
+    put(L"dialog", L"0");
+    put(L"Filename", path.c_str());
+  }
+  HRESULT siteOnPage(const Ref<PageSite>& site) {
+    Ref<IObjectWithSite> withSite;
+    HRESULT hr = control_->QueryInterface(IID_IObjectWithSite, withSite.out());
+    return SUCCEEDED(hr) ? withSite->SetSite(site.p) : hr;
+  }
+  static Ref<PageSite> pageAt(const wchar_t* url) { return Ref<PageSite>{new PageSite(url)}; }
+  HRESULT saveFile(const std::wstring& text) {
+    VARIANT result;
+    HRESULT hr = tryCall(dispid(L"saveFile"), DISPATCH_METHOD, {text}, &result);
+    VariantClear(&result);
+    return hr;
+  }
+};
+
+TEST_F(PageContainer, APageTheUserRefusesGetsAccessDeniedFromEveryMemberAndNothingIsWritten) {
+  const std::wstring target = zx::wintest::programFolder() + L"refused.txt";
+  prepareSaveTo(target);
+  const Ref<PageSite> page = pageAt(L"http://pages.example:8080/app/index.html?x=1");
+  ASSERT_EQ(siteOnPage(page), S_OK);
+  ConsentAnswers person;
+  User user({person.step()});
+  EXPECT_EQ(saveFile(L"written"), E_ACCESSDENIED);
+  EXPECT_EQ(person.asked, 1);
+  EXPECT_EQ(person.origin, L"http://pages.example:8080");
+  EXPECT_EQ(tryPut(L"Filename", L"C:\\elsewhere.txt"), E_ACCESSDENIED);
+  VARIANT version;
+  EXPECT_EQ(tryCall(dispid(L"getVersion"), DISPATCH_METHOD, {}, &version), E_ACCESSDENIED);
+  EXPECT_EQ(person.asked, 1) << "the page is asked about once";
+  EXPECT_FALSE(fileExists(target));
+  EXPECT_EQ(webOriginRule(L"http://pages.example:8080"), L"(none)") << "not ticked: nothing remembered";
+}
+
+TEST_F(PageContainer, APageTheUserAllowsDrivesTheControl) {
+  const std::wstring target = zx::wintest::programFolder() + L"allowed.txt";
+  prepareSaveTo(target);
+  const Ref<PageSite> page = pageAt(L"https://docs.example/forms/page.html");
+  ASSERT_EQ(siteOnPage(page), S_OK);
+  ConsentAnswers person{true};
+  User user({person.step()});
+  EXPECT_EQ(saveFile(L"written"), S_OK);
+  EXPECT_EQ(person.asked, 1);
+  EXPECT_EQ(person.origin, L"https://docs.example");
+  EXPECT_EQ(fileBytes(target), "written");
+  EXPECT_EQ(webOriginRule(L"https://docs.example"), L"(none)");
+  // The same page sited again (another document) is judged again, and asked again.
+  ASSERT_EQ(siteOnPage(page), S_OK);
+  EXPECT_EQ(saveFile(L"again"), S_OK);
+  EXPECT_EQ(person.asked, 2);
+  DeleteFileW(target.c_str());
+}
+
+TEST_F(PageContainer, ARememberedAnswerHoldsForTheNextControlWithoutAQuestion) {
+  const std::wstring allowedTarget = zx::wintest::programFolder() + L"remembered.txt";
+  prepareSaveTo(allowedTarget);
+  const Ref<PageSite> allowedPage = pageAt(L"http://remembered.example:8081/");
+  ASSERT_EQ(siteOnPage(allowedPage), S_OK);
+  ConsentAnswers person{true, true};
+  {
+    User user({person.step()});
+    EXPECT_EQ(saveFile(L"first"), S_OK);
+  }
+  EXPECT_EQ(person.asked, 1);
+  EXPECT_TRUE(person.ticked);
+  EXPECT_EQ(webOriginRule(L"http://remembered.example:8081"), L"allow");
+
+  ConsentAnswers refuser{false, true};
+  {
+    const Ref<PageSite> deniedPage = pageAt(L"http://refused.example/x");
+    ASSERT_EQ(siteOnPage(deniedPage), S_OK);
+    User user({refuser.step()});
+    EXPECT_EQ(saveFile(L"no"), E_ACCESSDENIED);
+  }
+  EXPECT_EQ(webOriginRule(L"http://refused.example"), L"deny");
+
+  // A new control, as a reloaded page makes: sited on the remembered pages, asked nothing.
+  TearDown();
+  SetUp();
+  prepareSaveTo(allowedTarget);
+  ConsentAnswers nobody;
+  User user({nobody.step()});
+  ASSERT_EQ(siteOnPage(allowedPage), S_OK);
+  EXPECT_EQ(saveFile(L"second"), S_OK);
+  EXPECT_EQ(fileBytes(allowedTarget), "second");
+  const Ref<PageSite> deniedAgain = pageAt(L"http://REFUSED.example:80/other");
+  ASSERT_EQ(siteOnPage(deniedAgain), S_OK);
+  EXPECT_EQ(saveFile(L"never"), E_ACCESSDENIED);
+  EXPECT_EQ(nobody.asked, 0);
+  EXPECT_EQ(fileBytes(allowedTarget), "second");
+  DeleteFileW(allowedTarget.c_str());
+}
+
+TEST_F(PageContainer, APageWithoutAWebOriginIsRefusedWithoutAQuestion) {
+  const Ref<PageSite> page = pageAt(L"file:///C:/users/pages/local.html");
+  ASSERT_EQ(siteOnPage(page), S_OK);
+  ConsentAnswers nobody;
+  User user({nobody.step()});
+  VARIANT version;
+  EXPECT_EQ(tryCall(dispid(L"getVersion"), DISPATCH_METHOD, {}, &version), E_ACCESSDENIED);
+  EXPECT_EQ(nobody.asked, 0);
 }
 
 }  // namespace
