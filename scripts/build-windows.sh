@@ -116,8 +116,14 @@ build_project() {
   local arch=$1 tree=$2
   step "Building the project for $arch in ${tree#"$root"/}"
   local start=$SECONDS
+  local launcher=()
+  if command -v ccache > /dev/null; then
+    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+  fi
+  # The Windows tests run beside the Linux build's document server and zorvax command.
   cmake -S "$root" -B "$tree" --toolchain "$root/cmake/toolchains/mingw-w64-$arch.cmake" \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZX_WINDOWS_THIRD_PARTY="$third_party" > /dev/null
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZX_WINDOWS_THIRD_PARTY="$third_party" \
+    -DZX_LINUX_BUILD_DIR="${ZX_LINUX_BUILD_DIR:-$root/build}" "${launcher[@]}" > /dev/null
   cmake --build "$tree" -j "$jobs"
   elapsed "project $arch" "$start"
 }

@@ -10,7 +10,7 @@ packages=(
   libcrypto++-dev libcurl4-openssl-dev libsqlite3-dev libxml2-dev
   nlohmann-json3-dev libssl-dev zlib1g-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  curl openssl gzip coreutils time xdg-utils
+  curl openssl gzip coreutils time xdg-utils python3
   clang libclang-rt-14-dev
   # Windows cross-build (scripts/build-windows.sh) and its tests under Wine.
   mingw-w64 mingw-w64-tools libwine-dev wine64

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test. With --sanitize the build uses AddressSanitizer and
-# UndefinedBehaviorSanitizer in its own folder.
+# Builds everything and runs every test: the Linux build, then the Windows module and its tests
+# under Wine (scripts/test-windows.sh, which runs beside this Linux build's document server and
+# zorvax command). With --sanitize the Linux build uses AddressSanitizer and
+# UndefinedBehaviorSanitizer in its own folder, and the Windows part is left out.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -18,3 +20,7 @@ jobs=$(nproc)
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZX_WERROR=ON "${flags[@]}" > /dev/null
 cmake --build "$build" -j "$jobs"
 ctest --test-dir "$build" -j "$jobs" --output-on-failure --timeout 300
+
+if [ "$build" = build ]; then
+  ZX_LINUX_BUILD_DIR="$PWD/$build" bash scripts/test-windows.sh
+fi

@@ -40,6 +40,16 @@ bool registeredTypeLibraryLoads(LCID lcid) {
   return true;
 }
 
+// The description of a class or interface in the module's own type library.
+HRESULT embeddedTypeInfo(const ole::Guid& id, ITypeInfo** info) {
+  ITypeLib* library = nullptr;
+  HRESULT hr = embeddedTypeLibrary(&library);
+  if (FAILED(hr)) return hr;
+  hr = library->GetTypeInfoOfGuid(systemId(id), info);
+  library->Release();
+  return hr;
+}
+
 // The arguments in the order the script wrote them; DISPPARAMS holds them last first. A
 // property write names its one value DISPID_PROPERTYPUT; other named arguments are not taken.
 HRESULT scriptArguments(const DISPPARAMS* parameters, WORD flags, std::vector<ole::Variant>& args, UINT* argumentError) {
@@ -169,12 +179,7 @@ HRESULT DispatchObject::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
   if (!info) return E_POINTER;
   *info = nullptr;
   if (index != 0 || dispatchId_ == kNoDispatchInterface) return DISP_E_BADINDEX;
-  ITypeLib* library = nullptr;
-  HRESULT hr = embeddedTypeLibrary(&library);
-  if (FAILED(hr)) return hr;
-  hr = library->GetTypeInfoOfGuid(systemId(dispatchId_), info);
-  library->Release();
-  return hr;
+  return embeddedTypeInfo(dispatchId_, info);
 }
 
 HRESULT DispatchObject::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid, DISPID* dispids) {
@@ -207,12 +212,7 @@ HRESULT DispatchObject::Invoke(DISPID dispid, REFIID iid, LCID lcid, WORD flags,
 HRESULT DispatchObject::GetClassInfo(ITypeInfo** info) {
   if (!info) return E_POINTER;
   *info = nullptr;
-  ITypeLib* library = nullptr;
-  HRESULT hr = embeddedTypeLibrary(&library);
-  if (FAILED(hr)) return hr;
-  hr = library->GetTypeInfoOfGuid(systemId(classId_), info);
-  library->Release();
-  return hr;
+  return embeddedTypeInfo(classId_, info);
 }
 
 HRESULT DispatchObject::GetInterfaceSafetyOptions(REFIID iid, DWORD* supported, DWORD* enabled) {

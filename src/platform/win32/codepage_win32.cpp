@@ -19,12 +19,15 @@ std::wstring toWide(unsigned codePage, std::string_view bytes, DWORD flags = 0) 
 
 std::string fromWide(unsigned codePage, std::wstring_view wide) {
   if (wide.empty()) return {};
-  // The code page's own replacement is '?'; UTF-8 takes no default character.
+  // What the code page lacks becomes '?', never a look-alike ("best fit" would turn é into e);
+  // UTF-8 lacks nothing and takes neither the flag nor a default character.
   const char* fallback = codePage == CP_UTF8 ? nullptr : "?";
-  int n = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, fallback, nullptr);
+  const DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+  int n = WideCharToMultiByte(codePage, flags, wide.data(), static_cast<int>(wide.size()), nullptr, 0, fallback,
+                              nullptr);
   if (n <= 0) return {};
   std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, fallback, nullptr);
+  WideCharToMultiByte(codePage, flags, wide.data(), static_cast<int>(wide.size()), out.data(), n, fallback, nullptr);
   return out;
 }
 

@@ -2,7 +2,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 
 #include "platform/win32/fs_win32.h"
 
@@ -83,9 +82,19 @@ std::string Win32FileSystem::currentDirectory() {
 }
 
 std::string Win32FileSystem::tempName(std::string_view dir, std::string_view prefix) {
-  std::unique_ptr<char, decltype(&std::free)> name(
-      _tempnam(dir.empty() ? nullptr : text(dir).c_str(), text(prefix).c_str()), std::free);
-  return name ? std::string(name.get()) : std::string();
+  // The C runtime's _tempnam rule: TMP when it names a folder, else the given folder, else the
+  // system's. Written out here because Wine's runtime takes TMP even when it names no folder
+  // and then finds no name at all. The runtime reads its own copy of the environment.
+  const char* tmp = std::getenv("TMP");
+  std::string folder = tmp && isDirectory(tmp) ? std::string(tmp)
+                       : isDirectory(dir)      ? text(dir)
+                                               : systemTempDirectory();
+  // GetTempFileName makes the name unique by creating the file; like the runtime, the name is
+  // handed over free, for the caller to create exclusively.
+  char name[MAX_PATH];
+  if (!GetTempFileNameA(folder.c_str(), text(prefix).c_str(), 0, name)) return {};
+  DeleteFileA(name);
+  return name;
 }
 
 std::string Win32FileSystem::systemTempDirectory() {

@@ -1,6 +1,6 @@
 #pragma once
 // The file system on Windows: ANSI paths go to the system as they are (its ANSI code page is
-// the control's); temporary names come from the C runtime's generator.
+// the control's); temporary names follow the C runtime's generator.
 #include "platform/fs.h"
 
 namespace zx::platform {
@@ -17,8 +17,8 @@ class Win32FileSystem : public FileSystem {
   bool removeFile(std::string_view path) override;
   bool makeDirectories(std::string_view path) override;
   std::string currentDirectory() override;
-  // The runtime's _tempnam: the TMP folder when it names a directory, else `dir`, else the
-  // runtime's own choice.
+  // The C runtime's _tempnam rule: the TMP folder when it names a directory, else `dir`, else
+  // the system's temporary folder.
   std::string tempName(std::string_view dir, std::string_view prefix) override;
   std::string systemTempDirectory() override;
   std::string systemPath(std::string_view ansiPath) override { return std::string(ansiPath); }

@@ -62,6 +62,7 @@ class MsxmlDocument : public XmlDomDocument {
     HRESULT hr = win32::toVariant(destination, &target);
     if (SUCCEEDED(hr)) hr = document_->save(target);
     VariantClear(&target);
+    if (SUCCEEDED(hr)) hr = completeCopy(destination);
     return noted(hr);
   }
 
@@ -70,18 +71,28 @@ class MsxmlDocument : public XmlDomDocument {
     HRESULT hr = document_->get_xml(&xml);
     text = textOf(xml);
     SysFreeString(xml);
+    if (!declaration_.empty() && text.starts_with(kPlainDeclaration))
+      text.replace(0, std::char_traits<char16_t>::length(kPlainDeclaration), declaration_);
     return noted(hr);
   }
 
   ole::HRESULT loadXml(std::u16string_view text, bool& loaded) override {
     loaded = false;
+    declaration_.clear();
     // The same limit as a file's bytes, counted in the UTF-8 the text would take at least.
     if (text.size() > kMaxXmlDocumentBytes) return S_FALSE;
-    hardenParser();
-    SystemString xml(text);
-    VARIANT_BOOL success = VARIANT_FALSE;
-    HRESULT hr = document_->loadXML(xml.get(), &success);
-    loaded = hr == S_OK && success == VARIANT_TRUE;
+    HRESULT hr = parse(text, loaded);
+    // A text is Unicode already, and Windows' DOM ignores the encoding its declaration names;
+    // Wine's refuses such a text. It is parsed without the name, which the document keeps.
+    if (hr == S_FALSE) {
+      const size_t end = text.find(u"?>");
+      if (text.starts_with(u"<?xml ") && end != std::u16string_view::npos &&
+          text.substr(0, end).find(u"encoding") != std::u16string_view::npos) {
+        std::u16string bare = std::u16string(kPlainDeclaration) + std::u16string(text.substr(end + 2));
+        hr = parse(bare, loaded);
+        if (loaded) declaration_ = text.substr(0, end + 2);
+      }
+    }
     return noted(hr);
   }
 
@@ -102,6 +113,28 @@ class MsxmlDocument : public XmlDomDocument {
   }
 
  private:
+  static constexpr const char16_t* kPlainDeclaration = u"<?xml version=\"1.0\"?>";
+
+  HRESULT parse(std::u16string_view text, bool& loaded) {
+    hardenParser();
+    SystemString xml(text);
+    VARIANT_BOOL success = VARIANT_FALSE;
+    HRESULT hr = document_->loadXML(xml.get(), &success);
+    loaded = hr == S_OK && success == VARIANT_TRUE;
+    return hr;
+  }
+
+  // Windows' DOM saved into another document copies itself there; Wine's answers S_OK and
+  // leaves the other document empty, so the copy is made from this document's text.
+  HRESULT completeCopy(const ole::Variant& destination) {
+    XmlDomDocument* copy = asXmlDomDocument(destination.dispatchValue().get());
+    std::u16string mine, theirs;
+    if (!copy || FAILED(getXml(mine)) || mine.empty() || FAILED(copy->getXml(theirs)) || !theirs.empty()) return S_OK;
+    bool loaded = false;
+    HRESULT hr = copy->loadXml(mine, loaded);
+    return loaded ? S_OK : (FAILED(hr) ? hr : E_FAIL);
+  }
+
   void hardenParser() {
     document_->put_async(VARIANT_FALSE);
     document_->put_resolveExternals(VARIANT_FALSE);
@@ -115,6 +148,8 @@ class MsxmlDocument : public XmlDomDocument {
 
   IXMLDOMDocument* document_;
   std::optional<ole::ExcepInfo> error_;
+  // The declaration a loaded text had, where the parser had to be given the text without it.
+  std::u16string declaration_;
 };
 
 }  // namespace

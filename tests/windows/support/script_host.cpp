@@ -34,7 +34,8 @@ BOOL CALLBACK collectPart(HWND child, LPARAM data) {
   auto* parts = reinterpret_cast<BoxParts*>(data);
   const std::wstring kind = className(child);
   if (_wcsicmp(kind.c_str(), L"Static") == 0) parts->text += windowText(child);
-  if (_wcsicmp(kind.c_str(), L"Button") == 0 && !parts->firstButton) parts->firstButton = child;
+  // Wine's boxes keep every button and hide the ones the box does not offer.
+  if (_wcsicmp(kind.c_str(), L"Button") == 0 && IsWindowVisible(child) && !parts->firstButton) parts->firstButton = child;
   return TRUE;
 }
 
