@@ -101,7 +101,7 @@ HWND findWindow(const std::wstring& caption) {
   } search{&caption, nullptr};
   EnumThreadWindows(
       GetCurrentThreadId(),
-      [](HWND window, LPARAM context) -> BOOL {
+      [](HWND window, LPARAM context) CALLBACK -> BOOL {
         auto* s = reinterpret_cast<Search*>(context);
         if (IsWindowVisible(window) && textOf(window) == *s->caption) {
           s->found = window;
@@ -118,7 +118,7 @@ std::vector<std::wstring> childTexts(HWND window) {
   std::vector<std::wstring> texts;
   EnumChildWindows(
       window,
-      [](HWND child, LPARAM context) -> BOOL {
+      [](HWND child, LPARAM context) CALLBACK -> BOOL {
         reinterpret_cast<std::vector<std::wstring>*>(context)->push_back(textOf(child));
         return TRUE;
       },
