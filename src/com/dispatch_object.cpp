@@ -101,6 +101,9 @@ DispatchObject::DispatchObject(const ole::Guid& classId, const ole::Guid& dispat
 }
 
 DispatchObject::~DispatchObject() {
+  if (site_) site_->Release();
+  embedding_.reset();
+  page_.reset();
   object_.reset();
   objectReleased();
 }
@@ -116,6 +119,15 @@ HRESULT DispatchObject::create(ClassFactory& factory, REFIID iid, void** object)
     return E_FAIL;
   }
   HRESULT hr = factory.createInstance(made->services_.env(made->ui_), made->object_);
+  try {
+    if (control) {
+      made->gate_ = std::make_unique<PageOriginGate>(made->ui_, made->services_.registry());
+      made->embedding_ = std::make_unique<OleEmbedding>(*static_cast<IDispatch*>(made), made->ui_,
+                                                        [gate = made->gate_.get()] { gate->siteChanged(); });
+    } else made->page_ = std::make_unique<PropertyPageObject>(*static_cast<IDispatch*>(made));
+  } catch (const std::bad_alloc&) {
+    hr = E_OUTOFMEMORY;
+  }
   if (SUCCEEDED(hr)) hr = made->QueryInterface(iid, object);
   made->Release();
   return hr;
@@ -135,6 +147,12 @@ HRESULT DispatchObject::QueryInterface(REFIID iid, void** object) {
     *object = static_cast<IObjectSafety*>(this);
   else if (IsEqualIID(iid, IID_ISupportErrorInfo))
     *object = static_cast<ISupportErrorInfo*>(this);
+  else if (gate_ && IsEqualIID(iid, IID_IObjectWithSite))
+    *object = static_cast<IObjectWithSite*>(this);
+  else if (embedding_)
+    return embedding_->query(iid, object);
+  else if (page_ && (IsEqualIID(iid, IID_IPropertyPage)))
+    *object = static_cast<IPropertyPage*>(page_.get());
   else {
     *object = nullptr;
     return E_NOINTERFACE;
@@ -179,6 +197,7 @@ HRESULT DispatchObject::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, L
 HRESULT DispatchObject::Invoke(DISPID dispid, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* parameters,
                                VARIANT* result, EXCEPINFO* exception, UINT* argumentError) {
   if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+  if (!pageAdmitted()) return E_ACCESSDENIED;
   std::vector<ole::Variant> args;
   HRESULT hr = scriptArguments(parameters, flags, args, argumentError);
   if (FAILED(hr)) return hr;
@@ -212,5 +231,29 @@ HRESULT DispatchObject::SetInterfaceSafetyOptions(REFIID iid, DWORD mask, DWORD 
 }
 
 HRESULT DispatchObject::InterfaceSupportsErrorInfo(REFIID iid) { return isDispatchInterface(iid) ? S_OK : S_FALSE; }
+
+bool DispatchObject::pageAdmitted() {
+  if (!gate_) return true;
+  if (site_) return gate_->admits(site_);
+  IOleClientSite* client = nullptr;
+  embedding_->GetClientSite(&client);
+  const bool admitted = gate_->admits(client);
+  if (client) client->Release();
+  return admitted;
+}
+
+HRESULT DispatchObject::SetSite(IUnknown* site) {
+  if (site) site->AddRef();
+  if (site_) site_->Release();
+  site_ = site;
+  gate_->siteChanged();
+  return S_OK;
+}
+
+HRESULT DispatchObject::GetSite(REFIID iid, void** site) {
+  if (!site) return E_POINTER;
+  *site = nullptr;
+  return site_ ? site_->QueryInterface(iid, site) : E_FAIL;
+}
 
 }  // namespace zx::com

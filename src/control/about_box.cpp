@@ -1,14 +1,12 @@
 #include "control/about_box.h"
 
+#include "control/about_box_data.h"
+#include "platform/dialog_data.h"
 
 namespace zx {
 namespace {
 
-using platform::DialogItem;
-using platform::ItemKind;
 namespace mb = platform::mb;
-
-constexpr int kStaticId = -1;
 
 class ModuleDialogHandler : public platform::DialogHandler {
  public:
@@ -25,20 +23,7 @@ class ModuleDialogHandler : public platform::DialogHandler {
 }  // namespace
 
 const platform::DialogTemplate& aboutBoxTemplate() {
-  static const platform::DialogTemplate about{
-      1,
-      "About ZorvAX Control",
-      "MS Sans Serif",
-      8,
-      34,
-      22,
-      260,
-      55,
-      false,
-      {DialogItem{kStaticId, ItemKind::Icon, 10, 10, 20, 20, "1"},
-       DialogItem{kStaticId, ItemKind::Static, 40, 10, 170, 8, "ZorvAX Control, Version 1.0"},
-       DialogItem{kStaticId, ItemKind::Static, 40, 25, 170, 8, std::string(kAboutNotice)},
-       DialogItem{mb::IDOK, ItemKind::DefPushButton, 221, 7, 32, 14, "OK"}}};
+  static const platform::DialogTemplate about = ZX_DIALOG_TEMPLATE(ZX_ABOUT_BOX);
   return about;
 }
 

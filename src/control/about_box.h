@@ -3,11 +3,12 @@
 // that the About box and the property page share.
 #include <string_view>
 
+#include "control/about_box_data.h"
 #include "platform/ui.h"
 
 namespace zx {
 
-inline constexpr std::string_view kAboutNotice = "Copyright (C) QORAX. All rights reserved.";
+inline constexpr std::string_view kAboutNotice = ZX_ABOUT_NOTICE;
 
 const platform::DialogTemplate& aboutBoxTemplate();
 

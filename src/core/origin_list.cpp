@@ -80,6 +80,13 @@ std::optional<std::string> normaliseOrigin(std::string_view text) {
   return origin;
 }
 
+std::optional<std::string> originOfPage(std::string_view url) {
+  const size_t scheme = url.find("://");
+  if (scheme == std::string_view::npos) return std::nullopt;
+  const size_t path = url.find_first_of("/?#", scheme + 3);
+  return normaliseOrigin(url.substr(0, path));
+}
+
 OriginRule originRule(platform::Registry& registry, std::string_view origin) {
   auto name = normaliseOrigin(origin);
   if (!name) return OriginRule::Unknown;

@@ -23,6 +23,10 @@ enum class OriginRule { Unknown, Allowed, Denied };
 // else (paths, other schemes, opaque "null" origins, user names).
 ZX_API std::optional<std::string> normaliseOrigin(std::string_view text);
 
+// The origin of a page's URL: its scheme and authority, normalised; nullopt when the URL has
+// no web origin (file:, about:, a user name in the authority, anything not http or https).
+ZX_API std::optional<std::string> originOfPage(std::string_view url);
+
 // Unknown for an origin with no value or one that is not well formed.
 ZX_API OriginRule originRule(platform::Registry& registry, std::string_view origin);
 // Unknown removes the origin's value. False when the origin is not well formed or the store

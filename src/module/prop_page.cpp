@@ -3,22 +3,13 @@
 #include "control/about_box.h"
 #include "control/zorvax_ctrl.h"
 #include "module/class_factory.h"
+#include "module/prop_page_data.h"
+#include "platform/dialog_data.h"
 
 namespace zx {
 
 const platform::DialogTemplate& CZorvAXPropPage::dialogTemplate() {
-  static const platform::DialogTemplate page{
-      200,
-      "",
-      "MS Sans Serif",
-      8,
-      0,
-      0,
-      250,
-      62,
-      true,
-      {platform::DialogItem{-1, platform::ItemKind::Static, 7, 25, 229, 16,
-                            "TODO: Place controls to manipulate properties of ZorvAX Control on this dialog."}}};
+  static const platform::DialogTemplate page = ZX_DIALOG_TEMPLATE(ZX_PROP_PAGE);
   return page;
 }
 

@@ -1,4 +1,5 @@
 #include "platform/ui.h"
+#include "platform/dialog_data.h"
 
 namespace zx::platform {
 
@@ -14,6 +15,22 @@ const char* ownerName(Owner owner) {
       return "dialog";
   }
   return "none";
+}
+
+DialogTemplate dialogFromRows(int id, bool child, int x, int y, int width, int height, std::string_view caption,
+                              int points, std::string_view font, std::initializer_list<DialogItem> items) {
+  DialogTemplate t;
+  t.id = id;
+  t.child = child;
+  t.x = x;
+  t.y = y;
+  t.width = width;
+  t.height = height;
+  t.caption = caption;
+  t.pointSize = points;
+  t.font = font;
+  t.items = items;
+  return t;
 }
 
 std::vector<FileFilter> parseFilterText(std::string_view text) {

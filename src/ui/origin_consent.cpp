@@ -1,24 +1,11 @@
 #include "ui/origin_consent.h"
 
-#include "platform/codepage.h"
+#include "platform/dialog_data.h"
 
 namespace zx {
 namespace consentdlg {
 
-using platform::DialogItem;
-using platform::ItemKind;
-
-platform::DialogTemplate dialogTemplate() {
-  return {kTemplateId, ansi("ZorvAX 웹 사이트 허용"), ansi("굴림"), 9, 0, 0, 240, 104, false, {
-      DialogItem{-1, ItemKind::Static, 10, 8, 220, 10, ansi("다음 웹 사이트가 ZorvAX 컨트롤을 사용하려고 합니다.")},
-      DialogItem{kOriginText, ItemKind::StaticCentred, 10, 22, 220, 10, ""},
-      DialogItem{-1, ItemKind::Static, 10, 38, 220, 20,
-                 ansi("허용하면 이 사이트가 문서를 내려받고 올리며 이 컴퓨터의 설정 값을 읽고 쓸 수 있습니다.")},
-      DialogItem{kRememberBox, ItemKind::CheckBox, 10, 62, 220, 10, ansi("이 선택을 기억(&R)")},
-      DialogItem{kAllowButton, ItemKind::PushButton, 118, 80, 54, 16, ansi("허용(&A)")},
-      DialogItem{kDenyButton, ItemKind::DefPushButton, 178, 80, 54, 16, ansi("거부(&D)")},
-  }};
-}
+platform::DialogTemplate dialogTemplate() { return ZX_DIALOG_TEMPLATE(ZX_ORIGIN_CONSENT); }
 
 }  // namespace consentdlg
 

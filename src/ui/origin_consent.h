@@ -5,12 +5,14 @@
 
 #include "platform/api.h"
 #include "platform/ui.h"
+#include "ui/origin_consent_data.h"
 
 namespace zx {
 
 namespace consentdlg {
 constexpr int kTemplateId = 301;
-constexpr int kOriginText = 3011, kRememberBox = 3012, kAllowButton = 3013, kDenyButton = platform::mb::IDCANCEL;
+constexpr int kOriginText = ZX_ORIGIN_CONSENT_ORIGIN_TEXT, kRememberBox = ZX_ORIGIN_CONSENT_REMEMBER_BOX,
+              kAllowButton = ZX_ORIGIN_CONSENT_ALLOW_BUTTON, kDenyButton = ZX_ORIGIN_CONSENT_DENY_BUTTON;
 ZX_API platform::DialogTemplate dialogTemplate();
 }  // namespace consentdlg
 

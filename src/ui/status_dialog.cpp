@@ -6,13 +6,13 @@
 #include "core/file_helpers.h"
 #include "core/message_pump.h"
 #include "platform/codepage.h"
+#include "platform/dialog_data.h"
 #include "platform/shell.h"
+#include "ui/status_dialog_data.h"
 
 namespace zx {
 
 namespace mb = platform::mb;
-using platform::DialogItem;
-using platform::ItemKind;
 using platform::Owner;
 
 namespace {
@@ -41,27 +41,7 @@ CStatusDlg* currentStatusDlg() { return threadDialogs().current; }
 
 namespace statusdlg {
 
-platform::DialogTemplate dialogTemplate() {
-  platform::DialogTemplate t;
-  t.id = kTemplateId;
-  t.caption = ansi("다운로드");
-  t.font = ansi("굴림체");
-  t.pointSize = 9;
-  t.width = 222;
-  t.height = 122;
-  t.items = {
-      DialogItem{kUpperText, ItemKind::StaticCentred, 10, 10, 202, 12, "Static"},
-      DialogItem{kLowerText, ItemKind::StaticCentred, 8, 26, 206, 19, "Static"},
-      DialogItem{kProgress, ItemKind::ProgressBar, 17, 50, 189, 10, "Progress1"},
-      DialogItem{kLeftFigure, ItemKind::Static, 17, 63, 75, 9, "Static"},
-      DialogItem{kRightFigure, ItemKind::StaticRight, 129, 63, 75, 12, "Static"},
-      DialogItem{kOpenButton, ItemKind::PushButton, 21, 77, 54, 18, ansi("열기(&O)")},
-      DialogItem{kSaveButton, ItemKind::PushButton, 88, 77, 50, 18, ansi("저장(&S)")},
-      DialogItem{kCancelButton, ItemKind::PushButton, 150, 77, 50, 18, ansi("취소(&C)")},
-      DialogItem{-1, ItemKind::StaticCentred, 10, 108, 200, 9, ansi("다운로드 진행되는 동안 통신 보안이 적용됩니다.")},
-  };
-  return t;
-}
+platform::DialogTemplate dialogTemplate() { return ZX_DIALOG_TEMPLATE(ZX_STATUS_DIALOG); }
 
 }  // namespace statusdlg
 

@@ -33,6 +33,16 @@ TEST(OriginList, OriginsAreNormalisedAsBrowsersSerialiseThem) {
     EXPECT_EQ(normaliseOrigin(bad), std::nullopt) << bad;
 }
 
+TEST(OriginList, APageIsJudgedByTheOriginOfItsUrl) {
+  EXPECT_EQ(originOfPage("https://Docs.Example.com:443/path/page.html?a=1#top"), "https://docs.example.com");
+  EXPECT_EQ(originOfPage("http://127.0.0.1:8080?x=/y"), "http://127.0.0.1:8080");
+  EXPECT_EQ(originOfPage("http://[::1]:8080#a/b"), "http://[::1]:8080");
+  EXPECT_EQ(originOfPage("https://docs.example.com"), "https://docs.example.com");
+  for (const char* none : {"file:///C:/pages/x.html", "about:blank", "", "https://user@docs.example.com/",
+                           "https://evil.example@docs.example.com/", "javascript://docs.example.com/", "//docs.example.com/"})
+    EXPECT_EQ(originOfPage(none), std::nullopt) << none;
+}
+
 TEST_F(BrowserSetup, OriginCommandsAllowDenyForgetAndList) {
   EXPECT_EQ(runCommand(zorvax("allow-origin HTTPS://A.example/")).out, "https://a.example allow\n");
   EXPECT_EQ(runCommand(zorvax("deny-origin http://b.example:8080")).out, "http://b.example:8080 deny\n");

@@ -2,6 +2,7 @@
 #include <stdexcept>
 
 #include "platform/win32/message_queue_win32.h"
+#include "platform/win32/win32_windows.h"
 
 namespace zx::platform {
 namespace {
@@ -52,6 +53,9 @@ int Win32MessageQueue::pump(int limit) {
   MSG message;
   while (dispatched < limit && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     ++dispatched;
+    // The dialogs' keys (Tab, Enter, Esc) go to the dialog manager, as in a modal loop.
+    HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+    if (Win32Windows::isControlDialog(root) && IsDialogMessageW(root, &message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

@@ -18,8 +18,8 @@ class Win32MessageQueue : public MessageQueue {
   void post(std::function<void()> message) override;
   // Posted actions that have not run yet.
   size_t pending() const override { return pending_; }
-  // PeekMessage, TranslateMessage and DispatchMessage for at most `limit` messages of any of
-  // the thread's windows; never waits.
+  // PeekMessage, then IsDialogMessage for the control's dialogs or TranslateMessage and
+  // DispatchMessage, for at most `limit` messages of any of the thread's windows; never waits.
   int pump(int limit) override;
 
  private:

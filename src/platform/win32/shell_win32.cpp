@@ -20,7 +20,8 @@ int openWithShell(const char* file, const char* parameters) {
 
 SystemShell::SystemShell() = default;
 
-// ShellExecute hands the file over and returns at once: nothing to wait for.
+// ShellExecute answers once the associated program has been started or refused, so there is
+// no verdict to wait for and the wait hook is not needed.
 int SystemShell::open(std::string_view path, const WaitHook&) {
   std::string file(path);
   return opener_.empty() ? openWithShell(file.c_str(), nullptr) : openWithShell(opener_.c_str(), file.c_str());

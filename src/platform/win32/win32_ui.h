@@ -1,12 +1,12 @@
 #pragma once
-// The interface on Windows: the system's message boxes and the password dialog of the
-// internet library over the thread's real message queue. The file dialogs and the dialogs
-// built from templates have no windows of their own yet: they behave as on the console
-// (file dialogs cancelled, dialogs kept headless), so the control works without them.
+// The interface on Windows: the system's message boxes, common file dialogs and the internet
+// library's password dialog; the dialogs from the module's dialog resources; the thread's real
+// message queue. Boxes and dialogs belong to the control's window once a container has given
+// the control one (setControlWindow), and to nobody before.
 #include "platform/api.h"
-#include "platform/console_ui.h"
 #include "platform/ui.h"
 #include "platform/win32/message_queue_win32.h"
+#include "platform/win32/win32_windows.h"
 
 namespace zx::platform {
 
@@ -19,8 +19,12 @@ class Win32Ui : public Ui {
                                            Owner owner) override;
   MessageQueue& queue() override { return queue_; }
 
+  // The window an embedding container made for the control (nullptr when it goes).
+  void setControlWindow(HWND control) { windows_.setControlWindow(control); }
+  const Win32Windows& windows() const { return windows_; }
+
  private:
-  ConsoleUi console_;
+  Win32Windows windows_;
   Win32MessageQueue queue_;
 };
 
