@@ -19,7 +19,7 @@ void* alignedAllocate(std::size_t align, std::size_t size) {
 #ifdef _WIN32
   return _aligned_malloc(size, align);
 #else
-  return alignedAllocate(align, size);
+  return std::aligned_alloc(align, size);
 #endif
 }
 

@@ -1,11 +1,9 @@
 // parseUrl and getMACAddr with the scripted user: their texts, members and boxes.
 #include <gtest/gtest.h>
 
-#ifndef _WIN32
 #include <ifaddrs.h>
 #include <net/if.h>
 #include <sys/socket.h>
-#endif
 
 #include <regex>
 
@@ -137,9 +135,6 @@ TEST_F(MacAddress, FailuresGiveEmptyTextAndTheirBoxes) {
   EXPECT_EQ(user->boxes().back().flags, zx::platform::mb::MB_ICONHAND | zx::platform::mb::MB_TASKMODAL);
 }
 
-#ifndef _WIN32
-// The expected list comes from the kernel's own interface table; on Windows the win32 platform
-// tests read the system's adapters.
 TEST_F(MacAddress, ReadsThisMachinesAdaptersInTheSystemsOrder) {
   std::vector<std::string> expected;
   ifaddrs* list = nullptr;
@@ -166,4 +161,3 @@ TEST_F(MacAddress, ReadsThisMachinesAdaptersInTheSystemsOrder) {
   EXPECT_FALSE(zx::doubles::parseAdapterScenario("0A1"));
   EXPECT_FALSE(zx::doubles::parseAdapterScenario("GG"));
 }
-#endif
