@@ -39,6 +39,17 @@ endforeach()
 add_subdirectory(src/com)
 
 if(ZX_BUILD_TESTS)
+  # The test doubles read their scripts with Debian's header-only JSON library; only its own
+  # folder is copied beside the build, so no Linux header reaches the Windows compiler.
+  find_path(zx_json_include nlohmann/json.hpp PATHS /usr/include NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+  if(NOT zx_json_include)
+    message(FATAL_ERROR "nlohmann/json.hpp not found: scripts/install-deps.sh installs it")
+  endif()
+  file(COPY "${zx_json_include}/nlohmann" DESTINATION "${CMAKE_BINARY_DIR}/header_only")
+  add_library(nlohmann_json::nlohmann_json INTERFACE IMPORTED GLOBAL)
+  target_include_directories(nlohmann_json::nlohmann_json SYSTEM INTERFACE "${CMAKE_BINARY_DIR}/header_only")
+  add_subdirectory(src/doubles)
+
   find_package(GTest CONFIG REQUIRED
                PATHS "${ZX_WINDOWS_THIRD_PARTY}/googletest-${CMAKE_SYSTEM_PROCESSOR}"
                NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
@@ -47,5 +58,6 @@ if(ZX_BUILD_TESTS)
   if(CMAKE_CROSSCOMPILING_EMULATOR)
     enable_testing()
   endif()
-  add_subdirectory(tests/windows)
+  # The unit tests that apply to Windows, and the Windows-only tests (tests/windows).
+  add_subdirectory(tests)
 endif()

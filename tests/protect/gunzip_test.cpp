@@ -159,6 +159,8 @@ TEST_F(DecompressStep, AnUnwritablePlainFileOrAMemoryFailureIsShownToo) {
   EXPECT_FALSE(test::cancelAllocationFailure());
 }
 
+#ifndef _WIN32
+// The independent check is the system's gzip command, run through the POSIX shell.
 TEST_F(CompressStep, WritesGzipThatTheGzipCommandRestores) {
   TempDir folder;
   const std::string source = folder.file("upload.doc");
@@ -175,6 +177,7 @@ TEST_F(CompressStep, WritesGzipThatTheGzipCommandRestores) {
     EXPECT_TRUE(recorder.boxes().empty());
   }
 }
+#endif
 
 TEST_F(CompressStep, FailuresTellTheUserAndLeaveNoPartialCopy) {
   TempDir folder;

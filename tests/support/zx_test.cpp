@@ -4,13 +4,45 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <random>
 #include <sstream>
+
+#include "core/config_store.h"
+#include "platform/codepage.h"
+
+#ifdef _WIN32
+#include "platform/win32/fs_win32.h"
+#else
 #include <sys/wait.h>
 
-#include "platform/codepage.h"
 #include "platform/linux/fs_posix.h"
+#endif
 
 namespace zx::test {
+
+#ifdef _WIN32
+
+// The C runtime has no mkdtemp: a random name, created only if it did not exist.
+TempDir::TempDir() {
+  std::random_device seed;
+  std::mt19937_64 random(seed());
+  const std::filesystem::path base = std::filesystem::temp_directory_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::filesystem::path candidate = base / ("zxtest-" + std::to_string(random() % 1000000000u));
+    if (std::filesystem::create_directory(candidate)) {
+      path_ = candidate.string();
+      return;
+    }
+  }
+  throw std::runtime_error("no fresh temporary folder");
+}
+
+platform::FileSystem& localFiles() {
+  static platform::Win32FileSystem files;
+  return files;
+}
+
+#else
 
 TempDir::TempDir() {
   std::string pattern = (std::filesystem::temp_directory_path() / "zxtest-XXXXXX").string();
@@ -19,6 +51,13 @@ TempDir::TempDir() {
   if (!mkdtemp(buffer.data())) throw std::runtime_error("mkdtemp failed");
   path_ = buffer.data();
 }
+
+platform::FileSystem& localFiles() {
+  static platform::PosixFileSystem files("");
+  return files;
+}
+
+#endif
 
 TempDir::~TempDir() {
   std::error_code ec;
@@ -38,9 +77,10 @@ std::vector<std::string> TempDir::files() const {
   return names;
 }
 
-platform::FileSystem& localFiles() {
-  static platform::PosixFileSystem files("");
-  return files;
+std::vector<std::string> boxLines(const doubles::ScriptedUi& user) {
+  std::vector<std::string> shown;
+  for (const auto& box : user.boxes()) shown.push_back(box.caption + "|" + box.text);
+  return shown;
 }
 
 std::string readFile(const std::string& path) {
@@ -57,6 +97,7 @@ void writeFile(const std::string& path, const std::string& bytes) {
 
 std::string utf8(const std::string& ansiText) { return platform::ansiToUtf8(ansiText); }
 
+#ifndef _WIN32
 std::string binary(const std::string& name) {
   const char* dir = std::getenv("ZX_TEST_BIN_DIR");
   return std::string(dir ? dir : ".") + "/bin/" + name;
@@ -76,6 +117,7 @@ CommandResult runCommand(const std::string& commandLine) {
   result.err = readFile(err);
   return result;
 }
+#endif
 
 namespace {
 
@@ -91,7 +133,24 @@ platform::SystemSettings settingsFor(const std::string& home, const std::string&
 }  // namespace
 
 TestServices::TestServices(const std::string& home, const std::string& tmp, platform::http::Timeouts timeouts)
-    : system(settingsFor(home, tmp, timeouts)), adapters(system.adapters()), http(system.http()) {}
+    : system(settingsFor(home, tmp, timeouts)), adapters(system.adapters()), http(system.http()) {
+#ifdef _WIN32
+  // The registry is the Wine prefix's own, shared by every test of the program: each test starts
+  // without the control's settings. The C runtime takes its temporary folder from TMP itself.
+  system.registry().deleteTree(platform::Hive::CurrentUser, kConfigRootPath);
+  // An empty TMP is no TMP, as on Linux.
+  if (const char* before = std::getenv("TMP")) previousTmp_ = before;
+  _putenv_s("TMP", tmp.c_str());
+#endif
+}
+
+#ifdef _WIN32
+// TMP goes back before the test's folder is removed: the system's temporary folder follows it.
+TestServices::~TestServices() {
+  _putenv_s("TMP", previousTmp_.c_str());
+  system.registry().deleteTree(platform::Hive::CurrentUser, kConfigRootPath);
+}
+#endif
 
 void TestServices::setTimeouts(platform::http::Timeouts timeouts) {
   http = platform::http::Client({timeouts, platform::trustFileIn(system.home())});

@@ -27,13 +27,16 @@ class TempDir {
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
   const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
+  std::string file(const std::string& name) const { return path_ + platform::kPathSeparator + name; }
   // Every regular file below the folder, relative names, sorted.
   std::vector<std::string> files() const;
 
  private:
   std::string path_;
 };
+
+// The boxes a scripted user has seen, as "caption|text" in UTF-8.
+std::vector<std::string> boxLines(const doubles::ScriptedUi& user);
 
 // The machine's file system, for tests that need no other service.
 platform::FileSystem& localFiles();
@@ -44,6 +47,7 @@ void writeFile(const std::string& path, const std::string& bytes);
 // UTF-8 of an ANSI text, for comparing what the user saw.
 std::string utf8(const std::string& ansiText);
 
+#ifndef _WIN32
 // The built programs (zorvax, zorvax-docserver).
 std::string binary(const std::string& name);
 // Runs a command line through the shell; answers its exit status and standard output. The
@@ -56,12 +60,18 @@ struct CommandResult {
   std::string err;
 };
 CommandResult runCommand(const std::string& commandLine);
+#endif
 
 // The services of one test: the system's own over a fresh home and temporary folder, with the
 // scripted user, a shell that records, an operating system and adapters the test can choose.
 class TestServices {
  public:
   TestServices(const std::string& home, const std::string& tmp, platform::http::Timeouts timeouts = {});
+#ifdef _WIN32
+  ~TestServices();
+  TestServices(const TestServices&) = delete;
+  TestServices& operator=(const TestServices&) = delete;
+#endif
 
   // The bundle a control made now gets.
   platform::Env env();
@@ -83,6 +93,9 @@ class TestServices {
  private:
   bool systemShell_ = false;
   platform::Ui* ui_ = nullptr;
+#ifdef _WIN32
+  std::string previousTmp_;  // empty: TMP was not set
+#endif
 };
 
 class ControlTest : public ::testing::Test {

@@ -38,10 +38,4 @@ void ControlFixture::pointAt(const std::string& url) {
   ASSERT_EQ(zx::parseUrl(*user, *control_), 0);
 }
 
-std::vector<std::string> boxLines(const zx::doubles::ScriptedUi& user) {
-  std::vector<std::string> shown;
-  for (const auto& box : user.boxes()) shown.push_back(box.caption + "|" + box.text);
-  return shown;
-}
-
 }  // namespace zxtest

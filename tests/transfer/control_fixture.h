@@ -11,8 +11,7 @@
 
 namespace zxtest {
 
-// The boxes a scripted user has seen, as "caption|text" in UTF-8.
-std::vector<std::string> boxLines(const zx::doubles::ScriptedUi& user);
+using zx::test::boxLines;
 
 class ControlFixture : public zx::test::ControlTest {
  protected:

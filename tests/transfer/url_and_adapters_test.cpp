@@ -7,7 +7,6 @@
 
 
 #include "control/zorvax_ctrl.h"
-#include "control_fixture.h"
 #include "support/zx_test.h"
 #include "platform/adapters.h"
 #include "platform/codepage.h"
@@ -22,7 +21,7 @@ namespace {
 
 class ControlWithUi : public zx::test::ControlTest {
  protected:
-  std::vector<std::string> boxes() const { return zxtest::boxLines(*user); }
+  std::vector<std::string> boxes() const { return zx::test::boxLines(*user); }
 
   zx::CZorvAXCtrl control_{env()};
 };

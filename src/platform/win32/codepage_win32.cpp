@@ -17,8 +17,27 @@ std::wstring toWide(unsigned codePage, std::string_view bytes, DWORD flags = 0) 
   return out;
 }
 
+// The code page has no character beyond the basic plane, so a surrogate pair is one character it
+// lacks and must give one '?', as on Linux; the system's converter (Wine's at least) gives one
+// per UTF-16 unit.
+std::wstring pairsAsOneUnmappable(std::wstring_view wide) {
+  std::wstring out;
+  out.reserve(wide.size());
+  for (size_t i = 0; i < wide.size(); ++i) {
+    const bool pair = IS_HIGH_SURROGATE(wide[i]) && i + 1 < wide.size() && IS_LOW_SURROGATE(wide[i + 1]);
+    out += pair ? kReplacement : wide[i];
+    if (pair) ++i;
+  }
+  return out;
+}
+
 std::string fromWide(unsigned codePage, std::wstring_view wide) {
   if (wide.empty()) return {};
+  std::wstring collapsed;
+  if (codePage != CP_UTF8) {
+    collapsed = pairsAsOneUnmappable(wide);
+    wide = collapsed;
+  }
   // What the code page lacks becomes '?', never a look-alike ("best fit" would turn é into e);
   // UTF-8 lacks nothing and takes neither the flag nor a default character.
   const char* fallback = codePage == CP_UTF8 ? nullptr : "?";
