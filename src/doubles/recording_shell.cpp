@@ -13,7 +13,8 @@ int RecordingShell::open(std::string_view path, const platform::WaitHook&) {
 int RecordingShell::openFolder(std::string_view folder, const platform::WaitHook&) {
   return record({"folder", std::string(folder), {}});
 }
-int RecordingShell::launch(std::string_view program, const std::vector<std::string>& arguments) {
+int RecordingShell::launch(std::string_view program, const std::vector<std::string>& arguments,
+                           const platform::WaitHook&) {
   return record({"launch", std::string(program), arguments});
 }
 

@@ -21,7 +21,8 @@ class RecordingShell : public platform::Shell {
 
   int open(std::string_view path, const platform::WaitHook& whileWaiting) override;
   int openFolder(std::string_view folder, const platform::WaitHook& whileWaiting) override;
-  int launch(std::string_view program, const std::vector<std::string>& arguments) override;
+  int launch(std::string_view program, const std::vector<std::string>& arguments,
+             const platform::WaitHook& whileWaiting) override;
 
  private:
   int record(ShellRequest request);

@@ -71,7 +71,7 @@ std::int32_t runCompanion(const platform::Env& env, const ControlState& control)
   // line they would make is still bounded; an over-long one is refused rather than cut.
   if (program.size() + std::string_view(" -PKGNAME ").size() + control.Package.size() > kCommandLineLimit)
     return platform::launch::kPathNotFound;
-  return env.shell.launch(program, {"-PKGNAME", control.Package});
+  return env.shell.launch(program, {"-PKGNAME", control.Package}, keepPumping(env.ui));
 }
 
 }  // namespace zx

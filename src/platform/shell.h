@@ -2,7 +2,8 @@
 // The shell's "open" action and the program launcher. Results keep the old codes.
 //
 // Threads: called on the control's thread. Opening waits up to ten seconds for the opener's
-// verdict, calling the caller's wait hook meanwhile; launching waits a few milliseconds.
+// verdict, launching half a second for a start that failed; both call the caller's wait hook
+// meanwhile.
 #include <string>
 #include <string_view>
 #include <utility>
@@ -33,7 +34,9 @@ class ZX_API Shell {
   // Starts `program` (a full path, taken as it is and never searched for) with `arguments`,
   // each passed as one argument; a system with command lines joins them there. >31 when the
   // program started; 11 also when it ends at once with the status of a failed start (127).
-  virtual int launch(std::string_view program, const std::vector<std::string>& arguments) = 0;
+  // While that verdict is awaited `whileWaiting` runs at least every 100 ms, as for `open`.
+  virtual int launch(std::string_view program, const std::vector<std::string>& arguments,
+                     const WaitHook& whileWaiting) = 0;
 };
 
 // The system shell: the desktop's opener (xdg-open, or the shell's file associations on
@@ -46,7 +49,8 @@ class ZX_API SystemShell : public Shell {
 
   int open(std::string_view path, const WaitHook& whileWaiting) override;
   int openFolder(std::string_view folder, const WaitHook& whileWaiting) override;
-  int launch(std::string_view program, const std::vector<std::string>& arguments) override;
+  int launch(std::string_view program, const std::vector<std::string>& arguments,
+             const WaitHook& whileWaiting) override;
 
  private:
   std::string opener_;

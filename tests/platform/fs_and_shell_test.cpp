@@ -73,25 +73,39 @@ TEST(Shell, LauncherPassesArgumentsApartAndKeepsTheOldCodes) {
   test::writeFile(program, "#!/bin/sh\nfor a in \"$@\"; do echo \"[$a]\"; done > \"$(dirname \"$0\")/args\"\n");
   chmod(program.c_str(), 0755);
   SystemShell shell;
-  EXPECT_GT(shell.launch(program, {"-PKGNAME", "P1 two words"}), 31);
+  EXPECT_GT(shell.launch(program, {"-PKGNAME", "P1 two words"}, {}), 31);
   for (int i = 0; i < 200 && test::readFile(dir.file("my tools/args")).empty(); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_EQ(test::readFile(dir.file("my tools/args")), "[-PKGNAME]\n[P1 two words]\n");
 
-  EXPECT_EQ(shell.launch(dir.file("my tools/None.EXE"), {"-PKGNAME", "P1"}), launch::kFileNotFound);
-  EXPECT_EQ(shell.launch(dir.file("no folder/None.EXE"), {}), launch::kPathNotFound);
-  EXPECT_EQ(shell.launch("c:\\Program Files\\QORAX\\ZorvC\\Bin\\ZorvC.EXE", {"-PKGNAME", "TENDRIAX"}),
+  EXPECT_EQ(shell.launch(dir.file("my tools/None.EXE"), {"-PKGNAME", "P1"}, {}), launch::kFileNotFound);
+  EXPECT_EQ(shell.launch(dir.file("no folder/None.EXE"), {}, {}), launch::kPathNotFound);
+  EXPECT_EQ(shell.launch("c:\\Program Files\\QORAX\\ZorvC\\Bin\\ZorvC.EXE", {"-PKGNAME", "TENDRIAX"}, {}),
             launch::kPathNotFound);
-  EXPECT_EQ(shell.launch("ZorvC.EXE", {}), launch::kPathNotFound) << "a relative name is never searched for";
+  EXPECT_EQ(shell.launch("ZorvC.EXE", {}, {}), launch::kPathNotFound) << "a relative name is never searched for";
   test::writeFile(dir.file("plain.EXE"), "not a program");
   chmod(dir.file("plain.EXE").c_str(), 0644);
-  EXPECT_EQ(shell.launch(dir.file("plain.EXE"), {"-x"}), launch::kBadFormat);
-  EXPECT_EQ(shell.launch(dir.path(), {}), launch::kBadFormat) << "a folder is no program";
+  EXPECT_EQ(shell.launch(dir.file("plain.EXE"), {"-x"}, {}), launch::kBadFormat);
+  EXPECT_EQ(shell.launch(dir.path(), {}, {}), launch::kBadFormat) << "a folder is no program";
   test::writeFile(dir.file("fails.EXE"), "#!/bin/sh\nexit 127\n");
   chmod(dir.file("fails.EXE").c_str(), 0755);
-  EXPECT_EQ(shell.launch(dir.file("fails.EXE"), {}), launch::kBadFormat);
+  EXPECT_EQ(shell.launch(dir.file("fails.EXE"), {}, {}), launch::kBadFormat);
   EXPECT_EQ(shell.open(dir.file("absent.txt"), {}), launch::kFileNotFound);
+
+  // While the launcher watches a program for a start that failed, the caller's window works.
+  test::writeFile(dir.file("long.EXE"), "#!/bin/sh\nsleep 5\n");
+  chmod(dir.file("long.EXE").c_str(), 0755);
+  int asked = 0;
+  EXPECT_GT(shell.launch(dir.file("long.EXE"), {}, [&] {
+    ++asked;
+    return WaitAnswer::KeepWaiting;
+  }), 31);
+  EXPECT_GE(asked, 2) << "the hook runs while the verdict is awaited";
+  asked = 0;
+  EXPECT_GT(shell.launch(dir.file("long.EXE"), {}, [&] { return ++asked == 1 ? WaitAnswer::Stop : WaitAnswer::KeepWaiting; }),
+            31);
+  EXPECT_EQ(asked, 1) << "a Stop ends the watch: the program counts as started";
 }
 
 // An opener that decides slowly must not hold the caller's window: the caller's wait hook runs

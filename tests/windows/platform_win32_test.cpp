@@ -144,7 +144,7 @@ TEST(Win32System, VersionAdaptersLauncherAndModuleFile) {
   EXPECT_NE(library->getAdaptersInfo(found, 1), adapters::kNoError) << "a block too small never fits";
 
   SystemShell shell;
-  const int launched = shell.launch("c:\\No Such Folder\\ZorvC.EXE", {"-PKGNAME", "X"});
+  const int launched = shell.launch("c:\\No Such Folder\\ZorvC.EXE", {"-PKGNAME", "X"}, {});
   EXPECT_TRUE(launched == launch::kFileNotFound || launched == launch::kPathNotFound) << launched;
   EXPECT_NE(moduleFileName().find("platform_win32_test.exe"), std::string::npos) << moduleFileName();
 }

@@ -72,7 +72,8 @@ int SystemShell::openFolder(std::string_view folder, const WaitHook& whileWaitin
   return runOpener(opener_, folder, whileWaiting);
 }
 
-int SystemShell::launch(std::string_view program, const std::vector<std::string>& arguments) {
+int SystemShell::launch(std::string_view program, const std::vector<std::string>& arguments,
+                        const WaitHook& whileWaiting) {
   // Only a full path: a relative one would name whatever the current folder holds.
   const std::string path = posix::systemPath(program);
   if (path.empty() || path[0] != '/') return launch::kPathNotFound;
@@ -90,10 +91,16 @@ int SystemShell::launch(std::string_view program, const std::vector<std::string>
   if (rc == ENOMEM || rc == EAGAIN) return launch::kOutOfResources;
   if (rc != 0) return launch::kFileNotFound;
   // A start that failed after the process was made shows as exit status 127 at once.
+  constexpr auto kHookPeriod = std::chrono::milliseconds(50);
+  auto sinceHook = std::chrono::milliseconds(0);
   for (auto waited = std::chrono::milliseconds(0); waited < kStartVerdictWait; waited += kStartVerdictPoll) {
     int status = 0;
     if (::waitpid(pid, &status, WNOHANG) == pid)
       return WIFEXITED(status) && WEXITSTATUS(status) == kExecFailedStatus ? launch::kBadFormat : launch::kStarted;
+    if ((sinceHook += kStartVerdictPoll) >= kHookPeriod) {
+      sinceHook = std::chrono::milliseconds(0);
+      if (whileWaiting && whileWaiting() == WaitAnswer::Stop) break;
+    }
     std::this_thread::sleep_for(kStartVerdictPoll);
   }
   reapLater(pid);

@@ -33,7 +33,8 @@ int SystemShell::openFolder(std::string_view folder, const WaitHook&) {
 
 // The system takes one command line: the program and its arguments joined by spaces, unquoted,
 // as the companion program has always been started.
-int SystemShell::launch(std::string_view program, const std::vector<std::string>& arguments) {
+// WinExec returns once the program has been started or refused: nothing to wait for.
+int SystemShell::launch(std::string_view program, const std::vector<std::string>& arguments, const WaitHook&) {
   std::string commandLine(program);
   for (const auto& argument : arguments) commandLine += " " + argument;
   return static_cast<int>(WinExec(commandLine.c_str(), SW_SHOW));
