@@ -4,6 +4,7 @@
 #include "core/file_helpers.h"
 #include "core/message_pump.h"
 #include "core/messages.h"
+#include "flows/page_file_dialog.h"
 #include "platform/codepage.h"
 #include "platform/fs.h"
 #include "platform/shell.h"
@@ -37,13 +38,8 @@ void removeFile(const platform::Env& env, ControlState& control) {
 
 std::int32_t saveFile(const platform::Env& env, ControlState& control, const std::string& str) {
   if (control.dialog != "0") {
-    platform::FileDialogRequest request;
-    request.save = true;
-    request.defaultExtension = ansi("파일저장");
-    request.initialName = control.Filename;
-    request.flags = platform::ofn::OFN_HIDEREADONLY | platform::ofn::OFN_OVERWRITEPROMPT;
-    request.filters = platform::parseFilterText(control.FileFilter);
-    auto chosen = env.ui.fileDialog(request);
+    auto chosen = env.ui.fileDialog(pageFileDialog(control, true, ansi("파일저장"),
+                                                   platform::ofn::OFN_HIDEREADONLY | platform::ofn::OFN_OVERWRITEPROMPT));
     if (!chosen.ok) return -2;
     control.Filename = chosen.path;
   } else if (control.Filename.empty()) {

@@ -6,6 +6,7 @@
 
 #include "core/file_helpers.h"
 #include "core/messages.h"
+#include "flows/page_file_dialog.h"
 #include "platform/codepage.h"
 #include "platform/exceptions.h"
 #include "platform/fs.h"
@@ -14,8 +15,8 @@
 #include "protect/gunzip.h"
 #include "protect/key_material.h"
 #include "protect/seed_file.h"
-#include "transfer/url_parsing.h"
 #include "transfer/upload_exchange.h"
+#include "transfer/url_parsing.h"
 #include "ui/status_dialog.h"
 
 namespace zx {
@@ -57,13 +58,8 @@ class Intermediates {
 // method ends with it before anything is shown.
 std::optional<std::int32_t> chooseFile(const Env& env, ControlState& control) {
   if (control.dialog != "0") {
-    platform::FileDialogRequest request;
-    request.save = false;
-    request.defaultExtension = ansi("파일선택");
-    request.initialName = control.Filename;
-    request.flags = platform::ofn::OFN_HIDEREADONLY | platform::ofn::OFN_OVERWRITEPROMPT;
-    request.filters = platform::parseFilterText(control.FileFilter);
-    auto picked = env.ui.fileDialog(request);
+    auto picked = env.ui.fileDialog(pageFileDialog(control, false, ansi("파일선택"),
+                                                   platform::ofn::OFN_HIDEREADONLY | platform::ofn::OFN_OVERWRITEPROMPT));
     if (!picked.ok) return control.ret = -2;
     control.Filename = picked.path;
   }

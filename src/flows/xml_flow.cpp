@@ -5,6 +5,7 @@
 #include "core/config_store.h"
 #include "core/file_helpers.h"
 #include "core/messages.h"
+#include "flows/page_file_dialog.h"
 #include "platform/codepage.h"
 #include "platform/ui.h"
 #include "platform/xmldom.h"
@@ -51,12 +52,7 @@ void retargetCopy(std::shared_ptr<ole::Dispatch>& copy, std::string_view text, s
 // nullopt when the user cancelled.
 std::optional<std::string> chooseTarget(const platform::Env& env, const ControlState& control) {
   if (control.dialog == "0") return makeTempFileName(env, control.m_tempDir.view(), "");
-  platform::FileDialogRequest request;
-  request.save = true;
-  request.defaultExtension = ansi("파일저장");
-  request.initialName = control.Filename;
-  request.flags = platform::ofn::OFN_OVERWRITEPROMPT;
-  request.filters = platform::parseFilterText(control.FileFilter);
+  platform::FileDialogRequest request = pageFileDialog(control, true, ansi("파일저장"), platform::ofn::OFN_OVERWRITEPROMPT);
   request.owner = platform::Owner::None;
   const platform::FileDialogResult answer = env.ui.fileDialog(request);
   if (!answer.ok) return std::nullopt;
