@@ -17,6 +17,8 @@
 #   ZX_WINEDEBUG=CHANNELS  Wine's debug channels (default -all, i.e. quiet), e.g. +ole,+seh.
 #   ZX_WINE_DISPLAY=:N   use this X display instead of starting an Xvfb.
 #   ZX_WINE_SCREEN=WxHxD size of the Xvfb screen (default 1280x1024x24).
+#   ZX_WINE_WINDOWS=VERSION  the Windows version the prefix reports (Wine's names: winxp64,
+#                        win7, win10, ...); by default Wine's own.
 set -euo pipefail
 
 if [ $# -lt 1 ]; then
@@ -99,6 +101,10 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     exit 2
   fi
   rm -f "$WINEPREFIX.boot.log"
+  "$wineserver" -w
+fi
+if [ -n "${ZX_WINE_WINDOWS:-}" ]; then
+  "$wine" reg add 'HKCU\Software\Wine' /v Version /d "$ZX_WINE_WINDOWS" /f > /dev/null
   "$wineserver" -w
 fi
 

@@ -9,10 +9,13 @@
 #include <ocidl.h>
 #include <olectl.h>
 #include <commctrl.h>
+#include <commdlg.h>
+#include <dlgs.h>
 #include <urlmon.h>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -53,8 +56,16 @@ std::wstring artifactsFolder() {
   return folder;
 }
 
-// The whole screen as a 24-bit BMP file.
+// The whole screen as a 24-bit BMP file, once this thread's windows have painted what they show
+// (the test's steps change texts between two pumps of the queue).
 void screenshot(const std::wstring& name) {
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM) CALLBACK -> BOOL {
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        return TRUE;
+      },
+      0);
   HDC screen = GetDC(nullptr);
   const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
   HDC memory = CreateCompatibleDC(screen);
@@ -264,6 +275,44 @@ std::string fileBytes(const std::wstring& path) {
   return bytes;
 }
 
+// What with_docserver.sh hands on about the document server, when the test runs beside it.
+std::wstring serverSetting(const wchar_t* name) {
+  const wchar_t* value = _wgetenv(name);
+  return value ? value : L"";
+}
+
+const wchar_t kServerDocument[] = L"\uBCF4\uACE0\uC11C 2024.hwp";  // 보고서 2024.hwp
+const wchar_t kQuestionCaption[] = L"\uC9C8\uBB38";                // 질문
+const wchar_t kCancelledCaption[] = L"\uCDE8\uC18C";               // 취소
+constexpr int kUpperText = 221, kLowerText = 220, kBar = 202, kLeftFigure = 211, kRightFigure = 210;
+constexpr int kOpenButton = 207, kSaveButton = 217, kCancelButton = 203;
+
+int barPosition(HWND dialog) { return static_cast<int>(SendDlgItemMessageW(dialog, kBar, PBM_GETPOS, 0, 0)); }
+
+// The files of a folder whose names start with `prefix`.
+std::vector<std::wstring> filesStartingWith(const std::wstring& folder, const std::wstring& prefix) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((folder + prefix + L"*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do names.push_back(found.cFileName);
+  while (FindNextFileW(search, &found));
+  FindClose(search);
+  return names;
+}
+
+std::wstring temporaryFolder() {
+  wchar_t folder[MAX_PATH + 1] = {};
+  GetTempPathW(MAX_PATH + 1, folder);
+  return folder;
+}
+
+// Where a window of `size` comes when centred over `reference` and then lifted by `lift`.
+POINT centredOver(const RECT& reference, const RECT& window, LONG lift) {
+  return {reference.left + (reference.right - reference.left - (window.right - window.left)) / 2,
+          reference.top + (reference.bottom - reference.top - (window.bottom - window.top)) / 2 - lift};
+}
+
 class Container : public testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -286,9 +335,9 @@ class Container : public testing::Test {
     RegisterClassW(&plain);
     browser_ = CreateWindowExW(0, plain.lpszClassName, L"Browser", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 800,
                                600, nullptr, nullptr, plain.hInstance, nullptr);
-    HWND frame = CreateWindowExW(0, plain.lpszClassName, L"", WS_CHILD | WS_VISIBLE, 0, 0, 780, 560, browser_, nullptr,
-                                 plain.hInstance, nullptr);
-    HWND document = CreateWindowExW(0, plain.lpszClassName, L"", WS_CHILD | WS_VISIBLE, 0, 0, 780, 560, frame,
+    frame_ = CreateWindowExW(0, plain.lpszClassName, L"", WS_CHILD | WS_VISIBLE, 0, 0, 780, 560, browser_, nullptr,
+                             plain.hInstance, nullptr);
+    HWND document = CreateWindowExW(0, plain.lpszClassName, L"", WS_CHILD | WS_VISIBLE, 0, 0, 780, 560, frame_,
                                     nullptr, plain.hInstance, nullptr);
     host_ = CreateWindowExW(0, plain.lpszClassName, L"", WS_CHILD | WS_VISIBLE, 20, 20, 200, 100, document, nullptr,
                             plain.hInstance, nullptr);
@@ -370,8 +419,39 @@ class Container : public testing::Test {
     return handle;
   }
 
+  // The server's Korean-named document, downloaded with the status dialog; `query` holds the
+  // server's switches.
+  void pointAtServerDocument(const std::wstring& query) {
+    const std::wstring base = serverSetting(L"ZX_DOCSERVER_DOWNLOAD_URL");
+    ASSERT_FALSE(base.empty()) << "runs beside the document server (with_docserver.sh)";
+    put(L"url", (base + kServerDocument + query).c_str());
+    put(L"Pubkey", serverSetting(L"ZX_DOCSERVER_PUBKEY").c_str());
+    put(L"Filename", kServerDocument);
+    put(L"dialog", L"1");
+  }
+  // Ciphered, not compressed: the server is asked for no gzip.
+  VARIANT downloadServerDocument() {
+    return call(dispid(L"download"), DISPATCH_METHOD, {L"user01", L"session01", L"0", L"1"});
+  }
+  static std::string serverDocumentBytes() {
+    return fileBytes(serverSetting(L"ZX_DOCSERVER_DATA") + L"\\" + kServerDocument);
+  }
+  std::wstring filenameProperty() {
+    VARIANT name = call(dispid(L"Filename"), DISPATCH_PROPERTYGET);
+    std::wstring text = V_VT(&name) == VT_BSTR ? V_BSTR(&name) : L"";
+    VariantClear(&name);
+    return text;
+  }
+  static RECT rectOf(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return r;
+  }
+
   static inline HMODULE module_ = nullptr, atl_ = nullptr;
-  HWND browser_ = nullptr, host_ = nullptr;
+  // The top-level window; the window two levels above the host, which the control takes for the
+  // browser's; the window the control sits in.
+  HWND browser_ = nullptr, frame_ = nullptr, host_ = nullptr;
   Ref<IUnknown> container_, control_;
   Ref<IDispatch> script_;
 };
@@ -568,7 +648,191 @@ TEST_F(Container, CancelsADownloadOnTheChoiceDialog) {
   EXPECT_EQ(open, L"\uC5F4\uAE30(&O)");
   EXPECT_EQ(save, L"\uC800\uC7A5(&S)");
   EXPECT_EQ(cancel, L"\uCDE8\uC18C(&C)");
-  EXPECT_GT(placed.right - placed.left, 0);
+  // A modal dialog comes up centred over its owner, which for a pop-up is the control's
+  // top-level window: the browser.
+  const POINT expected = centredOver(rectOf(browser_), placed, 0);
+  EXPECT_NEAR(placed.left, expected.x, 1);
+  EXPECT_NEAR(placed.top, expected.y, 1);
+}
+
+const wchar_t kCancelLabel[] = L"\uCDE8\uC18C(&C)";  // 취소(&C)
+
+// The choice dialog's Save, the first thing the person does in the download tests below.
+std::function<bool()> chooseSave() {
+  return [] {
+    HWND choice = findWindow(L"DOWNLOAD");
+    if (!choice) return false;
+    press(choice, kSaveButton);
+    return true;
+  };
+}
+
+TEST_F(Container, ShowsTheDownloadsProgressAndEndsItOnlyWhenTheUserConfirmsTheCancel) {
+  using Clock = std::chrono::steady_clock;
+  pointAtServerDocument(L"?gzip=0&stall=1");
+  put(L"size", L"300000");  // the page's word for the document's size: the bar's scale
+  const std::wstring temp = temporaryFolder();
+  std::wstring upper, lower, leftFigure, rightFigure, question, cancelledText;
+  RECT placed{};
+  int position = 0, range = 0, lastPosition = -1, stillTicks = 0;
+  std::vector<std::wstring> partsWhileStalled;
+  bool runningAfterNo = false, progressGoneAtTheEnd = false;
+  Clock::time_point confirmed;
+  Clock::duration untilEnded{};
+  User user({chooseSave(),
+             [&] {  // the progress dialog, half the body in and the server silent
+               HWND progress = findWindow(L"DOWNLOAD");
+               if (!progress || itemText(progress, kCancelButton) != kCancelLabel) return false;
+               const int now = barPosition(progress);
+               stillTicks = now > 5 && now == lastPosition ? stillTicks + 1 : 0;
+               lastPosition = now;
+               if (stillTicks < 5) return false;
+               upper = itemText(progress, kUpperText);
+               lower = itemText(progress, kLowerText);
+               leftFigure = itemText(progress, kLeftFigure);
+               rightFigure = itemText(progress, kRightFigure);
+               position = now;
+               range = static_cast<int>(SendDlgItemMessageW(progress, kBar, PBM_GETRANGE, FALSE, 0));
+               GetWindowRect(progress, &placed);
+               partsWhileStalled = filesStartingWith(temp, L"zxpart-");
+               screenshot(L"status_dialog_progress");
+               press(progress, kCancelButton);
+               return true;
+             },
+             [&] {  // "do you want to cancel?": No
+               HWND box = findWindow(kQuestionCaption);
+               if (!box) return false;
+               question = itemText(box, 0xFFFF);
+               press(box, IDNO);
+               return true;
+             },
+             [&] {  // the download goes on: Cancel once more
+               if (findWindow(kQuestionCaption)) return false;
+               HWND progress = findWindow(L"DOWNLOAD");
+               runningAfterNo = progress && itemText(progress, kCancelButton) == kCancelLabel;
+               if (progress) press(progress, kCancelButton);
+               return true;
+             },
+             [&] {  // and Yes
+               HWND box = findWindow(kQuestionCaption);
+               if (!box) return false;
+               confirmed = Clock::now();
+               press(box, IDYES);
+               return true;
+             },
+             [&] {  // the word that the download was cancelled
+               HWND box = findWindow(kCancelledCaption);
+               if (!box) return false;
+               untilEnded = Clock::now() - confirmed;
+               cancelledText = itemText(box, 0xFFFF);
+               progressGoneAtTheEnd = findWindow(L"DOWNLOAD") == nullptr;
+               press(box, IDOK);
+               return true;
+             }});
+  VARIANT result = downloadServerDocument();
+  EXPECT_TRUE(user.finished());
+  ASSERT_EQ(V_VT(&result), VT_I4);
+  EXPECT_EQ(V_I4(&result), -2);
+  EXPECT_EQ(upper, L"\uD604\uC7AC \uC704\uCE58\uC5D0\uC11C \uD30C\uC77C\uC744 \uB2E4\uC6B4\uB85C\uB4DC \uD569\uB2C8\uB2E4");
+  EXPECT_EQ(lower, L"\uB2E4\uC6B4\uB85C\uB4DC \uC911 \uC785\uB2C8\uB2E4.");  // 다운로드 중 입니다.
+  EXPECT_EQ(leftFigure, L"0");
+  EXPECT_EQ(rightFigure, L"300,000");
+  EXPECT_GT(position, 5);
+  EXPECT_LT(position, range) << "half the body in";
+  EXPECT_EQ(question, L"\uCDE8\uC18C \uD558\uACA0\uC2B5\uB2C8\uAE4C ?");  // 취소 하겠습니까 ?
+  EXPECT_TRUE(runningAfterNo) << "No leaves the download running";
+  EXPECT_EQ(cancelledText, L"\uB2E4\uC6B4\uB85C\uB4DC \uC791\uC5C5\uC774 \uCDE8\uC18C \uB418\uC5C8\uC2B5\uB2C8\uB2E4");
+  EXPECT_TRUE(progressGoneAtTheEnd);
+  EXPECT_LT(untilEnded, std::chrono::seconds(5)) << "the cancel ends the wait, not the server's silence limit";
+  EXPECT_EQ(partsWhileStalled.size(), 1u) << "the partial file while the server kept silent";
+  EXPECT_TRUE(filesStartingWith(temp, L"zxpart-").empty()) << "the partial file is gone";
+  EXPECT_FALSE(fileExists(temp + kServerDocument));
+  // Centred over the window the control takes for the browser's, then lifted by 40 pixels.
+  const POINT expected = centredOver(rectOf(frame_), placed, 40);
+  EXPECT_NEAR(placed.left, expected.x, 1);
+  EXPECT_NEAR(placed.top, expected.y, 1);
+  VariantClear(&result);
+}
+
+TEST_F(Container, LeavesTheSavedDownloadOnScreenUntilTheUserClosesIt) {
+  pointAtServerDocument(L"?gzip=0");
+  User user({chooseSave()});
+  VARIANT result = downloadServerDocument();
+  EXPECT_TRUE(user.finished());
+  ASSERT_EQ(V_VT(&result), VT_I4);
+  EXPECT_EQ(V_I4(&result), 0);
+  // The method has returned; the dialog stays for the person.
+  HWND completed = findWindow(L"DOWNLOAD");
+  ASSERT_NE(completed, nullptr);
+  EXPECT_EQ(itemText(completed, kUpperText), L"\uD30C\uC77C\uC774 \uC800\uC7A5 \uB418\uC5C8\uC2B5\uB2C8\uB2E4");
+  EXPECT_EQ(itemText(completed, kLowerText), kServerDocument);
+  EXPECT_EQ(itemText(completed, kOpenButton), L"\uD30C\uC77C\uC5F4\uAE30(&O)");    // 파일열기(&O)
+  EXPECT_EQ(itemText(completed, kSaveButton), L"\uD3F4\uB354\uC5F4\uAE30(&D)");    // 폴더열기(&D)
+  EXPECT_EQ(itemText(completed, kCancelButton), L"\uB2EB\uAE30(&C)");                // 닫기(&C)
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(completed, kOpenButton)));
+  screenshot(L"status_dialog_completed");
+  const std::wstring local = filenameProperty();
+  EXPECT_TRUE(fileBytes(local) == serverDocumentBytes()) << "the saved file differs from the server's document";
+  // Close asks nothing; the dialog goes, and with its window the object behind it.
+  press(completed, kCancelButton);
+  for (int i = 0; i < 50 && IsWindow(completed); ++i) {
+    pump();
+    Sleep(20);
+  }
+  EXPECT_FALSE(IsWindow(completed));
+  EXPECT_EQ(findWindow(kQuestionCaption), nullptr);
+  DeleteFileW(local.c_str());
+  VariantClear(&result);
+}
+
+// The control on a system older than Vista, where the choice dialog's Save opens the save-as
+// dialog: the test runs in a Wine prefix that reports Windows XP (ZX_WINE_WINDOWS=winxp64).
+class OnAnOlderSystem : public Container {
+ protected:
+  void SetUp() override {
+    OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    GetVersionExW(&version);
+    ASSERT_LT(version.dwMajorVersion, 6u) << "run with a system older than Vista (ZX_WINE_WINDOWS=winxp64)";
+    Container::SetUp();
+  }
+};
+
+TEST_F(OnAnOlderSystem, TheSaveAsDialogRenamesTheFileWhenItsTypeIsChosen) {
+  pointAtServerDocument(L"?gzip=0");
+  const std::wstring typed = L"\uC0C8 \uBCF4\uACE0\uC11C.txt";  // 새 보고서.txt
+  std::wstring type, renamed;
+  User user({chooseSave(), [&] {
+               HWND saveAs = findWindow(L"\uB2E4\uB978 \uD30C\uC77C \uC774\uB984\uC73C\uB85C \uC800\uC7A5");
+               if (!saveAs) return false;
+               const int field = GetDlgItem(saveAs, cmb13) ? cmb13 : edt1;
+               SetDlgItemTextW(saveAs, field, typed.c_str());
+               // The person picks the (only) type in the list; the list tells its dialog as it
+               // does for a click in it.
+               HWND types = GetDlgItem(saveAs, cmb1);
+               SendMessageW(types, CB_SETCURSEL, 0, 0);
+               for (WORD notification : {CBN_SELCHANGE, CBN_SELENDOK, CBN_CLOSEUP})
+                 SendMessageW(saveAs, WM_COMMAND, MAKEWPARAM(cmb1, notification), reinterpret_cast<LPARAM>(types));
+               type = textOf(types);
+               renamed = itemText(saveAs, field);
+               screenshot(L"save_as_dialog");
+               PostMessageW(saveAs, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                            reinterpret_cast<LPARAM>(GetDlgItem(saveAs, IDOK)));
+               return true;
+             }});
+  VARIANT result = downloadServerDocument();
+  EXPECT_TRUE(user.finished());
+  ASSERT_EQ(V_VT(&result), VT_I4);
+  EXPECT_EQ(V_I4(&result), 0);
+  EXPECT_EQ(type, L"download (*.hwp)");
+  EXPECT_EQ(renamed, L"\uC0C8 \uBCF4\uACE0\uC11C.hwp");
+  const std::wstring local = filenameProperty();
+  EXPECT_EQ(local.substr(local.find_last_of(L'\\') + 1), renamed);
+  EXPECT_TRUE(fileBytes(local) == serverDocumentBytes()) << "the saved file differs from the server's document";
+  if (HWND completed = findWindow(L"DOWNLOAD")) press(completed, kCancelButton);
+  pump();
+  DeleteFileW(local.c_str());
+  VariantClear(&result);
 }
 
 // The control as a page in a browser has it: sited with a site that names the page.

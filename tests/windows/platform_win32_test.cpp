@@ -75,6 +75,19 @@ TEST(Win32FileSystem, TemporaryNamesFollowTmpAndRenamesNeverReplace) {
   EXPECT_TRUE(fs.isRegularFile(first));
   EXPECT_TRUE(fs.isDirectory(folder));
   fs.removeFile(first);
+  // The whole prefix is kept, so that the start-up clean-up finds an abandoned file by it.
+  _putenv_s("TMP", "");
+  const std::string part = fs.tempName(folder, "zxpart-");
+  EXPECT_EQ(part.rfind(folder + "\\zxpart-", 0), 0u) << part;
+  ASSERT_TRUE(fs.createExclusive(part));
+  const HANDLE file = CreateFileA(part.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+  FILETIME longAgo{};
+  longAgo.dwHighDateTime = 0x01D00000;  // 2015
+  SetFileTime(file, nullptr, nullptr, &longAgo);
+  CloseHandle(file);
+  EXPECT_EQ(fs.removeAbandoned(folder, "zxpart-", std::chrono::hours(1)), 1);
+  EXPECT_FALSE(fs.exists(part));
   RemoveDirectoryA((folder + "\\inner").c_str());
   RemoveDirectoryA(folder.c_str());
 }

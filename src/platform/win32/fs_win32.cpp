@@ -1,3 +1,4 @@
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -151,12 +152,20 @@ std::string Win32FileSystem::tempName(std::string_view dir, std::string_view pre
   std::string folder = tmp && isDirectory(tmp) ? std::string(tmp)
                        : isDirectory(dir)      ? text(dir)
                                                : systemTempDirectory();
-  // GetTempFileName makes the name unique by creating the file; like the runtime, the name is
+  // Like the runtime, the whole prefix is kept (GetTempFileName keeps three characters, and the
+  // start-up clean-up of abandoned intermediates finds them by their prefix) and the name is
   // handed over free, for the caller to create exclusively.
-  char name[MAX_PATH];
-  if (!GetTempFileNameA(folder.c_str(), text(prefix).c_str(), 0, name)) return {};
-  DeleteFileA(name);
-  return name;
+  static std::atomic<unsigned> counter{static_cast<unsigned>(GetTickCount())};
+  const std::string stem = folder + (folder.back() == '\\' || folder.back() == '/' ? "" : "\\") + text(prefix);
+  for (int attempt = 0; attempt < 0x10000; ++attempt) {
+    char suffix[24];
+    std::snprintf(suffix, sizeof suffix, "%lx%x", GetCurrentProcessId(), counter++ & 0xFFFFF);
+    std::string name = stem + suffix;
+    if (name.size() >= MAX_PATH) return {};
+    if (GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES) continue;  // taken
+    return GetLastError() == ERROR_FILE_NOT_FOUND ? name : std::string();     // no such folder
+  }
+  return {};
 }
 
 std::string Win32FileSystem::systemTempDirectory() {

@@ -138,9 +138,10 @@ bool Win32DialogView::isItemChecked(int id) const {
 }
 
 // A dialog the control has not placed itself comes up centred over its owner, as the dialogs
-// of the control's framework do.
+// of the control's framework do: the owner the system gave the pop-up, which is the top-level
+// window of the child window it was given (the browser, for the control's window).
 void Win32DialogView::placeUnlessPlaced() {
-  if (!placed_ && window_) centreWindow(window_, owner_);
+  if (!placed_ && window_) centreWindow(window_, GetWindow(window_, GW_OWNER));
   placed_ = true;
 }
 
