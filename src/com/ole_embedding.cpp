@@ -7,6 +7,8 @@
 
 #include <olectl.h>
 
+#include <cstddef>
+
 namespace zx::com {
 namespace {
 
@@ -63,6 +65,7 @@ HRESULT OleEmbedding::query(REFIID iid, void** object) {
   else if (IsEqualIID(iid, IID_IPersistPropertyBag)) *object = static_cast<IPersistPropertyBag*>(this);
   else if (IsEqualIID(iid, IID_ISpecifyPropertyPages)) *object = static_cast<ISpecifyPropertyPages*>(this);
   else if (IsEqualIID(iid, IID_IConnectionPointContainer)) *object = static_cast<IConnectionPointContainer*>(&events_);
+  else if (IsEqualIID(iid, IID_IQuickActivate)) *object = static_cast<IQuickActivate*>(this);
   else {
     *object = nullptr;
     return E_NOINTERFACE;
@@ -393,6 +396,31 @@ HRESULT OleEmbedding::showPropertyPages(HWND owner) {
                               GetUserDefaultLCID(), 0, nullptr);
   CoTaskMemFree(pages.pElems);
   return hr;
+}
+
+// --- IQuickActivate ---
+
+HRESULT OleEmbedding::QuickActivate(QACONTAINER* container, QACONTROL* control) {
+  // Containers of every age fill at least the members up to the event sink.
+  constexpr ULONG kKnownPart = offsetof(QACONTAINER, pUnkEventSink) + sizeof(IUnknown*);
+  if (!container || !control || container->cbSize < kKnownPart || control->cbSize < sizeof(QACONTROL))
+    return E_INVALIDARG;
+  HRESULT hr = SetClientSite(container->pClientSite);
+  if (SUCCEEDED(hr) && container->pAdviseSink) hr = SetAdvise(DVASPECT_CONTENT, 0, container->pAdviseSink);
+  if (FAILED(hr)) return hr;
+  control->dwEventCookie = 0;
+  if (container->pUnkEventSink) {
+    IConnectionPoint* point = nullptr;
+    if (SUCCEEDED(events_.FindConnectionPoint(systemId(ids::IID_DZorvAXEvents()), &point))) {
+      point->Advise(container->pUnkEventSink, &control->dwEventCookie);
+      point->Release();
+    }
+  }
+  GetMiscStatus(DVASPECT_CONTENT, &control->dwMiscStatus);
+  control->dwViewStatus = 0;          // no IViewObjectEx
+  control->dwPropNotifyCookie = 0;    // no property-change notifications
+  control->dwPointerActivationPolicy = 0;
+  return S_OK;
 }
 
 }  // namespace zx::com

@@ -1,8 +1,9 @@
 #pragma once
 // What a control container needs of the control besides its scripting: siting, in-place
 // activation in a window of its own, drawing into the container's device context, persistence
-// of its version number, its property-page list and its (empty) event interface. It shares the
-// identity and reference count of the object that owns it.
+// of its version number, its property-page list and its (empty) event interface, and all of the
+// siting in one call for containers that quick-activate. It shares the identity and reference
+// count of the object that owns it.
 #include <functional>
 
 #include "com/connection_points.h"
@@ -20,7 +21,8 @@ class OleEmbedding final : public IOleObject,
                            public IViewObject2,
                            public IPersistStreamInit,
                            public IPersistPropertyBag,
-                           public ISpecifyPropertyPages {
+                           public ISpecifyPropertyPages,
+                           public IQuickActivate {
  public:
   // `siteChanged` runs whenever a container gives the control another client site.
   OleEmbedding(IUnknown& outer, platform::Win32Ui& ui, std::function<void()> siteChanged);
@@ -104,6 +106,14 @@ class OleEmbedding final : public IOleObject,
 
   // ISpecifyPropertyPages
   HRESULT STDMETHODCALLTYPE GetPages(CAUUID* pages) override;
+
+  // IQuickActivate: the client site, the view's advise sink and the event sink in one call,
+  // through the same calls a container otherwise makes (so the page check sees the site).
+  HRESULT STDMETHODCALLTYPE QuickActivate(QACONTAINER* container, QACONTROL* control) override;
+  HRESULT STDMETHODCALLTYPE SetContentExtent(LPSIZEL size) override { return SetExtent(DVASPECT_CONTENT, size); }
+  HRESULT STDMETHODCALLTYPE GetContentExtent(LPSIZEL size) override {
+    return static_cast<IOleObject*>(this)->GetExtent(DVASPECT_CONTENT, size);
+  }
 
   // The persistent state: major 1, minor 0.
   static constexpr DWORD kVersion = 0x00010000;

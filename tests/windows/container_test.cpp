@@ -224,6 +224,32 @@ class PageSite final : public IOleClientSite {
   ULONG references_ = 1;
 };
 
+// An event sink as a container offers it: a dispatch interface that takes no calls.
+class EventSink final : public IDispatch {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch)) {
+      *object = static_cast<IDispatch*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+  ULONG STDMETHODCALLTYPE Release() override { return --references; }  // lives on the test's stack
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    *count = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+    return E_NOTIMPL;
+  }
+  ULONG references = 1;
+};
+
 const wchar_t kConsentCaption[] = L"ZorvAX \uC6F9 \uC0AC\uC774\uD2B8 \uD5C8\uC6A9";  // ZorvAX 웹 사이트 허용
 constexpr int kConsentOrigin = 3011, kConsentRemember = 3012, kConsentAllow = 3013;
 
@@ -933,6 +959,45 @@ TEST_F(PageContainer, ARememberedAnswerHoldsForTheNextControlWithoutAQuestion) {
   EXPECT_EQ(nobody.asked, 0);
   EXPECT_EQ(fileBytes(allowedTarget), "second");
   DeleteFileW(allowedTarget.c_str());
+}
+
+TEST_F(PageContainer, AContainerThatQuickActivatesIsJudgedByThePageItsSiteNames) {
+  Ref<IQuickActivate> quick;
+  ASSERT_EQ(CoCreateInstance(kControlId, nullptr, CLSCTX_INPROC_SERVER, IID_IQuickActivate, quick.out()), S_OK);
+  const Ref<PageSite> page = pageAt(L"http://quick.example/page.html");
+  EventSink sink;
+  QACONTAINER container{};
+  container.cbSize = sizeof container;
+  container.pClientSite = page.p;
+  container.pUnkEventSink = &sink;
+  QACONTROL control{};
+  control.cbSize = sizeof control;
+  ASSERT_EQ(quick->QuickActivate(&container, &control), S_OK);
+  EXPECT_EQ(control.dwMiscStatus, 0x00020191u);
+  EXPECT_NE(control.dwEventCookie, 0u);
+  EXPECT_GT(sink.references, 1u) << "the event sink is held";
+  SIZEL extent{2000, 1000}, read{};
+  EXPECT_EQ(quick->SetContentExtent(&extent), S_OK);
+  EXPECT_EQ(quick->GetContentExtent(&read), S_OK);
+  EXPECT_EQ(read.cx, 2000);
+  // The site given this way names the page the control answers to.
+  Ref<IDispatch> script;
+  ASSERT_EQ(quick->QueryInterface(IID_IDispatch, script.out()), S_OK);
+  ConsentAnswers person;
+  User user({person.step()});
+  DISPID id = DISPID_UNKNOWN;
+  LPOLESTR names[] = {const_cast<LPOLESTR>(L"getVersion")};
+  ASSERT_EQ(script->GetIDsOfNames(IID_NULL, names, 1, 0, &id), S_OK);
+  DISPPARAMS none{};
+  VARIANT result;
+  VariantInit(&result);
+  EXPECT_EQ(script->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &none, &result, nullptr, nullptr), E_ACCESSDENIED);
+  EXPECT_EQ(person.asked, 1);
+  EXPECT_EQ(person.origin, L"http://quick.example");
+  Ref<IOleObject> object;
+  ASSERT_EQ(quick->QueryInterface(IID_IOleObject, object.out()), S_OK);
+  object->SetClientSite(nullptr);
+  object->Close(OLECLOSE_NOSAVE);
 }
 
 TEST_F(PageContainer, APageWithoutAWebOriginIsRefusedWithoutAQuestion) {
