@@ -64,6 +64,9 @@ TEST(Win32FileSystem, TemporaryNamesFollowTmpAndRenamesNeverReplace) {
   EXPECT_EQ(first.rfind(folder + "\\inner\\", 0), 0u) << first << ": TMP names an existing folder";
   EXPECT_EQ(second.rfind(folder + "\\", 0), 0u) << second << ": the given folder when TMP names none";
   EXPECT_EQ(second.find("\\inner\\"), std::string::npos) << second;
+  // The whole prefix starts the name, as the runtime's generator keeps it.
+  const std::string prefixed = fs.tempName(folder, "zxpart-");
+  EXPECT_EQ(prefixed.rfind(folder + "\\zxpart-", 0), 0u) << prefixed;
   ASSERT_TRUE(fs.createExclusive(first));
   EXPECT_FALSE(fs.createExclusive(first)) << "exclusive creation fails for an existing file";
   ASSERT_TRUE(fs.createExclusive(second));
@@ -159,8 +162,10 @@ TEST(Win32System, VersionAdaptersLauncherAndModuleFile) {
   EXPECT_NE(library->getAdaptersInfo(found, 1), adapters::kNoError) << "a block too small never fits";
 
   SystemShell shell;
-  const int launched = shell.launch("c:\\No Such Folder\\ZorvC.EXE", {"-PKGNAME", "X"}, {});
-  EXPECT_TRUE(launched == launch::kFileNotFound || launched == launch::kPathNotFound) << launched;
+  // As Windows answers: a missing folder is "path not found", a missing program in an existing
+  // folder "file not found".
+  EXPECT_EQ(shell.launch("c:\\No Such Folder\\ZorvC.EXE", {"-PKGNAME", "X"}, {}), launch::kPathNotFound);
+  EXPECT_EQ(shell.launch("c:\\windows\\NoSuchProgram.EXE", {"-PKGNAME", "X"}, {}), launch::kFileNotFound);
   EXPECT_NE(moduleFileName().find("platform_win32_test.exe"), std::string::npos) << moduleFileName();
 }
 

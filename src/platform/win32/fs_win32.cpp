@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 
 #include "platform/win32/fs_win32.h"
 
@@ -151,12 +152,17 @@ std::string Win32FileSystem::tempName(std::string_view dir, std::string_view pre
   std::string folder = tmp && isDirectory(tmp) ? std::string(tmp)
                        : isDirectory(dir)      ? text(dir)
                                                : systemTempDirectory();
-  // GetTempFileName makes the name unique by creating the file; like the runtime, the name is
-  // handed over free, for the caller to create exclusively.
-  char name[MAX_PATH];
-  if (!GetTempFileNameA(folder.c_str(), text(prefix).c_str(), 0, name)) return {};
-  DeleteFileA(name);
-  return name;
+  // The whole prefix starts the name, as with the runtime (GetTempFileName would keep only its
+  // first three characters, and the start-up clean-up finds intermediates by their prefix).
+  // Like the runtime, the name is handed over free, for the caller to create exclusively.
+  std::random_device random;
+  for (int attempt = 0; attempt < 64; ++attempt) {
+    char unique[16];
+    std::snprintf(unique, sizeof unique, "%08X", static_cast<unsigned>(random()));
+    std::string name = folder + (folder.ends_with('\\') ? "" : "\\") + text(prefix) + unique + ".tmp";
+    if (!exists(name)) return name;
+  }
+  return {};
 }
 
 std::string Win32FileSystem::systemTempDirectory() {
