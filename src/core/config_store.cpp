@@ -20,7 +20,8 @@ using platform::Registry;
 namespace reg = platform::reg;
 
 constexpr size_t kValueBuffer = 1024;
-constexpr size_t kInstallPathBuffer = 255;
+// The longest "Path" text; it is read with room for the terminator a writer may have stored.
+constexpr size_t kInstallPathLimit = 255;
 constexpr size_t kPathCapacity = 511;
 constexpr size_t kKeyPathLimit = 1023;
 const char* const kMissingMarker = "_____";
@@ -92,7 +93,9 @@ bool readConfigFlag(Registry& registry, std::string_view name, bool fallback) {
 std::optional<std::string> readInstallPath(Registry& registry) {
   auto key = openConfigKey(registry, nullptr, false);
   if (!key) return std::nullopt;
-  return readKeyText(registry, *key, "Path", kInstallPathBuffer);
+  auto text = readKeyText(registry, *key, "Path", kInstallPathLimit + 1);
+  if (!text || text->size() > kInstallPathLimit) return std::nullopt;
+  return text;
 }
 
 std::int32_t writePackageValue(Registry& registry, std::string_view package, std::string_view name,

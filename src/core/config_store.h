@@ -22,7 +22,8 @@ std::unique_ptr<platform::RegKey> openConfigKey(platform::Registry& registry, co
 std::string readConfigValue(platform::Registry& registry, std::string_view name, std::string_view fallback);
 void writeConfigValue(platform::Registry& registry, std::string_view name, std::string_view text);
 bool readConfigFlag(platform::Registry& registry, std::string_view name, bool fallback);
-// The "Path" value of the root key, when it exists and fits 255 bytes.
+// The "Path" value of the root key, when it exists and its text fits 255 characters (with or
+// without a stored terminator).
 std::optional<std::string> readInstallPath(platform::Registry& registry);
 // Writes into the existing package key (the page's values, "Port", "Hostname"): 0 written, 1
 // when there is no package key or the store refuses the write.

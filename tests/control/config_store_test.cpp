@@ -3,7 +3,9 @@
 #include "core/config_store.h"
 #include "core/file_helpers.h"
 #include "platform/codepage.h"
+#ifndef _WIN32
 #include "platform/linux/fs_posix.h"
+#endif
 #include "platform/osinfo.h"
 #include "platform/sysdirs.h"
 #include "support/zx_test.h"
@@ -35,13 +37,19 @@ TEST_F(ConfigStore, PackageKeyLifecycleAndTheThreeScriptMethods) {
   EXPECT_NE(key("Software\\QORAX\\ZorvAX0\\P1"), nullptr);
   EXPECT_EQ(call(*c, "setRegisterValue", {text("k"), text("값")}).intValue(), 0);
   EXPECT_EQ(textOf(call(*c, "getRegisterValue", {text("k")})), "값");
-  // Stored as the text's code page bytes without a terminator.
+  // Stored as the text's code page bytes, as the platform's registry keeps a string.
   auto k = key("Software\\QORAX\\ZorvAX0\\P1");
   char raw[16];
   std::uint32_t size = sizeof raw, type = 0;
   ASSERT_EQ(registry().queryValue(*k, "k", raw, &size, &type), reg::kSuccess);
   EXPECT_EQ(type, reg::REG_SZ);
-  EXPECT_EQ(std::string(raw, size), platform::utf8ToAnsi("값"));
+  EXPECT_EQ(std::string(raw, size), test::storedString(platform::utf8ToAnsi("값")));
+  // The same bytes whatever follows the text in memory.
+  const std::string longer = platform::utf8ToAnsi("값") + "tail";
+  ASSERT_EQ(writePackageValue(registry(), "P1", "k", std::string_view(longer).substr(0, 2)), 0);
+  size = sizeof raw;
+  ASSERT_EQ(registry().queryValue(*k, "k", raw, &size, &type), reg::kSuccess);
+  EXPECT_EQ(std::string(raw, size), test::storedString(platform::utf8ToAnsi("값")));
 
   EXPECT_EQ(call(*c, "setRegisterIfEmpty", {text("k"), text("other")}).intValue(), 0);
   EXPECT_EQ(textOf(call(*c, "getRegisterValue", {text("k")})), "값");
@@ -90,10 +98,17 @@ TEST_F(ConfigStore, ValuesThatDoNotFitTheirBufferCountAsUnreadable) {
   registry().setValue(*k, "nul", reg::REG_BINARY, "ab\0cd", 5);
   EXPECT_EQ(c->getRegisterValue("nul"), "ab");
 
-  setRootValue("Path", std::string(255, 'p'));
-  EXPECT_EQ(readInstallPath(registry()), std::string(255, 'p'));
+  const std::string longestPath(255, 'p');
+  setRootValue("Path", longestPath);
+  EXPECT_EQ(readInstallPath(registry()), longestPath);
+  // As another program writes it, with its terminator counted.
+  auto root = key("Software\\QORAX\\ZorvAX0");
+  ASSERT_EQ(registry().setValue(*root, "Path", reg::REG_SZ, longestPath.c_str(), 256), reg::kSuccess);
+  EXPECT_EQ(readInstallPath(registry()), longestPath);
   setRootValue("Path", std::string(256, 'p'));
   EXPECT_FALSE(readInstallPath(registry()).has_value());
+  ASSERT_EQ(registry().setValue(*root, "Path", reg::REG_BINARY, std::string(256, 'p').data(), 256), reg::kSuccess);
+  EXPECT_FALSE(readInstallPath(registry()).has_value()) << "256 characters without a terminator";
 }
 
 TEST_F(ConfigStore, DebugSwitchIsExactlyTrue) {
@@ -118,6 +133,8 @@ TEST_F(ConfigStore, DownloadDirectoryOnAModernSystemIsTheTempFolderAndSticks) {
   EXPECT_EQ(downloadDirectory(env(), *c), c->m_tempDir.str()) << "an over-long value counts as missing";
 }
 
+#ifndef _WIN32
+// Windows names no user download folder to the control (docs/windows.md).
 TEST_F(ConfigStore, WithoutAChoiceDownloadsGoToTheUsersDownloadFolder) {
   auto c = makeControl();
   test::TempDir user;
@@ -129,13 +146,14 @@ TEST_F(ConfigStore, WithoutAChoiceDownloadsGoToTheUsersDownloadFolder) {
   EXPECT_TRUE(std::filesystem::is_directory(user.file("Downloads"))) << "made when missing";
   EXPECT_EQ(rootValue("downloadDir"), user.file("Downloads"));
 }
+#endif
 
 TEST_F(ConfigStore, OlderSystemTakesOverTheOldIniFileOnce) {
   services.os.setMajor(5);
   auto c = makeControl();
   EXPECT_FALSE(c->m_isVistaOrLater);
   test::TempDir docs;
-  std::string ini = platform::windowsDirectory(fs(), home.path()) + "/ZorvAX.ini";
+  std::string ini = test::joinedPath({platform::windowsDirectory(fs(), home.path()), "ZorvAX.ini"});
   test::writeFile(ini, "[download]\r\ndir=" + docs.path() + "\r\n");
   EXPECT_EQ(downloadDirectory(env(), *c), docs.path());
   EXPECT_FALSE(std::filesystem::exists(ini));
@@ -149,15 +167,17 @@ TEST_F(ConfigStore, OlderSystemTakesOverTheOldIniFileOnce) {
 
 TEST_F(ConfigStore, DownloadPathJoinsTheLastElementAndRefusesOverlongJoins) {
   auto c = makeControl();
-  setRootValue("downloadDir", "/srv/in");
-  EXPECT_EQ(makeDownloadPath(env(), *c, "a/b/report.hwp"), "/srv/in/report.hwp");
-  EXPECT_EQ(makeDownloadPath(env(), *c, "a\\b/c\\x.txt"), "/srv/in/x.txt");
-  setRootValue("downloadDir", "/");
-  EXPECT_EQ(makeDownloadPath(env(), *c, "doc.txt"), "/doc.txt");
+  const std::string in = test::joinedPath({"", "srv", "in"});
+  setRootValue("downloadDir", in);
+  EXPECT_EQ(makeDownloadPath(env(), *c, "a/b/report.hwp"), test::joinedPath({in, "report.hwp"}));
+  EXPECT_EQ(makeDownloadPath(env(), *c, "a\\b/c\\x.txt"), test::joinedPath({in, "x.txt"}));
+  setRootValue("downloadDir", test::joinedPath({"", ""}));
+  EXPECT_EQ(makeDownloadPath(env(), *c, "doc.txt"), test::joinedPath({"", "doc.txt"})) << "a root keeps one separator";
   setRootValue("downloadDir", "C:\\");
   EXPECT_EQ(makeDownloadPath(env(), *c, "doc.txt"), "C:\\doc.txt");
-  setRootValue("downloadDir", "/" + std::string(500, 'd'));
-  EXPECT_EQ(makeDownloadPath(env(), *c, std::string(9, 'n')), "/" + std::string(500, 'd') + "/" + std::string(9, 'n'));
+  const std::string deep = test::joinedPath({"", std::string(500, 'd')});
+  setRootValue("downloadDir", deep);
+  EXPECT_EQ(makeDownloadPath(env(), *c, std::string(9, 'n')), test::joinedPath({deep, std::string(9, 'n')}));
   EXPECT_FALSE(makeDownloadPath(env(), *c, std::string(10, 'n')).has_value());
 }
 

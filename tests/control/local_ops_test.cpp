@@ -1,13 +1,18 @@
 #include <gtest/gtest.h>
+
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <filesystem>
 #include <thread>
 
 #include "core/config_store.h"
+#include "core/file_helpers.h"
 #include "platform/codepage.h"
+#include "platform/module_file.h"
 #include "support/zx_test.h"
 
 namespace zx {
@@ -18,6 +23,23 @@ namespace mb = platform::mb;
 
 const std::string kDiskAdvice = "디스크 여유 공간을 확인하시고, 이상이 없으면 다시 시도 하십시오.";
 
+// A companion program that writes the arguments it was started with, joined by spaces, into
+// "started" beside itself; and a file in its place that the system cannot start.
+#ifdef _WIN32
+void writeCompanion(const std::string& path) {
+  std::filesystem::copy_file(joinPath(directoryOf(platform::moduleFileName()), "companion_probe.exe"), path,
+                             std::filesystem::copy_options::overwrite_existing);
+}
+void writeCompanionThatCannotStart(const std::string& path) { test::writeFile(path, "no program"); }
+#else
+void writeCompanion(const std::string& path) {
+  test::writeFile(path, "#!/bin/sh\necho \"$@\" > \"$(dirname \"$0\")/started\"\n");
+  chmod(path.c_str(), 0755);
+}
+// Ends at once with the status of a failed start.
+void writeCompanionThatCannotStart(const std::string& path) { test::writeFile(path, "#!/bin/sh\nexit 127\n"); }
+#endif
+
 class LocalOps : public ControlTest {};
 
 TEST_F(LocalOps, SaveFileWithoutDialogWritesTheCodePageBytesIntoAFreshTemporaryFile) {
@@ -26,7 +48,7 @@ TEST_F(LocalOps, SaveFileWithoutDialogWritesTheCodePageBytesIntoAFreshTemporaryF
   EXPECT_EQ(call(*c, "saveFile", {text("한글")}).intValue(), 0);
   EXPECT_EQ(c->ret, 0);
   ASSERT_FALSE(c->Filename.empty());
-  EXPECT_EQ(c->Filename.rfind(tmp.path() + "/", 0), 0u) << "placed by the TMP rule";
+  EXPECT_EQ(c->Filename.rfind(test::joinedPath({tmp.path(), ""}), 0), 0u) << "placed by the TMP rule";
   EXPECT_EQ(test::readFile(c->Filename), std::string("\xC7\xD1\xB1\xDB"));
   EXPECT_TRUE(user->records().empty());
 
@@ -61,7 +83,7 @@ TEST_F(LocalOps, SaveFileThroughTheDialog) {
 TEST_F(LocalOps, SaveFileIntoAnUnwritablePlaceShowsTheErrorBox) {
   auto c = makeControl();
   put(*c, "dialog", "0");
-  put(*c, "Filename", "/no/such/folder/x.txt");
+  put(*c, "Filename", test::joinedPath({"", "no", "such", "folder", "x.txt"}));
   EXPECT_EQ(c->saveFile("abc"), -1);
   EXPECT_EQ(c->ret, -1);
   auto shown = user->boxes();
@@ -72,6 +94,7 @@ TEST_F(LocalOps, SaveFileIntoAnUnwritablePlaceShowsTheErrorBox) {
   EXPECT_EQ(box.owner, platform::Owner::Control);
   EXPECT_EQ(box.flags, mb::MB_OK);
 
+#ifndef _WIN32
   if (access("/dev/full", W_OK) == 0) {
     put(*c, "Filename", "/dev/full");
     EXPECT_EQ(c->saveFile(std::string(100000, 'z')), -1);
@@ -79,6 +102,7 @@ TEST_F(LocalOps, SaveFileIntoAnUnwritablePlaceShowsTheErrorBox) {
     EXPECT_EQ(after.back().text, "파일에 기록할 수 없습니다.\n" + kDiskAdvice);
     EXPECT_EQ(after.back().caption, "ERROR");
   }
+#endif
 }
 
 TEST_F(LocalOps, SaveFileNeverWritesTheControlsOwnFiles) {
@@ -86,9 +110,16 @@ TEST_F(LocalOps, SaveFileNeverWritesTheControlsOwnFiles) {
   put(*c, "dialog", "0");
   test::writeFile(tmp.file("ZorvC.EXE"), "the companion");
   writeConfigValue(registry(), "Path", tmp.path());
-  std::filesystem::create_symlink(home.path(), tmp.file("link-to-home"));
-  for (const std::string& target : {home.file("ca.pem"), home.file("registry.db"), tmp.file("ZorvC.EXE"),
-                                    tmp.file("link-to-home/ca.pem"), home.path() + "/windows/../ca.pem"}) {
+  std::vector<std::string> targets{home.file("ca.pem"), home.file("registry.db"), tmp.file("ZorvC.EXE"),
+                                   test::joinedPath({home.path(), "windows", "..", "ca.pem"})};
+  // A link into the home where one can be made: Windows lets only privileged users make links.
+  std::error_code linked;
+  std::filesystem::create_directory_symlink(home.path(), tmp.file("link-to-home"), linked);
+#ifndef _WIN32
+  ASSERT_FALSE(linked) << linked.message();
+#endif
+  if (!linked) targets.push_back(test::joinedPath({tmp.file("link-to-home"), "ca.pem"}));
+  for (const std::string& target : targets) {
     put(*c, "Filename", target);
     EXPECT_EQ(c->saveFile("-----BEGIN CERTIFICATE-----"), -1) << target;
     ASSERT_FALSE(user->boxes().empty());
@@ -160,10 +191,11 @@ TEST_F(LocalOps, RunNamesTheCompanionAndPassesOptionAndPackageApart) {
   ASSERT_EQ(shell.requests.size(), 1u);
   EXPECT_EQ(shell.requests[0].target, "c:\\Program Files\\QORAX\\ZorvC\\Bin\\ZorvC.EXE");
   EXPECT_EQ(shell.requests[0].arguments, (std::vector<std::string>{"-PKGNAME", "TENDRIAX"}));
-  writeConfigValue(registry(), "Path", "/opt/zorvc");
+  const std::string folder = test::joinedPath({"", "opt", "zorvc"});
+  writeConfigValue(registry(), "Path", folder);
   c->Package = "P1 --evil option";
   c->Run();
-  EXPECT_EQ(shell.requests[1].target, "/opt/zorvc/ZorvC.EXE");
+  EXPECT_EQ(shell.requests[1].target, test::joinedPath({folder, "ZorvC.EXE"}));
   EXPECT_EQ(shell.requests[1].arguments, (std::vector<std::string>{"-PKGNAME", "P1 --evil option"}));
   c->Package = std::string(1000, 'P');
   EXPECT_EQ(c->Run(), platform::launch::kPathNotFound) << "an over-long line is refused, not cut";
@@ -175,8 +207,7 @@ TEST_F(LocalOps, RunStartsARealCompanionProgram) {
   auto c = makeControl();
   EXPECT_EQ(c->Run(), platform::launch::kPathNotFound) << "nothing at the default path";
   std::string program = tmp.file("ZorvC.EXE");
-  test::writeFile(program, "#!/bin/sh\necho \"$@\" > \"$(dirname \"$0\")/started\"\n");
-  chmod(program.c_str(), 0755);
+  writeCompanion(program);
   writeConfigValue(registry(), "Path", tmp.path());
   put(*c, "Package", "P9 -x");
   EXPECT_GT(c->Run(), 31);
@@ -185,11 +216,13 @@ TEST_F(LocalOps, RunStartsARealCompanionProgram) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   EXPECT_EQ(test::readFile(marker), "-PKGNAME P9 -x\n");
 
-  // A companion that ends at once with the status of a failed start was not started.
-  test::writeFile(program, "#!/bin/sh\nexit 127\n");
+  // A companion that the system cannot start was not started.
+  writeCompanionThatCannotStart(program);
   EXPECT_EQ(c->Run(), platform::launch::kBadFormat);
 }
 
+#ifndef _WIN32
+// The fixed path is relative on Linux only; on Windows it names a drive.
 TEST_F(LocalOps, RunNeverStartsAProgramOfTheCurrentFolder) {
   services.useSystemShell();
   auto c = makeControl();
@@ -205,6 +238,8 @@ TEST_F(LocalOps, RunNeverStartsAProgramOfTheCurrentFolder) {
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
   EXPECT_FALSE(std::filesystem::exists(tmp.file("planted-ran")));
 }
+
+#endif
 
 }  // namespace
 }  // namespace zx

@@ -42,6 +42,8 @@ platform::FileSystem& localFiles() {
   return files;
 }
 
+std::unique_ptr<platform::FileSystem> anotherFileSystem() { return std::make_unique<platform::Win32FileSystem>(); }
+
 #else
 
 TempDir::TempDir() {
@@ -56,6 +58,8 @@ platform::FileSystem& localFiles() {
   static platform::PosixFileSystem files("");
   return files;
 }
+
+std::unique_ptr<platform::FileSystem> anotherFileSystem() { return std::make_unique<platform::PosixFileSystem>(""); }
 
 #endif
 
@@ -96,6 +100,25 @@ void writeFile(const std::string& path, const std::string& bytes) {
 }
 
 std::string utf8(const std::string& ansiText) { return platform::ansiToUtf8(ansiText); }
+
+std::string joinedPath(std::initializer_list<std::string_view> parts) {
+  std::string joined;
+  bool first = true;
+  for (std::string_view part : parts) {
+    if (!first) joined += platform::kPathSeparator;
+    joined += part;
+    first = false;
+  }
+  return joined;
+}
+
+std::string storedString(const std::string& ansiText) {
+#ifdef _WIN32
+  return ansiText + '\0';
+#else
+  return ansiText;
+#endif
+}
 
 #ifndef _WIN32
 std::string binary(const std::string& name) {

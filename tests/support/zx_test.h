@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <initializer_list>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "control/zorvax_ctrl.h"
@@ -40,12 +42,22 @@ std::vector<std::string> boxLines(const doubles::ScriptedUi& user);
 
 // The machine's file system, for tests that need no other service.
 platform::FileSystem& localFiles();
+// A file system of its own, as another process of the control would have.
+std::unique_ptr<platform::FileSystem> anotherFileSystem();
 
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
 
 // UTF-8 of an ANSI text, for comparing what the user saw.
 std::string utf8(const std::string& ansiText);
+
+// The parts joined with the platform's separator: joinedPath({"", "srv", "in"}) is "/srv/in" on
+// Linux and "\srv\in" on Windows.
+std::string joinedPath(std::initializer_list<std::string_view> parts);
+
+// The bytes the registry keeps for a text written as a string value: the system's registry on
+// Windows keeps the text with a terminating zero, the Linux store the text alone.
+std::string storedString(const std::string& ansiText);
 
 #ifndef _WIN32
 // The built programs (zorvax, zorvax-docserver).

@@ -71,10 +71,21 @@ TEST(UrlSplitter, SplitsLikeThePlatform) {
   EXPECT_EQ(parts.host, "[::1]");
   EXPECT_EQ(parts.port, 81);
 
-  // The file form keeps its authority whole: the control reads host and port from the text.
-  ASSERT_TRUE(http::crackUrl("file://srv:abc/doc", parts));
+  // A file URL's authority is host and port, whatever the scheme's case; a port that is no
+  // number is 0; a single letter before the colon is a drive, not a host.
+  ASSERT_TRUE(http::crackUrl("FILE://srv:9000/doc", parts));
   EXPECT_EQ(parts.scheme, http::scheme::kFile);
-  EXPECT_EQ(parts.host, "srv:abc");
+  EXPECT_EQ(parts.host, "srv");
+  EXPECT_EQ(parts.port, 9000);
+  ASSERT_TRUE(http::crackUrl("file://srv:abc/doc", parts));
+  EXPECT_EQ(parts.host, "srv");
+  EXPECT_EQ(parts.port, 0);
+  ASSERT_TRUE(http::crackUrl("file://srv/doc", parts));
+  EXPECT_EQ(parts.host, "srv");
+  EXPECT_EQ(parts.port, 0);
+  ASSERT_TRUE(http::crackUrl("file://C:/dir/doc", parts));
+  EXPECT_EQ(parts.host, "");
+  EXPECT_NE(parts.object.find("C:/dir/doc"), std::string::npos) << parts.object;
 
   // Korean path bytes (code page 949) and spaces are escaped.
   ASSERT_TRUE(http::crackUrl("http://srv/\xB9\xAE\xBC\xAD doc", parts));

@@ -64,6 +64,9 @@ TEST(Win32FileSystem, TemporaryNamesFollowTmpAndRenamesNeverReplace) {
   EXPECT_EQ(first.rfind(folder + "\\inner\\", 0), 0u) << first << ": TMP names an existing folder";
   EXPECT_EQ(second.rfind(folder + "\\", 0), 0u) << second << ": the given folder when TMP names none";
   EXPECT_EQ(second.find("\\inner\\"), std::string::npos) << second;
+  // The whole prefix starts the name, as the runtime's generator keeps it.
+  const std::string prefixed = fs.tempName(folder, "zxpart-");
+  EXPECT_EQ(prefixed.rfind(folder + "\\zxpart-", 0), 0u) << prefixed;
   ASSERT_TRUE(fs.createExclusive(first));
   EXPECT_FALSE(fs.createExclusive(first)) << "exclusive creation fails for an existing file";
   ASSERT_TRUE(fs.createExclusive(second));
@@ -134,6 +137,21 @@ TEST(Win32Url, TheSystemSplitterGivesSchemeHostPortAndObject) {
   EXPECT_EQ(parts.object, "/docs/%C7%D1%B1%DB%201.hwp") << "8-bit bytes and spaces are escaped, nothing is cut";
   EXPECT_FALSE(http::crackUrl("", parts));
   EXPECT_FALSE(http::crackUrl("not a url", parts));
+
+  // A file URL's authority is host and port, whatever the scheme's case; a single letter before
+  // the colon is a drive, not a host (the Linux splitter follows these rules).
+  ASSERT_TRUE(http::crackUrl("FILE://srv:9000/doc", parts));
+  EXPECT_EQ(parts.scheme, http::scheme::kFile);
+  EXPECT_EQ(parts.host, "srv");
+  EXPECT_EQ(parts.port, 9000);
+  ASSERT_TRUE(http::crackUrl("file://srv:abc/doc", parts));
+  EXPECT_EQ(parts.host, "srv");
+  EXPECT_EQ(parts.port, 0);
+  ASSERT_TRUE(http::crackUrl("file://srv/doc", parts));
+  EXPECT_EQ(parts.host, "srv");
+  EXPECT_EQ(parts.port, 0);
+  ASSERT_TRUE(http::crackUrl("file://C:/dir/doc", parts));
+  EXPECT_EQ(parts.host, "");
 }
 
 TEST(Win32System, VersionAdaptersLauncherAndModuleFile) {
@@ -157,8 +175,10 @@ TEST(Win32System, VersionAdaptersLauncherAndModuleFile) {
   EXPECT_NE(library->getAdaptersInfo(found, 1), adapters::kNoError) << "a block too small never fits";
 
   SystemShell shell;
-  const int launched = shell.launch("c:\\No Such Folder\\ZorvC.EXE", {"-PKGNAME", "X"}, {});
-  EXPECT_TRUE(launched == launch::kFileNotFound || launched == launch::kPathNotFound) << launched;
+  // As Windows answers: a missing folder is "path not found", a missing program in an existing
+  // folder "file not found".
+  EXPECT_EQ(shell.launch("c:\\No Such Folder\\ZorvC.EXE", {"-PKGNAME", "X"}, {}), launch::kPathNotFound);
+  EXPECT_EQ(shell.launch("c:\\windows\\NoSuchProgram.EXE", {"-PKGNAME", "X"}, {}), launch::kFileNotFound);
   EXPECT_NE(moduleFileName().find("platform_win32_test.exe"), std::string::npos) << moduleFileName();
 }
 
@@ -168,7 +188,7 @@ class Win32XmlDom : public testing::Test {
   void TearDown() override { CoUninitialize(); }
 };
 
-TEST_F(Win32XmlDom, TheSystemsDomLoadsCopiesAndKeepsADeclaredEncoding) {
+TEST_F(Win32XmlDom, TheSystemsDomLoadsCopiesAndItsTextNamesNoEncoding) {
   std::shared_ptr<ole::Dispatch> page, copy;
   ASSERT_EQ(createXmlDocument(page), S_OK);
   ASSERT_EQ(createXmlDocument(copy), S_OK);
@@ -176,11 +196,16 @@ TEST_F(Win32XmlDom, TheSystemsDomLoadsCopiesAndKeepsADeclaredEncoding) {
   XmlDomDocument* copyDocument = asXmlDomDocument(copy.get());
   ASSERT_TRUE(pageDocument && copyDocument);
   bool loaded = false;
-  ASSERT_EQ(pageDocument->loadXml(u"<?xml version=\"1.0\" encoding=\"euc-kr\"?>\n<a>\uD55C</a>", loaded), S_OK);
+  // A text is Unicode: the encoding its declaration names is no longer true of it and is not
+  // kept, so a file written from the text can name its own.
+  ASSERT_EQ(pageDocument->loadXml(u"<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<a>\uD55C</a>",
+                                  loaded), S_OK);
   ASSERT_TRUE(loaded);
   std::u16string text;
   ASSERT_EQ(pageDocument->getXml(text), S_OK);
-  EXPECT_EQ(text.rfind(u"<?xml version=\"1.0\" encoding=\"euc-kr\"?>", 0), 0u);
+  EXPECT_EQ(text.find(u"encoding"), std::u16string::npos) << platform::utf16ToUtf8(text);
+  EXPECT_EQ(text.rfind(u"<?xml version=\"1.0\"", 0), 0u) << platform::utf16ToUtf8(text);
+  EXPECT_NE(text.find(u"standalone"), std::u16string::npos) << "the rest of the declaration stays";
   EXPECT_NE(text.find(u"<a>\uD55C</a>"), std::u16string::npos);
   ASSERT_EQ(pageDocument->save(ole::Variant::fromDispatch(copy)), S_OK);
   std::u16string copied;

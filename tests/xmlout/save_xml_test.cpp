@@ -25,6 +25,21 @@ using test::xmlOf;
 const char* const kSaveFailedText =
     "XML 파일을 저장하는 중 에러가 발생했습니다.\n디스크 여유 공간을 확인하시고, 이상이 없으면 다시 시도 하십시오.";
 
+// The saved file against the expected bytes. libxml2 (Linux) writes the document's text with a
+// line feed after each top-level node, and the file is compared byte for byte; the system's DOM
+// on Windows indents elements and ends lines CR LF, so there the white space between tags is
+// left out of both sides and the rest is compared byte for byte.
+::testing::AssertionResult savedAs(const std::string& path, const std::string& expected) {
+  std::string saved = readFile(path), wanted = expected;
+#ifdef _WIN32
+  saved = test::withoutSpaceBetweenTags(saved);
+  wanted = test::withoutSpaceBetweenTags(wanted);
+#endif
+  if (saved == wanted) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << path << " holds\n" << ::testing::PrintToString(saved) << "\nnot\n"
+                                       << ::testing::PrintToString(wanted);
+}
+
 class SaveXmlTest : public test::ControlTest {
  protected:
   void SetUp() override {
@@ -56,8 +71,8 @@ TEST_F(SaveXmlTest, WritesTheChosenFileAsEucKrWithTheDeclarationNamingIt) {
   EXPECT_EQ(control->ret, 0);
   EXPECT_EQ(control->Filename, target("out.xml"));
   // "ก" has no place in code page 949 and is lost; the Korean text arrives as its bytes.
-  EXPECT_EQ(readFile(target("out.xml")), "<?xml version=\"1.0\" encoding=\"euc-kr\"?>\n<doc><t>"
-                                          "\xC7\xD1\xB1\xDB \xB9\xAE\xBC\xAD</t><x>?</x></doc>\n");
+  EXPECT_TRUE(savedAs(target("out.xml"), "<?xml version=\"1.0\" encoding=\"euc-kr\"?>\n<doc><t>"
+                                          "\xC7\xD1\xB1\xDB \xB9\xAE\xBC\xAD</t><x>?</x></doc>\n"));
 
   const auto dialogs = recordsOf("file");
   ASSERT_EQ(dialogs.size(), 1u);
@@ -80,13 +95,13 @@ TEST_F(SaveXmlTest, LabelsTheCodePageBytesTheyAreAndLeavesThePagesDocumentAlone)
     auto dom = documentFromUtf8(std::string(declaration) + "<r>가</r>");
     const std::string before = xmlOf(*dom);
     EXPECT_EQ(control->saveXmlWithStyle(dom, "new.xsl"), 0);
-    EXPECT_EQ(readFile(control->Filename), "<?xml version=\"1.0\" encoding=\"euc-kr\"?>\n<r>\xB0\xA1</r>\n");
+    EXPECT_TRUE(savedAs(control->Filename, "<?xml version=\"1.0\" encoding=\"euc-kr\"?>\n<r>\xB0\xA1</r>\n"));
     EXPECT_EQ(xmlOf(*dom), before);
   }
   // A document without a declaration gets none, and its instruction at the very start stays.
   auto dom = documentFromUtf8("<?xml-stylesheet type=\"text/xsl\" href=\"x/old.xsl\"?><doc/>");
   EXPECT_EQ(control->saveXmlWithStyle(dom, "new.xsl"), 0);
-  EXPECT_EQ(readFile(control->Filename), "<?xml-stylesheet type=\"text/xsl\" href=\"x/old.xsl\"?>\n<doc/>\n");
+  EXPECT_TRUE(savedAs(control->Filename, "<?xml-stylesheet type=\"text/xsl\" href=\"x/old.xsl\"?>\n<doc/>\n"));
 }
 
 TEST_F(SaveXmlTest, RetargetsTheStyleSheetOfTheCopyOnly) {
@@ -94,16 +109,16 @@ TEST_F(SaveXmlTest, RetargetsTheStyleSheetOfTheCopyOnly) {
   auto dom = documentFromUtf8(
       "<?xml version=\"1.0\"?><?xml-stylesheet type=\"text/xsl\" href=\"http://svc/xsl/old.xsl\"?><doc>내용</doc>");
   EXPECT_EQ(control->saveXmlWithStyle(dom, ansi("새양식.xsl")), 0);
-  EXPECT_EQ(readFile(control->Filename),
+  EXPECT_TRUE(savedAs(control->Filename,
             "<?xml version=\"1.0\" encoding=\"euc-kr\"?>\n<?xml-stylesheet type=\"text/xsl\" href=\"http://svc/xsl/" +
-                ansi("새양식.xsl") + "\"?>\n<doc>" + ansi("내용") + "</doc>\n");
+                ansi("새양식.xsl") + "\"?>\n<doc>" + ansi("내용") + "</doc>\n"));
   EXPECT_NE(xmlOf(*dom).find("old.xsl"), std::string::npos);
 
   // The href is not the last attribute: the name after the last '/' before "?>" goes.
   dom = documentFromUtf8("<?xml version=\"1.0\"?><?xml-stylesheet href=\"xsl/old.xsl\" type=\"text/xsl\"?><doc/>");
   EXPECT_EQ(control->saveXmlWithStyle(dom, "new.xsl"), 0);
-  EXPECT_EQ(readFile(control->Filename), "<?xml version=\"1.0\" encoding=\"euc-kr\"?>\n"
-                                         "<?xml-stylesheet href=\"xsl/old.xsl\" type=\"text/new.xsl\"?>\n<doc/>\n");
+  EXPECT_TRUE(savedAs(control->Filename, "<?xml version=\"1.0\" encoding=\"euc-kr\"?>\n"
+                                         "<?xml-stylesheet href=\"xsl/old.xsl\" type=\"text/new.xsl\"?>\n<doc/>\n"));
 
   // saveXml leaves the instruction as it is.
   dom = documentFromUtf8("<?xml-stylesheet href=\"xsl/old.xsl\"?><doc/>");
@@ -117,8 +132,8 @@ TEST_F(SaveXmlTest, AnEditThatWouldBreakTheDocumentIsNotMade) {
   control->dialog = "0";
   auto dom = documentFromUtf8("<?xml version=\"1.0\"?><!-- see a/b --><?xml-stylesheet href=\"old.xsl\"?><doc>본문</doc>");
   EXPECT_EQ(control->saveXmlWithStyle(dom, "new.xsl"), 0);
-  EXPECT_EQ(readFile(control->Filename), "<?xml version=\"1.0\" encoding=\"euc-kr\"?>\n<!-- see a/b -->\n"
-                                         "<?xml-stylesheet href=\"old.xsl\"?>\n<doc>" + ansi("본문") + "</doc>\n");
+  EXPECT_TRUE(savedAs(control->Filename, "<?xml version=\"1.0\" encoding=\"euc-kr\"?>\n<!-- see a/b -->\n"
+                                         "<?xml-stylesheet href=\"old.xsl\"?>\n<doc>" + ansi("본문") + "</doc>\n"));
 }
 
 TEST_F(SaveXmlTest, DialogZeroWritesAFreshTemporaryFileNamedByFilename) {
@@ -127,10 +142,10 @@ TEST_F(SaveXmlTest, DialogZeroWritesAFreshTemporaryFileNamedByFilename) {
   EXPECT_EQ(control->saveXml(documentFromUtf8("<?xml version=\"1.0\"?><r/>")), 0);
   const std::string first = control->Filename;
   EXPECT_EQ(std::filesystem::path(first).parent_path(), std::filesystem::path(tmp.path()));
-  EXPECT_EQ(readFile(first), "<?xml version=\"1.0\" encoding=\"euc-kr\"?>\n<r/>\n");
+  EXPECT_TRUE(savedAs(first, "<?xml version=\"1.0\" encoding=\"euc-kr\"?>\n<r/>\n"));
   EXPECT_EQ(control->saveXml(documentFromUtf8("<s/>")), 0);
   EXPECT_NE(control->Filename, first);
-  EXPECT_EQ(readFile(first), "<?xml version=\"1.0\" encoding=\"euc-kr\"?>\n<r/>\n");
+  EXPECT_TRUE(savedAs(first, "<?xml version=\"1.0\" encoding=\"euc-kr\"?>\n<r/>\n"));
   EXPECT_FALSE(std::filesystem::exists(target("ignored.xml")));
   EXPECT_TRUE(recordsOf("file").empty());
 
@@ -149,7 +164,7 @@ TEST_F(SaveXmlTest, ACancelledDialogWritesNothing) {
   EXPECT_EQ(control->ret, -2);
   EXPECT_EQ(control->Filename, target("keep.xml"));
   EXPECT_FALSE(std::filesystem::exists(target("keep.xml")));
-  EXPECT_TRUE(std::filesystem::is_empty(tmp.path()));
+  EXPECT_EQ(tmp.files(), std::vector<std::string>{}) << "nothing is written";
   EXPECT_TRUE(ui->boxes().empty());
 }
 
@@ -165,7 +180,9 @@ TEST_F(SaveXmlTest, AnUnwritableTargetShowsItsBoxesAndFails) {
   EXPECT_EQ(boxes[0].text, kSaveFailedText);
   EXPECT_EQ(boxes[0].flags, mb::MB_TASKMODAL);
 
-  // Opens but cannot be written: the short box first, then the caller's.
+#ifndef _WIN32
+  // Opens but cannot be written: the short box first, then the caller's. (Linux's device; under
+  // Wine the path would reach it only through the drive that maps the Linux root.)
   ui->answerFile("/dev/full");
   EXPECT_EQ(control->saveXml(documentFromUtf8("<r/>")), -1);
   boxes = ui->boxes();
@@ -175,6 +192,7 @@ TEST_F(SaveXmlTest, AnUnwritableTargetShowsItsBoxesAndFails) {
   EXPECT_EQ(boxes[1].text, "파일을 저장하는 중 에러가 발생했습니다.");
   EXPECT_EQ(boxes[1].flags, mb::MB_OK);
   EXPECT_EQ(boxes[2].text, kSaveFailedText);
+#endif
 }
 
 // A document of some other DOM: fails where it is told to, with the error object it is given.
@@ -227,7 +245,7 @@ TEST_F(SaveXmlTest, ANonDocumentArgumentEndsInTheErrorReport) {
     EXPECT_EQ(box.flags, mb::MB_OK);
   }
   EXPECT_TRUE(recordsOf("file").empty());
-  EXPECT_TRUE(std::filesystem::is_empty(tmp.path()));
+  EXPECT_EQ(tmp.files(), std::vector<std::string>{}) << "nothing is written";
 }
 
 TEST_F(SaveXmlTest, AFailingDomCallReportsItsErrorObject) {
@@ -245,8 +263,8 @@ TEST_F(SaveXmlTest, ACopyLeftEmptyIsLoadedFromThePagesTextWithTheDeclarationRepl
   auto dom = std::make_shared<ScriptedDocument>();
   dom->xml = u"<?xml version=\"1.0\"?>\n<?xml-stylesheet href=\"a/b.xsl\"?>\n<r>\uAC00</r>\n";
   EXPECT_EQ(control->saveXmlWithStyle(dom, "c.xsl"), 0);
-  EXPECT_EQ(readFile(control->Filename), "<?xml version=\"1.0\" encoding=\"euc-kr\"?>\n"
-                                         "<?xml-stylesheet href=\"a/c.xsl\"?>\n<r>\xB0\xA1</r>\n");
+  EXPECT_TRUE(savedAs(control->Filename, "<?xml version=\"1.0\" encoding=\"euc-kr\"?>\n"
+                                         "<?xml-stylesheet href=\"a/c.xsl\"?>\n<r>\xB0\xA1</r>\n"));
 }
 
 }  // namespace

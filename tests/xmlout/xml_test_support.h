@@ -17,6 +17,22 @@ inline std::shared_ptr<ole::Dispatch> documentFromUtf8(const std::string& utf8) 
   return loaded ? document : nullptr;
 }
 
+// The text without the white space (blanks, tabs, line ends) that lies between one tag's '>' and
+// the next tag's '<', or after the last tag.
+inline std::string withoutSpaceBetweenTags(const std::string& xml) {
+  std::string out;
+  size_t at = 0;
+  while (at < xml.size()) {
+    const size_t close = xml.find('>', at);
+    if (close == std::string::npos) return out + xml.substr(at);
+    out += xml.substr(at, close + 1 - at);
+    size_t next = xml.find_first_not_of(" \t\r\n", close + 1);
+    if (next != std::string::npos && xml[next] != '<') next = close + 1;
+    at = next == std::string::npos ? xml.size() : next;
+  }
+  return out;
+}
+
 inline std::string xmlOf(ole::Dispatch& document) {
   std::u16string text;
   platform::asXmlDomDocument(&document)->getXml(text);

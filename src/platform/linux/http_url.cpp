@@ -101,6 +101,28 @@ bool parsePort(std::string_view text, std::uint16_t& port) {
   return true;
 }
 
+// The digits a port text starts with, read as the system's splitter reads a file URL's port
+// (no digits: 0), kept to 16 bits.
+std::uint16_t leadingPort(std::string_view text) {
+  std::uint32_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') break;
+    value = value * 10 + static_cast<std::uint32_t>(c - '0');
+  }
+  return static_cast<std::uint16_t>(value);
+}
+
+// A file URL's authority is host and port as for a server, except that a single letter before
+// the colon is a drive ("file://C:/dir"): then there is no host, and the drive starts the path.
+// False for the drive form (and for a colon with nothing before it).
+bool splitFileAuthority(std::string_view authority, UrlParts& result) {
+  size_t colon = authority.rfind(':');
+  if (colon != std::string_view::npos && colon <= 1) return false;
+  result.host = std::string(authority.substr(0, colon));
+  if (colon != std::string_view::npos) result.port = leadingPort(authority.substr(colon + 1));
+  return true;
+}
+
 }  // namespace
 
 bool crackUrl(std::string_view url, UrlParts& parts) {
@@ -126,8 +148,7 @@ bool crackUrl(std::string_view url, UrlParts& parts) {
   std::string_view object = authorityEnd == std::string_view::npos ? std::string_view() : rest.substr(authorityEnd);
   if (size_t at = authority.rfind('@'); at != std::string_view::npos) authority.remove_prefix(at + 1);
   if (result.scheme == scheme::kFile) {
-    // A file URL's authority is a name, not host:port.
-    result.host = std::string(authority);
+    if (!splitFileAuthority(authority, result)) object = rest;
   } else {
     size_t portColon = authority.rfind(':');
     if (portColon != std::string_view::npos && authority.find(']', portColon) == std::string_view::npos) {

@@ -50,10 +50,20 @@ long Win32Registry::queryValue(const RegKey& key, std::string_view name, void* b
   return result;
 }
 
+// A text value is kept with its terminating zero, as readers of the shared keys expect. The
+// system counts the zero itself when the byte after the given data is one, so without this the
+// stored bytes would depend on what happens to follow the text in the caller's memory.
 long Win32Registry::setValue(const RegKey& key, std::string_view name, std::uint32_t type, const void* data,
                              std::uint32_t size) {
-  return RegSetValueExA(Win32Key::handleOf(key), std::string(name).c_str(), 0, type, static_cast<const BYTE*>(data),
-                        size);
+  const std::string valueName(name);
+  const HKEY handle = Win32Key::handleOf(key);
+  const char* bytes = static_cast<const char*>(data);
+  if ((type == REG_SZ || type == REG_EXPAND_SZ) && size > 0 && bytes[size - 1] != '\0') {
+    const std::string terminated(bytes, size);
+    return RegSetValueExA(handle, valueName.c_str(), 0, type, reinterpret_cast<const BYTE*>(terminated.c_str()),
+                          size + 1);
+  }
+  return RegSetValueExA(handle, valueName.c_str(), 0, type, static_cast<const BYTE*>(data), size);
 }
 
 long Win32Registry::deleteValue(const RegKey& key, std::string_view name) {

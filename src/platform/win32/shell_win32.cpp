@@ -11,6 +11,15 @@
 namespace zx::platform {
 namespace {
 
+// Whether the folder a program path names exists.
+bool folderOfExists(std::string_view program) {
+  const size_t separator = program.find_last_of("\\/");
+  if (separator == std::string_view::npos) return true;
+  const std::string folder(program.substr(0, separator == 0 ? 1 : separator));
+  const DWORD attributes = GetFileAttributesA(folder.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 int openWithShell(const char* file, const char* parameters) {
   HINSTANCE result = ShellExecuteA(nullptr, "open", file, parameters, nullptr, SW_SHOW);
   return static_cast<int>(reinterpret_cast<std::intptr_t>(result));
@@ -34,10 +43,14 @@ int SystemShell::openFolder(std::string_view folder, const WaitHook&) {
 // The system takes one command line: the program and its arguments joined by spaces, unquoted,
 // as the companion program has always been started.
 // WinExec returns once the program has been started or refused: nothing to wait for.
+// Windows answers "path not found" for a program in a folder that does not exist; Wine answers
+// "file not found" there too, so the folder decides between the two.
 int SystemShell::launch(std::string_view program, const std::vector<std::string>& arguments, const WaitHook&) {
   std::string commandLine(program);
   for (const auto& argument : arguments) commandLine += " " + argument;
-  return static_cast<int>(WinExec(commandLine.c_str(), SW_SHOW));
+  const int result = static_cast<int>(WinExec(commandLine.c_str(), SW_SHOW));
+  if (result == ERROR_FILE_NOT_FOUND && !folderOfExists(program)) return ERROR_PATH_NOT_FOUND;
+  return result;
 }
 
 }  // namespace zx::platform

@@ -1,5 +1,6 @@
 // The system's XML DOM: documents of the component "Microsoft.XMLDOM", reached through their
 // document interface. Loading is synchronous and reads no external entity, DTD or schema.
+#include <optional>
 #include <string>
 
 #include "platform/codepage.h"
@@ -46,6 +47,27 @@ std::optional<ole::ExcepInfo> takeErrorInfo(HRESULT code) {
   return excep;
 }
 
+bool isBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
+
+// The text with the encoding attribute taken out of its declaration; nullopt when it has none.
+std::optional<std::u16string> withoutEncodingName(std::u16string_view text) {
+  const size_t end = text.find(u"?>");
+  if (!text.starts_with(u"<?xml") || end == std::u16string_view::npos) return std::nullopt;
+  const size_t name = text.substr(0, end).find(u"encoding");
+  if (name == std::u16string_view::npos) return std::nullopt;
+  size_t at = name + 8;
+  while (at < end && isBlank(text[at])) ++at;
+  if (at >= end || text[at] != u'=') return std::nullopt;
+  ++at;
+  while (at < end && isBlank(text[at])) ++at;
+  if (at >= end || (text[at] != u'"' && text[at] != u'\'')) return std::nullopt;
+  const size_t close = text.find(text[at], at + 1);
+  if (close == std::u16string_view::npos || close >= end) return std::nullopt;
+  size_t start = name;
+  while (start > 0 && isBlank(text[start - 1])) --start;
+  return std::u16string(text.substr(0, start)) + std::u16string(text.substr(close + 1));
+}
+
 class MsxmlDocument : public XmlDomDocument {
  public:
   explicit MsxmlDocument(IXMLDOMDocument* document) : document_(document) {}
@@ -66,34 +88,26 @@ class MsxmlDocument : public XmlDomDocument {
     return noted(hr);
   }
 
+  // A document's text is Unicode: Windows' DOM names no encoding in it, whatever the document
+  // was loaded from, so what the control writes from it can name the code page of its bytes.
+  // Wine's keeps the name of an encoding it read; it is taken out here.
   ole::HRESULT getXml(std::u16string& text) override {
     BSTR xml = nullptr;
     HRESULT hr = document_->get_xml(&xml);
     text = textOf(xml);
     SysFreeString(xml);
-    if (!declaration_.empty() && text.starts_with(kPlainDeclaration))
-      text.replace(0, std::char_traits<char16_t>::length(kPlainDeclaration), declaration_);
+    if (auto bare = withoutEncodingName(text)) text = std::move(*bare);
     return noted(hr);
   }
 
+  // Windows' DOM ignores the encoding a text's declaration names (the text is Unicode already);
+  // Wine's refuses a text naming one it does not know (euc-kr). The text is parsed without it.
   ole::HRESULT loadXml(std::u16string_view text, bool& loaded) override {
     loaded = false;
-    declaration_.clear();
     // The same limit as a file's bytes, counted in the UTF-8 the text would take at least.
     if (text.size() > kMaxXmlDocumentBytes) return S_FALSE;
-    HRESULT hr = parse(text, loaded);
-    // A text is Unicode already, and Windows' DOM ignores the encoding its declaration names;
-    // Wine's refuses such a text. It is parsed without the name, which the document keeps.
-    if (hr == S_FALSE) {
-      const size_t end = text.find(u"?>");
-      if (text.starts_with(u"<?xml ") && end != std::u16string_view::npos &&
-          text.substr(0, end).find(u"encoding") != std::u16string_view::npos) {
-        std::u16string bare = std::u16string(kPlainDeclaration) + std::u16string(text.substr(end + 2));
-        hr = parse(bare, loaded);
-        if (loaded) declaration_ = text.substr(0, end + 2);
-      }
-    }
-    return noted(hr);
+    auto bare = withoutEncodingName(text);
+    return noted(parse(bare ? std::u16string_view(*bare) : text, loaded));
   }
 
   std::optional<ole::ExcepInfo> errorInfo() const override { return error_; }
@@ -113,8 +127,6 @@ class MsxmlDocument : public XmlDomDocument {
   }
 
  private:
-  static constexpr const char16_t* kPlainDeclaration = u"<?xml version=\"1.0\"?>";
-
   HRESULT parse(std::u16string_view text, bool& loaded) {
     hardenParser();
     SystemString xml(text);
@@ -148,8 +160,6 @@ class MsxmlDocument : public XmlDomDocument {
 
   IXMLDOMDocument* document_;
   std::optional<ole::ExcepInfo> error_;
-  // The declaration a loaded text had, where the parser had to be given the text without it.
-  std::u16string declaration_;
 };
 
 }  // namespace

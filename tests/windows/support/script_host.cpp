@@ -171,4 +171,98 @@ void BoxWatcher::watch() {
   }
 }
 
+namespace {
+
+// The parts of a dialog a person reads and fills in.
+struct PromptParts {
+  std::wstring texts;
+  std::vector<HWND> plainEdits;
+  HWND passwordEdit = nullptr;
+  HWND ok = nullptr;
+  HWND cancel = nullptr;
+};
+
+BOOL CALLBACK collectPromptPart(HWND child, LPARAM data) {
+  auto* parts = reinterpret_cast<PromptParts*>(data);
+  if (!IsWindowVisible(child)) return TRUE;
+  const std::wstring kind = className(child);
+  if (_wcsicmp(kind.c_str(), L"Static") == 0) {
+    const std::wstring text = windowText(child);
+    if (!text.empty()) parts->texts += (parts->texts.empty() ? L"" : L" / ") + text;
+  } else if (_wcsicmp(kind.c_str(), L"Edit") == 0) {
+    if (GetWindowLongW(child, GWL_STYLE) & ES_PASSWORD) parts->passwordEdit = child;
+    else parts->plainEdits.push_back(child);
+  } else if (_wcsicmp(kind.c_str(), L"Button") == 0) {
+    if (GetDlgCtrlID(child) == IDOK) parts->ok = child;
+    if (GetDlgCtrlID(child) == IDCANCEL) parts->cancel = child;
+  }
+  return TRUE;
+}
+
+// What a field of another process holds (GetWindowText reads only captions there).
+std::wstring fieldText(HWND field) {
+  wchar_t text[256] = {};
+  SendMessageW(field, WM_GETTEXT, sizeof text / sizeof text[0], reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+// Types the text into the field key by key, as the keyboard would deliver it.
+void typeInto(HWND field, const std::wstring& text) {
+  SendMessageW(field, WM_SETFOCUS, 0, 0);
+  SendMessageW(field, EM_SETSEL, 0, -1);
+  SendMessageW(field, WM_CHAR, VK_BACK, 0);
+  for (wchar_t ch : text) SendMessageW(field, WM_CHAR, ch, 0);
+}
+
+}  // namespace
+
+PasswordPromptAnswerer::PasswordPromptAnswerer(std::wstring user, std::wstring password, Press press)
+    : user_(std::move(user)), password_(std::move(password)), press_(press), thread_([this] { watch(); }) {}
+
+PasswordPromptAnswerer::~PasswordPromptAnswerer() {
+  stop_ = true;
+  thread_.join();
+}
+
+std::vector<std::wstring> PasswordPromptAnswerer::seen() {
+  std::lock_guard lock(mutex_);
+  return seen_;
+}
+
+bool PasswordPromptAnswerer::answer(HWND dialog) {
+  PromptParts parts;
+  EnumChildWindows(dialog, collectPromptPart, reinterpret_cast<LPARAM>(&parts));
+  if (!parts.passwordEdit || parts.plainEdits.empty() || !parts.ok || !parts.cancel) return false;
+  HWND pressed = parts.cancel;
+  std::wstring typedUser;
+  int passwordLength = 0;
+  if (press_ == Press::Ok) {
+    typeInto(parts.plainEdits.front(), user_);
+    typeInto(parts.passwordEdit, password_);
+    typedUser = fieldText(parts.plainEdits.front());
+    passwordLength = static_cast<int>(fieldText(parts.passwordEdit).size());
+    pressed = parts.ok;
+  }
+  {
+    std::lock_guard lock(mutex_);
+    seen_.push_back(windowText(dialog) + L"|" + parts.texts + L"|" + windowText(pressed) + L"|" + typedUser + L"|" +
+                    std::to_wstring(passwordLength));
+  }
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(pressed), BN_CLICKED), reinterpret_cast<LPARAM>(pressed));
+  return true;
+}
+
+void PasswordPromptAnswerer::watch() {
+  std::vector<HWND> answered;  // prompts pressed that may not have gone yet
+  while (!stop_) {
+    answered.erase(std::remove_if(answered.begin(), answered.end(), [](HWND box) { return !IsWindow(box); }),
+                   answered.end());
+    VisibleBoxes dialogs;
+    EnumWindows(collectBox, reinterpret_cast<LPARAM>(&dialogs));
+    for (HWND dialog : dialogs.found)
+      if (!std::count(answered.begin(), answered.end(), dialog) && answer(dialog)) answered.push_back(dialog);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+}
+
 }  // namespace zx::wintest

@@ -66,4 +66,26 @@ class BoxWatcher {
   std::thread thread_;
 };
 
+// Answers the internet library's password prompt as a person would: finds the visible dialog
+// that has a password field, notes what it shows, types the user name and the password into its
+// two edit fields and presses OK, or presses Cancel. Other windows are left alone.
+class PasswordPromptAnswerer {
+ public:
+  enum class Press { Ok, Cancel };
+  PasswordPromptAnswerer(std::wstring user, std::wstring password, Press press);
+  ~PasswordPromptAnswerer();
+  // Per prompt answered: "caption|texts|button pressed|user typed|password characters".
+  std::vector<std::wstring> seen();
+
+ private:
+  void watch();
+  bool answer(HWND dialog);
+  std::wstring user_, password_;
+  Press press_;
+  std::mutex mutex_;
+  std::vector<std::wstring> seen_;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
 }  // namespace zx::wintest
