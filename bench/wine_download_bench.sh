@@ -6,6 +6,7 @@
 # the rest of Windows under Wine cost.
 #
 #   bench/wine_download_bench.sh [ROUNDS]        (default 3)
+#   ZX_BENCH_MIB=16 bench/wine_download_bench.sh 1   (a smaller document, for a quick look)
 #
 # Needs the Linux build (ZX_LINUX_BUILD_DIR, default build/) and the Windows build
 # (build-windows/, scripts/build-windows.sh).
@@ -30,7 +31,7 @@ cleanup() {
 trap cleanup EXIT
 
 mkdir -p "$work/data" "$work/linux" "$work/windows"
-head -c $((64 << 20)) /dev/urandom > "$work/data/big.bin"
+head -c $((${ZX_BENCH_MIB:-64} << 20)) /dev/urandom > "$work/data/big.bin"
 unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY all_proxy ALL_PROXY
 mkfifo "$work/in"
 "$linux_build/bin/zorvax-docserver" --data "$work/data" --port 0 --upload-port 0 --exit-on-eof --quiet \
