@@ -796,6 +796,9 @@ TEST_F(Container, LeavesTheSavedDownloadOnScreenUntilTheUserClosesIt) {
   EXPECT_EQ(itemText(completed, kSaveButton), L"\uD3F4\uB354\uC5F4\uAE30(&D)");    // 폴더열기(&D)
   EXPECT_EQ(itemText(completed, kCancelButton), L"\uB2EB\uAE30(&C)");                // 닫기(&C)
   EXPECT_TRUE(IsWindowEnabled(GetDlgItem(completed, kOpenButton)));
+  const int high = static_cast<int>(SendDlgItemMessageW(completed, kBar, PBM_GETRANGE, FALSE, 0));
+  EXPECT_GT(high, 0);
+  EXPECT_EQ(barPosition(completed), high) << "the bar stands full";
   screenshot(L"status_dialog_completed");
   const std::wstring local = filenameProperty();
   EXPECT_TRUE(fileBytes(local) == serverDocumentBytes()) << "the saved file differs from the server's document";

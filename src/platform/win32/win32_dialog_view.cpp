@@ -71,6 +71,9 @@ INT_PTR Win32DialogView::handle(UINT message, WPARAM wParam, LPARAM) {
     case WM_CLOSE:
       handler_.onCancel();
       return TRUE;
+    case WM_ACTIVATE:
+      active_ = LOWORD(wParam) != WA_INACTIVE;
+      return FALSE;
     case WM_NCDESTROY:
       window_ = nullptr;
       return FALSE;
@@ -79,16 +82,24 @@ INT_PTR Win32DialogView::handle(UINT message, WPARAM wParam, LPARAM) {
   }
 }
 
-HWND Win32DialogView::item(int id) const { return window_ && id != -1 ? GetDlgItem(window_, id) : nullptr; }
+// The items are the template's for the dialog's life; looking one up asks the window system.
+HWND Win32DialogView::item(int id) const {
+  if (!window_ || id == -1) return nullptr;
+  auto known = items_.find(id);
+  if (known == items_.end()) known = items_.emplace(id, GetDlgItem(window_, id)).first;
+  return known->second;
+}
 
 void Win32DialogView::setCaption(std::string_view text) {
   if (window_) SetWindowTextW(window_, wideText(text).c_str());
+  changed_ = true;
 }
 
 std::string Win32DialogView::caption() const { return window_ ? windowText(window_) : std::string(); }
 
 void Win32DialogView::setItemText(int id, std::string_view text) {
   if (HWND i = item(id)) SetWindowTextW(i, wideText(text).c_str());
+  changed_ = true;
 }
 
 std::string Win32DialogView::itemText(int id) const {
@@ -98,6 +109,7 @@ std::string Win32DialogView::itemText(int id) const {
 
 void Win32DialogView::enableItem(int id, bool enable) {
   if (HWND i = item(id)) EnableWindow(i, enable);
+  changed_ = true;
 }
 
 bool Win32DialogView::isItemEnabled(int id) const {
@@ -108,28 +120,63 @@ bool Win32DialogView::isItemEnabled(int id) const {
 void Win32DialogView::setFocus(int id) {
   // The dialog manager moves the default-button look along with the focus.
   if (HWND i = item(id)) SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(i), TRUE);
+  changed_ = true;
+}
+
+Win32DialogView::Bar& Win32DialogView::bar(int id, HWND control) {
+  Bar& b = bars_[id];
+  if (b.width < 0) {
+    RECT inner{};
+    GetClientRect(control, &inner);
+    b.width = inner.right - inner.left;
+  }
+  return b;
+}
+
+int Win32DialogView::filledPixels(const Bar& b) {
+  if (b.high <= b.low) return 0;
+  return MulDiv(b.position - b.low, b.width, b.high - b.low);
 }
 
 void Win32DialogView::setProgressRange(int id, int low, int high) {
-  if (HWND i = item(id)) SendMessageW(i, PBM_SETRANGE32, static_cast<WPARAM>(low), static_cast<LPARAM>(high));
+  HWND control = item(id);
+  if (!control) return;
+  Bar& b = bar(id, control);
+  b.low = low;
+  b.high = high;
+  b.position = std::clamp(b.position, low, std::max(low, high));
+  SendMessageW(control, PBM_SETRANGE32, static_cast<WPARAM>(low), static_cast<LPARAM>(high));
+  b.shownFill = filledPixels(b);
+  changed_ = true;
 }
 
 void Win32DialogView::setProgressPos(int id, int position) {
-  if (HWND i = item(id)) SendMessageW(i, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+  HWND control = item(id);
+  if (!control) return;
+  Bar& b = bar(id, control);
+  b.position = std::clamp(position, b.low, std::max(b.low, b.high));
+  const int fill = filledPixels(b);
+  if (fill == b.shownFill) return;
+  SendMessageW(control, PBM_SETPOS, static_cast<WPARAM>(b.position), 0);
+  b.shownFill = fill;
+  changed_ = true;
 }
 
 int Win32DialogView::progressPos(int id) const {
+  if (auto b = bars_.find(id); b != bars_.end()) return b->second.position;
   HWND i = item(id);
   return i ? static_cast<int>(SendMessageW(i, PBM_GETPOS, 0, 0)) : 0;
 }
 
 int Win32DialogView::progressHigh(int id) const {
+  if (auto b = bars_.find(id); b != bars_.end()) return b->second.high;
   HWND i = item(id);
   return i ? static_cast<int>(SendMessageW(i, PBM_GETRANGE, FALSE, 0)) : 0;
 }
 
 void Win32DialogView::setItemChecked(int id, bool checked) {
   if (HWND i = item(id)) SendMessageW(i, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  changed_ = true;
 }
 
 bool Win32DialogView::isItemChecked(int id) const {
@@ -159,11 +206,13 @@ void Win32DialogView::hide() {
 bool Win32DialogView::isVisible() const { return window_ && IsWindowVisible(window_); }
 
 void Win32DialogView::activate() {
-  if (window_ && GetActiveWindow() != window_) SetActiveWindow(window_);
+  if (window_ && !active_) SetActiveWindow(window_);
 }
 
+// What the control changed is painted now; the rest paints when the queue is pumped.
 void Win32DialogView::repaint() {
-  if (window_) RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  if (window_ && changed_) RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  changed_ = false;
 }
 
 void Win32DialogView::centreOver(Owner owner) {

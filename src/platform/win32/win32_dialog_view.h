@@ -3,6 +3,7 @@
 // (CreateDialogParam); a modal run disables the owner and loops over the thread's queue until
 // the dialog is ended, as the control's framework runs its modal dialogs. Its buttons, Esc and
 // the close box report to the control's handler.
+#include <map>
 #include <string>
 
 #include "platform/ui.h"
@@ -54,6 +55,19 @@ class Win32DialogView : public DialogView {
   HWND item(int id) const;
   void placeUnlessPlaced();
 
+  // A progress bar as the control last set it. A download moves its bar once per line, and
+  // every message to the bar, repaint and activation costs the window system a round trip (a
+  // wineserver request under Wine): the bar is told only when its filled part changes by a
+  // pixel, the dialog repaints only what was changed, and its activation is known from
+  // WM_ACTIVATE instead of being asked.
+  struct Bar {
+    int low = 0, high = 100, position = 0;
+    int width = -1;      // the bar's inner width in pixels, once measured
+    int shownFill = -1;  // the filled pixels the bar shows
+  };
+  Bar& bar(int id, HWND control);
+  static int filledPixels(const Bar& bar);
+
   Win32Windows& windows_;
   int templateId_;
   DialogHandler& handler_;
@@ -61,6 +75,10 @@ class Win32DialogView : public DialogView {
   HWND window_ = nullptr;
   bool placed_ = false;
   bool ended_ = false;
+  bool active_ = false;
+  bool changed_ = false;  // something to repaint
+  std::map<int, Bar> bars_;
+  mutable std::map<int, HWND> items_;
   int result_ = 0;
 };
 
