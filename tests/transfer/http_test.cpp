@@ -48,49 +48,21 @@ std::vector<std::string> readAllLines(http::Request& request, size_t maxChars = 
 
 }  // namespace
 
-TEST(UrlSplitter, SplitsLikeThePlatform) {
+// The Linux splitter's own rules beyond what both systems share (tests/platform/url_split_test):
+// dot segments and spaces canonicalized, bracketed IPv6 hosts, a drive letter's path kept, and
+// texts it cannot split refused.
+TEST(UrlSplitter, TheLinuxSplitterCanonicalizesAndRefusesWhatItCannotSplit) {
   http::UrlParts parts;
-  ASSERT_TRUE(http::crackUrl("http://srv/path/svc", parts));
-  EXPECT_EQ(parts.scheme, http::scheme::kHttp);
-  EXPECT_EQ(parts.host, "srv");
-  EXPECT_EQ(parts.port, 80);
-  EXPECT_EQ(parts.object, "/path/svc");
-
   ASSERT_TRUE(http::crackUrl("HTTPS://user:pw@srv:8443/a/./b/../c?x=1 2#f", parts));
   EXPECT_EQ(parts.scheme, http::scheme::kHttps);
   EXPECT_EQ(parts.host, "srv");
   EXPECT_EQ(parts.port, 8443);
   EXPECT_EQ(parts.object, "/a/c?x=1%202#f");
-
-  ASSERT_TRUE(http::crackUrl("https://srv", parts));
-  EXPECT_EQ(parts.port, 443);
-  EXPECT_EQ(parts.object, "/");
-  ASSERT_TRUE(http::crackUrl("ftp://srv/f", parts));
-  EXPECT_EQ(parts.scheme, http::scheme::kFtp);
   ASSERT_TRUE(http::crackUrl("http://[::1]:81/x", parts));
   EXPECT_EQ(parts.host, "[::1]");
   EXPECT_EQ(parts.port, 81);
-
-  // A file URL's authority is host and port, whatever the scheme's case; a port that is no
-  // number is 0; a single letter before the colon is a drive, not a host.
-  ASSERT_TRUE(http::crackUrl("FILE://srv:9000/doc", parts));
-  EXPECT_EQ(parts.scheme, http::scheme::kFile);
-  EXPECT_EQ(parts.host, "srv");
-  EXPECT_EQ(parts.port, 9000);
-  ASSERT_TRUE(http::crackUrl("file://srv:abc/doc", parts));
-  EXPECT_EQ(parts.host, "srv");
-  EXPECT_EQ(parts.port, 0);
-  ASSERT_TRUE(http::crackUrl("file://srv/doc", parts));
-  EXPECT_EQ(parts.host, "srv");
-  EXPECT_EQ(parts.port, 0);
   ASSERT_TRUE(http::crackUrl("file://C:/dir/doc", parts));
-  EXPECT_EQ(parts.host, "");
   EXPECT_NE(parts.object.find("C:/dir/doc"), std::string::npos) << parts.object;
-
-  // Korean path bytes (code page 949) and spaces are escaped.
-  ASSERT_TRUE(http::crackUrl("http://srv/\xB9\xAE\xBC\xAD doc", parts));
-  EXPECT_EQ(parts.object, "/%B9%AE%BC%AD%20doc");
-
   for (const char* bad : {"", "srv/path", "http:/srv", "http://", "http://srv:99999/", "http://srv:8x/",
                           "://srv/", "1http://srv/"})
     EXPECT_FALSE(http::crackUrl(bad, parts)) << bad;

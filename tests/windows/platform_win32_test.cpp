@@ -120,37 +120,6 @@ TEST(Win32MessageQueue, PumpTakesAtMostTheLimitFromTheThreadsRealQueue) {
   DestroyWindow(window);
 }
 
-TEST(Win32Url, TheSystemSplitterGivesSchemeHostPortAndObject) {
-  http::UrlParts parts;
-  ASSERT_TRUE(http::crackUrl("http://srv/path/svc", parts));
-  EXPECT_EQ(parts.scheme, http::scheme::kHttp);
-  EXPECT_EQ(parts.host, "srv");
-  EXPECT_EQ(parts.port, 80);
-  EXPECT_EQ(parts.object, "/path/svc");
-  ASSERT_TRUE(http::crackUrl("http://srv:8080/a/b?x=1", parts));
-  EXPECT_EQ(parts.port, 8080);
-  EXPECT_EQ(parts.object, "/a/b?x=1");
-  ASSERT_TRUE(http::crackUrl("http://srv/docs/" + kHangul + " 1.hwp", parts));
-  EXPECT_EQ(parts.object, "/docs/%C7%D1%B1%DB%201.hwp") << "8-bit bytes and spaces are escaped, nothing is cut";
-  EXPECT_FALSE(http::crackUrl("", parts));
-  EXPECT_FALSE(http::crackUrl("not a url", parts));
-
-  // A file URL's authority is host and port, whatever the scheme's case; a single letter before
-  // the colon is a drive, not a host (the Linux splitter follows these rules).
-  ASSERT_TRUE(http::crackUrl("FILE://srv:9000/doc", parts));
-  EXPECT_EQ(parts.scheme, http::scheme::kFile);
-  EXPECT_EQ(parts.host, "srv");
-  EXPECT_EQ(parts.port, 9000);
-  ASSERT_TRUE(http::crackUrl("file://srv:abc/doc", parts));
-  EXPECT_EQ(parts.host, "srv");
-  EXPECT_EQ(parts.port, 0);
-  ASSERT_TRUE(http::crackUrl("file://srv/doc", parts));
-  EXPECT_EQ(parts.host, "srv");
-  EXPECT_EQ(parts.port, 0);
-  ASSERT_TRUE(http::crackUrl("file://C:/dir/doc", parts));
-  EXPECT_EQ(parts.host, "");
-}
-
 TEST(Win32System, VersionAdaptersLauncherAndModuleFile) {
   SystemOsInfo os;
   OsVersion version;
