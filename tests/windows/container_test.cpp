@@ -1,9 +1,11 @@
 // The module in a real control container: Wine's ATL host (atl.dll, AtlAxCreateControl) sites
 // and activates the control in a window nested three levels inside a "browser" window; the
 // test sets properties through IDispatch, draws the control, opens its property page and its
-// About box, and answers the boxes and the download's choice dialog on the real windows while
-// they run. Screenshots of the windows go to the artifacts folder (ZX_ARTIFACTS, else the
-// program's folder) as BMP files of the screen, for a look at their Korean text.
+// About box, and answers the boxes, the download's status dialog (its choice, progress and
+// completed roles, against the document server beside the test) and the save-as dialog on the
+// real windows while they run. Screenshots of the windows go to the artifacts folder
+// (ZX_ARTIFACTS, else the program's folder) as BMP files of the screen, for a look at their
+// Korean text.
 
 #include <windows.h>
 #include <ocidl.h>
@@ -102,6 +104,14 @@ std::wstring itemText(HWND dialog, int id) {
   wchar_t text[512] = {};
   GetDlgItemTextW(dialog, id, text, 512);
   return text;
+}
+
+// The answer buttons a message box shows (the system may keep the others as hidden children).
+std::vector<int> visibleAnswers(HWND box) {
+  std::vector<int> shown;
+  for (int id : {IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO})
+    if (HWND button = GetDlgItem(box, id); button && IsWindowVisible(button)) shown.push_back(id);
+  return shown;
 }
 
 // A visible top-level window of this thread whose caption is `caption`.
@@ -625,12 +635,14 @@ TEST_F(Container, ShowsAMessageBoxOnTheControlWindow) {
   // A download without a file name says so in a box owned by the control's window.
   std::wstring caption, text;
   HWND owner = nullptr;
+  std::vector<int> answers;
   User user({[&] {
     HWND box = findWindow(L"\uC624\uB958");  // 오류
     if (!box) return false;
     caption = textOf(box);
     text = itemText(box, 0xFFFF);  // the box's text item
     owner = GetWindow(box, GW_OWNER);
+    answers = visibleAnswers(box);
     screenshot(L"message_box");
     press(box, IDOK);
     return true;
@@ -642,6 +654,7 @@ TEST_F(Container, ShowsAMessageBoxOnTheControlWindow) {
   EXPECT_EQ(caption, L"\uC624\uB958");
   EXPECT_EQ(text, L"\uB2E4\uC6B4\uB85C\uB4DC \uD30C\uC77C\uC774\uB984\uC774 \uC5C6\uC2B5\uB2C8\uB2E4.");  // 다운로드 파일이름이 없습니다.
   EXPECT_EQ(owner, browser_);  // the control window's top-level window, as for every pop-up
+  EXPECT_EQ(answers, std::vector<int>{IDOK});
   VariantClear(&result);
 }
 
@@ -703,6 +716,8 @@ TEST_F(Container, ShowsTheDownloadsProgressAndEndsItOnlyWhenTheUserConfirmsTheCa
   int position = 0, range = 0, lastPosition = -1, stillTicks = 0;
   std::vector<std::wstring> partsWhileStalled;
   bool runningAfterNo = false, progressGoneAtTheEnd = false;
+  std::vector<int> questionAnswers;
+  HWND progressWindow = nullptr, questionOwner = nullptr;
   Clock::time_point confirmed;
   Clock::duration untilEnded{};
   User user({chooseSave(),
@@ -720,6 +735,7 @@ TEST_F(Container, ShowsTheDownloadsProgressAndEndsItOnlyWhenTheUserConfirmsTheCa
                position = now;
                range = static_cast<int>(SendDlgItemMessageW(progress, kBar, PBM_GETRANGE, FALSE, 0));
                GetWindowRect(progress, &placed);
+               progressWindow = progress;
                partsWhileStalled = filesStartingWith(temp, L"zxpart-");
                screenshot(L"status_dialog_progress");
                press(progress, kCancelButton);
@@ -729,6 +745,8 @@ TEST_F(Container, ShowsTheDownloadsProgressAndEndsItOnlyWhenTheUserConfirmsTheCa
                HWND box = findWindow(kQuestionCaption);
                if (!box) return false;
                question = itemText(box, 0xFFFF);
+               questionAnswers = visibleAnswers(box);
+               questionOwner = GetWindow(box, GW_OWNER);
                press(box, IDNO);
                return true;
              },
@@ -766,6 +784,8 @@ TEST_F(Container, ShowsTheDownloadsProgressAndEndsItOnlyWhenTheUserConfirmsTheCa
   EXPECT_GT(position, 5);
   EXPECT_LT(position, range) << "half the body in";
   EXPECT_EQ(question, L"\uCDE8\uC18C \uD558\uACA0\uC2B5\uB2C8\uAE4C ?");  // 취소 하겠습니까 ?
+  EXPECT_EQ(questionAnswers, (std::vector<int>{IDCANCEL, IDYES, IDNO}));
+  EXPECT_EQ(questionOwner, progressWindow) << "the question belongs to the progress dialog";
   EXPECT_TRUE(runningAfterNo) << "No leaves the download running";
   EXPECT_EQ(cancelledText, L"\uB2E4\uC6B4\uB85C\uB4DC \uC791\uC5C5\uC774 \uCDE8\uC18C \uB418\uC5C8\uC2B5\uB2C8\uB2E4");
   EXPECT_TRUE(progressGoneAtTheEnd);
