@@ -118,18 +118,24 @@ bool trustCertificate(const std::wstring& pemPath) {
   return added != FALSE;
 }
 
-BoxWatcher::BoxWatcher(std::vector<std::wstring> captions)
-    : captions_(std::move(captions)), thread_([this] { watch(); }) {}
+void DialogAnswerer::start() { thread_ = std::thread([this] { watch(); }); }
 
-BoxWatcher::~BoxWatcher() {
+void DialogAnswerer::stop() {
   stop_ = true;
-  thread_.join();
+  if (thread_.joinable()) thread_.join();
 }
 
-std::vector<std::wstring> BoxWatcher::seen() {
+std::vector<std::wstring> DialogAnswerer::seen() {
   std::lock_guard lock(mutex_);
   return seen_;
 }
+
+void DialogAnswerer::note(std::wstring what) {
+  std::lock_guard lock(mutex_);
+  seen_.push_back(std::move(what));
+}
+
+BoxWatcher::BoxWatcher(std::vector<std::wstring> captions) : captions_(std::move(captions)) { start(); }
 
 namespace {
 
@@ -145,30 +151,29 @@ BOOL CALLBACK collectBox(HWND window, LPARAM data) {
 
 }  // namespace
 
-void BoxWatcher::watch() {
-  std::vector<HWND> answered;  // boxes pressed that may not have gone yet
+void DialogAnswerer::watch() {
+  std::vector<HWND> answered;  // dialogs answered that may not have gone yet
   while (!stop_) {
     answered.erase(std::remove_if(answered.begin(), answered.end(), [](HWND box) { return !IsWindow(box); }),
                    answered.end());
-    VisibleBoxes boxes;
-    EnumWindows(collectBox, reinterpret_cast<LPARAM>(&boxes));
-    for (HWND box : boxes.found) {
-      const std::wstring caption = windowText(box);
-      const bool wanted = captions_.empty() || std::count(captions_.begin(), captions_.end(), caption);
-      if (!wanted || std::count(answered.begin(), answered.end(), box)) continue;
-      BoxParts parts;
-      EnumChildWindows(box, collectPart, reinterpret_cast<LPARAM>(&parts));
-      if (!parts.firstButton) continue;
-      {
-        std::lock_guard lock(mutex_);
-        seen_.push_back(caption + L"|" + parts.text);
-      }
-      answered.push_back(box);
-      PostMessageW(box, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(parts.firstButton), BN_CLICKED),
-                   reinterpret_cast<LPARAM>(parts.firstButton));
-    }
+    VisibleBoxes dialogs;
+    EnumWindows(collectBox, reinterpret_cast<LPARAM>(&dialogs));
+    for (HWND dialog : dialogs.found)
+      if (!std::count(answered.begin(), answered.end(), dialog) && answer(dialog)) answered.push_back(dialog);
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
+}
+
+bool BoxWatcher::answer(HWND box) {
+  const std::wstring caption = windowText(box);
+  if (!captions_.empty() && !std::count(captions_.begin(), captions_.end(), caption)) return false;
+  BoxParts parts;
+  EnumChildWindows(box, collectPart, reinterpret_cast<LPARAM>(&parts));
+  if (!parts.firstButton) return false;
+  note(caption + L"|" + parts.text);
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(parts.firstButton), BN_CLICKED),
+               reinterpret_cast<LPARAM>(parts.firstButton));
+  return true;
 }
 
 namespace {
@@ -217,16 +222,8 @@ void typeInto(HWND field, const std::wstring& text) {
 }  // namespace
 
 PasswordPromptAnswerer::PasswordPromptAnswerer(std::wstring user, std::wstring password, Press press)
-    : user_(std::move(user)), password_(std::move(password)), press_(press), thread_([this] { watch(); }) {}
-
-PasswordPromptAnswerer::~PasswordPromptAnswerer() {
-  stop_ = true;
-  thread_.join();
-}
-
-std::vector<std::wstring> PasswordPromptAnswerer::seen() {
-  std::lock_guard lock(mutex_);
-  return seen_;
+    : user_(std::move(user)), password_(std::move(password)), press_(press) {
+  start();
 }
 
 bool PasswordPromptAnswerer::answer(HWND dialog) {
@@ -243,26 +240,10 @@ bool PasswordPromptAnswerer::answer(HWND dialog) {
     passwordLength = static_cast<int>(fieldText(parts.passwordEdit).size());
     pressed = parts.ok;
   }
-  {
-    std::lock_guard lock(mutex_);
-    seen_.push_back(windowText(dialog) + L"|" + parts.texts + L"|" + windowText(pressed) + L"|" + typedUser + L"|" +
-                    std::to_wstring(passwordLength));
-  }
+  note(windowText(dialog) + L"|" + parts.texts + L"|" + windowText(pressed) + L"|" + typedUser + L"|" +
+       std::to_wstring(passwordLength));
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(pressed), BN_CLICKED), reinterpret_cast<LPARAM>(pressed));
   return true;
-}
-
-void PasswordPromptAnswerer::watch() {
-  std::vector<HWND> answered;  // prompts pressed that may not have gone yet
-  while (!stop_) {
-    answered.erase(std::remove_if(answered.begin(), answered.end(), [](HWND box) { return !IsWindow(box); }),
-                   answered.end());
-    VisibleBoxes dialogs;
-    EnumWindows(collectBox, reinterpret_cast<LPARAM>(&dialogs));
-    for (HWND dialog : dialogs.found)
-      if (!std::count(answered.begin(), answered.end(), dialog) && answer(dialog)) answered.push_back(dialog);
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
 }
 
 }  // namespace zx::wintest

@@ -1,6 +1,6 @@
 // What the tests of the real module share: the module's registration by regsvr32, JScript files
-// run by cscript, the document server's whereabouts, and a watcher that answers message boxes
-// the way a person would.
+// run by cscript, the document server's whereabouts, and watchers that answer message boxes and
+// the password prompt the way a person would.
 #pragma once
 
 #include <windows.h>
@@ -49,43 +49,58 @@ std::string serverSetting(const char* name);
 // company's authority.
 bool trustCertificate(const std::wstring& pemPath);
 
-// Presses the first button of every message box whose caption is listed (every box when the
-// list is empty), and notes what it showed: "caption|text" (UTF-16), in the order they came.
-class BoxWatcher {
+// A person at the screen: a thread that looks at the visible top-level dialogs every 50 ms and
+// answers each one once, noting what it saw. Derived classes start it when they are made and
+// stop it before they go.
+class DialogAnswerer {
  public:
-  explicit BoxWatcher(std::vector<std::wstring> captions);
-  ~BoxWatcher();
+  DialogAnswerer(const DialogAnswerer&) = delete;
+  DialogAnswerer& operator=(const DialogAnswerer&) = delete;
   std::vector<std::wstring> seen();
+
+ protected:
+  DialogAnswerer() = default;
+  virtual ~DialogAnswerer() = default;
+  void start();
+  void stop();
+  void note(std::wstring what);
+  // True when the dialog was answered; it is not looked at again while it stays.
+  virtual bool answer(HWND dialog) = 0;
 
  private:
   void watch();
-  std::vector<std::wstring> captions_;
   std::mutex mutex_;
   std::vector<std::wstring> seen_;
   std::atomic<bool> stop_{false};
   std::thread thread_;
 };
 
+// Presses the first button of every message box whose caption is listed (every box when the
+// list is empty), and notes what it showed: "caption|text" (UTF-16), in the order they came.
+class BoxWatcher final : public DialogAnswerer {
+ public:
+  explicit BoxWatcher(std::vector<std::wstring> captions);
+  ~BoxWatcher() override { stop(); }
+
+ private:
+  bool answer(HWND box) override;
+  std::vector<std::wstring> captions_;
+};
+
 // Answers the internet library's password prompt as a person would: finds the visible dialog
 // that has a password field, notes what it shows, types the user name and the password into its
-// two edit fields and presses OK, or presses Cancel. Other windows are left alone.
-class PasswordPromptAnswerer {
+// two edit fields and presses OK, or presses Cancel. Other windows are left alone. Per prompt
+// answered it notes "caption|texts|button pressed|user typed|password characters".
+class PasswordPromptAnswerer final : public DialogAnswerer {
  public:
   enum class Press { Ok, Cancel };
   PasswordPromptAnswerer(std::wstring user, std::wstring password, Press press);
-  ~PasswordPromptAnswerer();
-  // Per prompt answered: "caption|texts|button pressed|user typed|password characters".
-  std::vector<std::wstring> seen();
+  ~PasswordPromptAnswerer() override { stop(); }
 
  private:
-  void watch();
-  bool answer(HWND dialog);
+  bool answer(HWND dialog) override;
   std::wstring user_, password_;
   Press press_;
-  std::mutex mutex_;
-  std::vector<std::wstring> seen_;
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
 };
 
 }  // namespace zx::wintest
