@@ -27,14 +27,14 @@ try {
 
   console.log(`== the page downloads "${documentName}" ciphered and compressed`);
   await page.click('#download');
-  await page.waitForFunction(() => document.getElementById('log').textContent.includes('download'));
+  await page.waitForFunction(() => /download (→|failed)/.test(document.getElementById('log').textContent));
   const saved = join(downloads, documentName);
   if (!readFileSync(saved).equals(readFileSync(join(data, documentName)))) throw new Error('the download differs');
   console.log(`   identical to the server's document: ${saved}`);
 
   console.log('== the page uploads it back over TLS, compressed');
   await page.click('#upload');
-  await page.waitForFunction(() => document.getElementById('log').textContent.includes('upload'));
+  await page.waitForFunction(() => /upload (→|failed)/.test(document.getElementById('log').textContent));
   const uploads = join(server.values.state, 'uploads');
   const stored = readdirSync(uploads).find((name) => name.endsWith(documentName));
   if (!stored || !readFileSync(join(uploads, stored)).equals(readFileSync(saved))) throw new Error('the upload differs');

@@ -38,6 +38,7 @@ const demo = (() => {
   const field = (id) => document.getElementById(id).value;
 
   async function onDownload() {
+    log(`download of ${field('doc')} started`);
     try {
       const { result, path } = await download({ url: field('download-url'), pubkey: field('pubkey'), name: field('doc') });
       downloaded = path;
@@ -48,6 +49,7 @@ const demo = (() => {
   }
 
   async function onUpload() {
+    log(`upload of ${downloaded} started`);
     try {
       const { result, size } = await upload({ url: field('upload-url'), file: downloaded });
       log(`upload → ${result} (${size} bytes sent)`);

@@ -134,8 +134,11 @@ describe('a page drives the control through the extension', () => {
     try {
       const page = await openDemoPage(browser, server.siteUrl);
       const endedBefore = (hostLog(home).match(/host ended$/gm) || []).length;
-      page.evaluate(({ url, pubkey }) => demo.download({ url: url + '?stall=1&doc=', pubkey, name: 'big.txt' }),
-        { url: server.values['download-url'], pubkey: server.values.pubkey }).catch(() => {});
+      // The person fills in the form and presses 내려받기.
+      await page.fill('#download-url', server.values['download-url'] + '?stall=1&doc=');
+      await page.fill('#pubkey', server.values.pubkey);
+      await page.fill('#doc', 'big.txt');
+      await page.click('#download');
       await waitFor(() => readdirSync(slowDownloads).length > 0, 'the partial file');
       await page.screenshot({ path: join(artifactsFolder(), 'slow_download.png') });
       await page.close();
