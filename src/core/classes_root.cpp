@@ -23,6 +23,9 @@ std::optional<std::string> ClassesRoot::readText(const std::string& keyPath, std
   std::string text(size, '\0');
   if (store_.queryValue(*key, name, text.data(), &size) != reg::kSuccess) return std::nullopt;
   text.resize(size);
+  // The system stores a text with its terminating zero (as the control's registry writes
+  // texts on Windows); the zero is no part of the text.
+  if (!text.empty() && text.back() == '\0') text.pop_back();
   return text;
 }
 

@@ -191,6 +191,10 @@ TEST_F(RegistrationTest, ProgIdCreationGoesThroughTheRegisteredClass) {
   EXPECT_EQ(createObjectByProgId(env(), "Other.NoServer", object), ole::REGDB_E_CLASSNOTREG);
   store("CLSID\\{11111111-2222-3333-4444-555555555555}\\InprocServer32", "/usr/lib/other.so");
   EXPECT_EQ(createObjectByProgId(env(), "Other.NoServer", object), ole::CLASS_E_CLASSNOTAVAILABLE);
+  // Windows keeps a text's terminating zero with it; it is no part of the text.
+  store("Other.Terminated\\CLSID", std::string("{40B8C7BB-FD7C-44CA-BF70-5ADB0DC635CB}") + '\0');
+  EXPECT_EQ(clsidFromProgId(registry(), "Other.Terminated"),
+            ole::Guid::parse("{40B8C7BB-FD7C-44CA-BF70-5ADB0DC635CB}"));
   store("Other.Broken\\CLSID", "not a guid");
   EXPECT_EQ(createObjectByProgId(env(), "Other.Broken", object), ole::hr(0x800401F3));
   EXPECT_EQ(createObjectByProgId(env(), "", object), ole::hr(0x800401F3));
