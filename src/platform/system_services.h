@@ -30,6 +30,11 @@ struct ZX_API SystemSettings {
 // The extra certificate authorities a home may hold.
 ZX_API std::string trustFileIn(const std::string& home);
 
+// The two services whose making differs between the systems (each system's
+// system_services_*.cpp); the rest are made alike.
+std::unique_ptr<Registry> systemRegistry(const SystemSettings& settings);
+std::unique_ptr<FileSystem> systemFileSystem(const SystemSettings& settings);
+
 class ZX_API SystemServices {
  public:
   explicit SystemServices(const SystemSettings& settings);

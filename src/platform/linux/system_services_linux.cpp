@@ -17,14 +17,12 @@ SystemSettings SystemSettings::fromEnvironment() {
   return settings;
 }
 
-SystemServices::SystemServices(const SystemSettings& settings)
-    : home_(settings.home),
-      registry_(std::make_unique<SqliteRegistry>(settings.home + kPathSeparator + "registry.db")),
-      fs_(std::make_unique<PosixFileSystem>(settings.tmpFolder, settings.downloadFolder)),
-      shell_(std::make_unique<SystemShell>()),
-      http_(http::Settings{settings.timeouts, trustFileIn(settings.home)}),
-      adapters_(std::make_unique<adapters::SystemAdapters>()),
-      os_(std::make_unique<SystemOsInfo>()),
-      clock_(std::make_unique<SystemClock>()) {}
+std::unique_ptr<Registry> systemRegistry(const SystemSettings& settings) {
+  return std::make_unique<SqliteRegistry>(settings.home + kPathSeparator + "registry.db");
+}
+
+std::unique_ptr<FileSystem> systemFileSystem(const SystemSettings& settings) {
+  return std::make_unique<PosixFileSystem>(settings.tmpFolder, settings.downloadFolder);
+}
 
 }  // namespace zx::platform

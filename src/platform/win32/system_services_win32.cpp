@@ -7,20 +7,15 @@ namespace zx::platform {
 
 SystemSettings SystemSettings::fromEnvironment() {
   SystemSettings settings;
-  // The C runtime's temporary-name generator reads TMP itself.
+  // The file system reads TMP itself, as the C runtime's temporary-name rule does; the
+  // system names no download folder to the control.
   settings.home = defaultHome();
   return settings;
 }
 
-// The system's certificate store decides on Windows; a home's file is for the other systems.
-SystemServices::SystemServices(const SystemSettings& settings)
-    : home_(settings.home),
-      registry_(std::make_unique<Win32Registry>()),
-      fs_(std::make_unique<Win32FileSystem>()),
-      shell_(std::make_unique<SystemShell>()),
-      http_(http::Settings{settings.timeouts, trustFileIn(settings.home)}),
-      adapters_(std::make_unique<adapters::SystemAdapters>()),
-      os_(std::make_unique<SystemOsInfo>()),
-      clock_(std::make_unique<SystemClock>()) {}
+// The real registry of the user; the home names only the control's configuration folder here.
+std::unique_ptr<Registry> systemRegistry(const SystemSettings&) { return std::make_unique<Win32Registry>(); }
+
+std::unique_ptr<FileSystem> systemFileSystem(const SystemSettings&) { return std::make_unique<Win32FileSystem>(); }
 
 }  // namespace zx::platform
