@@ -20,6 +20,8 @@ namespace zx::platform {
 
 // Who owns a box or dialog: the control's window, the progress dialog, or nobody.
 enum class Owner { None, Control, StatusDialog, Dialog };
+// Owner::StatusDialog is the visible dialog of this template (the status dialog's).
+inline constexpr int kStatusDialogTemplate = 201;
 ZX_API const char* ownerName(Owner owner);
 
 namespace mb {

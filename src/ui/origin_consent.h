@@ -10,7 +10,7 @@
 namespace zx {
 
 namespace consentdlg {
-constexpr int kTemplateId = 301;
+constexpr int kTemplateId = ZX_ORIGIN_CONSENT_ID;
 constexpr int kOriginText = ZX_ORIGIN_CONSENT_ORIGIN_TEXT, kRememberBox = ZX_ORIGIN_CONSENT_REMEMBER_BOX,
               kAllowButton = ZX_ORIGIN_CONSENT_ALLOW_BUTTON, kDenyButton = ZX_ORIGIN_CONSENT_DENY_BUTTON;
 ZX_API platform::DialogTemplate dialogTemplate();

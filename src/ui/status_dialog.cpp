@@ -8,7 +8,6 @@
 #include "platform/codepage.h"
 #include "platform/dialog_data.h"
 #include "platform/shell.h"
-#include "ui/status_dialog_data.h"
 
 namespace zx {
 

@@ -13,13 +13,17 @@
 #include "platform/env.h"
 #include "platform/fixed_text.h"
 #include "platform/ui.h"
+#include "ui/status_dialog_data.h"
 
 namespace zx {
 
 namespace statusdlg {
-constexpr int kTemplateId = 201;
-constexpr int kUpperText = 221, kLowerText = 220, kProgress = 202, kLeftFigure = 211, kRightFigure = 210,
-              kOpenButton = 207, kSaveButton = 217, kCancelButton = 203;
+constexpr int kTemplateId = ZX_STATUS_DIALOG_ID;
+static_assert(kTemplateId == platform::kStatusDialogTemplate, "the dialog Owner::StatusDialog names");
+constexpr int kUpperText = ZX_STATUS_DIALOG_UPPER_TEXT, kLowerText = ZX_STATUS_DIALOG_LOWER_TEXT,
+              kProgress = ZX_STATUS_DIALOG_PROGRESS, kLeftFigure = ZX_STATUS_DIALOG_LEFT_FIGURE,
+              kRightFigure = ZX_STATUS_DIALOG_RIGHT_FIGURE, kOpenButton = ZX_STATUS_DIALOG_OPEN_BUTTON,
+              kSaveButton = ZX_STATUS_DIALOG_SAVE_BUTTON, kCancelButton = ZX_STATUS_DIALOG_CANCEL_BUTTON;
 constexpr int kEndOk = 1, kEndCancel = 2;
 platform::DialogTemplate dialogTemplate();
 }  // namespace statusdlg

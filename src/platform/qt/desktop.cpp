@@ -46,7 +46,6 @@ void closeOpenDesktop() {
 }
 
 // The status dialog's template: its windows own the cancel question and the save-as dialog.
-constexpr int kStatusTemplate = 201;
 
 }  // namespace
 
@@ -109,7 +108,7 @@ QWidget* Desktop::ownerWindow(Owner owner) const {
       return controlWindow_ && controlWindow_->isVisible() ? controlWindow_.get() : nullptr;
     case Owner::StatusDialog:
       for (auto it = dialogs_.rbegin(); it != dialogs_.rend(); ++it)
-        if ((*it)->templateId() == kStatusTemplate && (*it)->isVisible()) return (*it)->window();
+        if ((*it)->templateId() == kStatusDialogTemplate && (*it)->isVisible()) return (*it)->window();
       return nullptr;
     case Owner::Dialog:
       return QApplication::activeModalWidget();

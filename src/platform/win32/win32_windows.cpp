@@ -8,7 +8,6 @@ namespace zx::platform {
 namespace {
 
 constexpr wchar_t kDialogMark[] = L"ZorvAX.Dialog";
-constexpr int kStatusTemplate = 201;
 
 HWND liveWindow(HWND window) { return window && IsWindow(window) ? window : nullptr; }
 
@@ -48,7 +47,7 @@ HWND Win32Windows::ownerOf(Owner owner) const {
       return controlWindow();
     case Owner::StatusDialog:
       for (auto it = dialogs_.rbegin(); it != dialogs_.rend(); ++it)
-        if ((*it)->templateId() == kStatusTemplate && (*it)->isVisible()) return (*it)->window();
+        if ((*it)->templateId() == kStatusDialogTemplate && (*it)->isVisible()) return (*it)->window();
       return nullptr;
     case Owner::Dialog: {
       HWND active = GetActiveWindow();
