@@ -3,20 +3,17 @@
 #include <string>
 
 #include "com/module_state.h"
+#include "platform/win32/win32_windows.h"
 
 #include <oleauto.h>
 
 namespace zx::com {
 namespace {
 
-HMODULE g_module = nullptr;
 std::atomic<long> g_objects{0};
 std::atomic<long> g_locks{0};
 
 }  // namespace
-
-HMODULE moduleHandle() { return g_module; }
-void setModuleHandle(HMODULE module) { g_module = module; }
 
 void objectCreated() { ++g_objects; }
 void objectReleased() { --g_objects; }
@@ -26,7 +23,7 @@ bool canUnload() { return g_objects == 0 && g_locks == 0; }
 std::wstring moduleFileName() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
-    DWORD length = GetModuleFileNameW(g_module, path.data(), static_cast<DWORD>(path.size()));
+    DWORD length = GetModuleFileNameW(platform::Win32Windows::resourceModule(), path.data(), static_cast<DWORD>(path.size()));
     if (length == 0) return {};
     if (length < path.size()) return path.substr(0, length);
     path.resize(path.size() * 2);

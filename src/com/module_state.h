@@ -1,13 +1,10 @@
 #pragma once
-// What the module keeps while it is loaded: its own handle, the server locks and the objects
-// it handed out, for DllCanUnloadNow; and the type library in its resources.
+// What the module keeps while it is loaded: the server locks and the objects it handed out, for
+// DllCanUnloadNow; and the type library in its resources.
 #include "platform/win32/system_headers.h"
 #include <oaidl.h>
 
 namespace zx::com {
-
-HMODULE moduleHandle();
-void setModuleHandle(HMODULE module);
 
 // Live COM objects of the module (controls, pages, and factories a client holds).
 void objectCreated();

@@ -191,7 +191,7 @@ HRESULT OleEmbedding::activateInPlace(IOleClientSite* site, HWND parent, LPCRECT
     registerWindowClass(module, &OleEmbedding::windowProcedure);
     window_ = CreateWindowExW(0, kWindowClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
                               placed.left, placed.top, placed.right - placed.left, placed.bottom - placed.top, host,
-                              nullptr, module, this);
+                              nullptr, module, nullptr);
     if (!window_) return E_FAIL;
     ui_.setControlWindow(window_);
   }
@@ -239,15 +239,10 @@ void OleEmbedding::destroyWindow() {
   HWND window = window_;
   window_ = nullptr;
   ui_.setControlWindow(nullptr);
-  SetWindowLongPtrW(window, GWLP_USERDATA, 0);
   DestroyWindow(window);
 }
 
 LRESULT CALLBACK OleEmbedding::windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
   if (message == WM_PAINT) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);

@@ -10,13 +10,6 @@ namespace {
 constexpr UINT kPostedAction = WM_APP + 0x5A;
 constexpr wchar_t kWindowClass[] = L"ZorvAXPostedActions";
 
-HINSTANCE thisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCWSTR>(&thisModule), &module);
-  return module;
-}
-
 using Action = std::function<void()>;
 
 }  // namespace
@@ -24,10 +17,11 @@ using Action = std::function<void()>;
 Win32MessageQueue::Win32MessageQueue() {
   WNDCLASSW windowClass{};
   windowClass.lpfnWndProc = &Win32MessageQueue::windowProcedure;
-  windowClass.hInstance = thisModule();
+  const HINSTANCE module = Win32Windows::resourceModule();
+  windowClass.hInstance = module;
   windowClass.lpszClassName = kWindowClass;
   RegisterClassW(&windowClass);  // fails harmlessly when another queue registered it
-  window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, thisModule(), nullptr);
+  window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, module, nullptr);
   if (!window_) throw std::runtime_error("the message window could not be created");
   SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }

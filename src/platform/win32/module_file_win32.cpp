@@ -1,16 +1,13 @@
 #include "platform/module_file.h"
 
 #include "platform/win32/system_headers.h"
+#include "platform/win32/win32_windows.h"
 
 namespace zx::platform {
 
 std::string moduleFileName() {
-  HMODULE module = nullptr;
-  if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                          reinterpret_cast<LPCSTR>(&moduleFileName), &module))
-    return {};
   char path[MAX_PATH];
-  DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
+  DWORD length = GetModuleFileNameA(Win32Windows::resourceModule(), path, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return {};
   return std::string(path, length);
 }

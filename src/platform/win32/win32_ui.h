@@ -21,7 +21,6 @@ class Win32Ui : public Ui {
 
   // The window an embedding container made for the control (nullptr when it goes).
   void setControlWindow(HWND control) { windows_.setControlWindow(control); }
-  const Win32Windows& windows() const { return windows_; }
 
  private:
   Win32Windows windows_;

@@ -12,7 +12,8 @@ class Win32DialogView;
 
 class Win32Windows {
  public:
-  // The module whose code this is: its resources hold the dialogs.
+  // The module whose code this is (zorvax.ocx, or a program linking these layers): its resources
+  // hold the dialogs, and it is the file registered as the server.
   static HINSTANCE resourceModule();
   // True for a dialog window made by a Win32DialogView: the queue lets the dialog manager
   // handle its keys (Tab, Enter, Esc).
