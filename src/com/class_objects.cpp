@@ -2,6 +2,7 @@
 #include "com/dispatch_object.h"
 #include "com/module_state.h"
 #include "module/class_factory.h"
+#include "platform/win32/ole_win32.h"
 
 #include <unknwn.h>
 
@@ -58,7 +59,7 @@ ClassObject* classObjectFor(ClassFactory& factory) {
 HRESULT getClassObject(REFCLSID clsid, REFIID iid, void** object) {
   if (!object) return E_POINTER;
   *object = nullptr;
-  ClassFactory* factory = factoryFor(reinterpret_cast<const ole::Guid&>(clsid));
+  ClassFactory* factory = factoryFor(platform::win32::ourId(clsid));
   if (!factory) return CLASS_E_CLASSNOTAVAILABLE;
   return classObjectFor(*factory)->QueryInterface(iid, object);
 }

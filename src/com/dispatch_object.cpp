@@ -13,13 +13,14 @@
 namespace zx::com {
 namespace {
 
+using platform::win32::ourId;
+using platform::win32::systemId;
+
 constexpr DWORD kSafeOptions = INTERFACESAFE_FOR_UNTRUSTED_CALLER | INTERFACESAFE_FOR_UNTRUSTED_DATA;
 const wchar_t kErrorSource[] = L"ZORVAX.ZorvAXCtrl.1";
 // An object without a dispatch interface of its own in the type library (the property page).
 const ole::Guid kNoDispatchInterface{};
 
-const IID& systemId(const ole::Guid& id) { return reinterpret_cast<const IID&>(id); }
-const ole::Guid& ourId(REFIID id) { return reinterpret_cast<const ole::Guid&>(id); }
 
 std::u16string textOf(const wchar_t* text) {
   return text ? std::u16string(reinterpret_cast<const char16_t*>(text)) : std::u16string();

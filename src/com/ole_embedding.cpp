@@ -4,6 +4,7 @@
 #include "control/zorvax_ctrl.h"
 #include "module/prop_page.h"
 #include "platform/win32/gdi_surface.h"
+#include "platform/win32/ole_win32.h"
 
 #include <olectl.h>
 
@@ -11,6 +12,8 @@
 
 namespace zx::com {
 namespace {
+
+using platform::win32::systemId;
 
 constexpr wchar_t kWindowClass[] = L"ZorvAXControl";
 constexpr wchar_t kVersionName[] = L"_Version";
@@ -20,8 +23,6 @@ constexpr DWORD kMiscStatus = OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE
 // A new control's size before its container sets one: 100 x 50 pixels at 96 per inch.
 constexpr LONG kHimetricPerInch = 2540, kPixelsPerInch = 96;
 constexpr SIZEL kDefaultExtent{100 * kHimetricPerInch / kPixelsPerInch, 50 * kHimetricPerInch / kPixelsPerInch};
-
-const GUID& systemId(const ole::Guid& id) { return reinterpret_cast<const GUID&>(id); }
 
 template <typename T>
 void releaseAndNull(T*& p) {

@@ -6,6 +6,7 @@
 #include "module/class_factory.h"
 #include "module/registration.h"
 #include "platform/codepage.h"
+#include "platform/win32/ole_win32.h"
 #include "platform/win32/registry_win32.h"
 
 #include <comcat.h>
@@ -15,11 +16,11 @@
 namespace zx::com {
 namespace {
 
+using platform::win32::systemId;
+
 // The categories' descriptions are in this locale.
 constexpr LCID kCategoryLocale = 0x0409;
 constexpr LCID kTypeLibraryLocale = 0x0409;
-
-const IID& systemId(const ole::Guid& id) { return reinterpret_cast<const IID&>(id); }
 
 SYSKIND moduleSystemKind() { return sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32; }
 

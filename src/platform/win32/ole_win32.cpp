@@ -4,15 +4,17 @@
 #include <oleauto.h>
 
 namespace zx::platform::win32 {
+
+std::u16string textOf(BSTR text) {
+  return text ? std::u16string(reinterpret_cast<const char16_t*>(text), SysStringLen(text)) : std::u16string();
+}
+
 namespace {
 
 std::wstring_view wideOf(const std::u16string& text) {
   return {reinterpret_cast<const wchar_t*>(text.data()), text.size()};
 }
 
-std::u16string textOf(BSTR text) {
-  return text ? std::u16string(reinterpret_cast<const char16_t*>(text), SysStringLen(text)) : std::u16string();
-}
 
 // A system dispatch object, reached through its own GetIDsOfNames and Invoke.
 class SystemDispatch : public ole::Dispatch {

@@ -3,6 +3,7 @@
 // and the system's dispatch objects (a page's documents) as ole::Dispatch.
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "platform/ole.h"
 
@@ -10,6 +11,14 @@
 #include <oaidl.h>
 
 namespace zx::platform::win32 {
+
+// The control's identities and the system's are the same 16 bytes.
+static_assert(sizeof(ole::Guid) == sizeof(GUID));
+inline const GUID& systemId(const ole::Guid& id) { return reinterpret_cast<const GUID&>(id); }
+inline const ole::Guid& ourId(const GUID& id) { return reinterpret_cast<const ole::Guid&>(id); }
+
+// A BSTR's text, with the zeros it may hold; empty for nullptr.
+std::u16string textOf(BSTR text);
 
 // A script argument or property value; nullopt for a type the control takes no values of.
 std::optional<ole::Variant> fromVariant(const VARIANT& value);

@@ -15,9 +15,7 @@
 namespace zx::platform {
 namespace {
 
-std::u16string textOf(BSTR text) {
-  return text ? std::u16string(reinterpret_cast<const char16_t*>(text), SysStringLen(text)) : std::u16string();
-}
+using win32::textOf;
 
 // A BSTR that frees itself.
 class SystemString {
