@@ -9,9 +9,6 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
 cmake --build build -j "$(nproc)" --target zorvax_host zorvax-docserver > /dev/null
-if [ ! -f browser/node_modules/playwright-core/package.json ]; then
-  (cd browser && npm ci --no-audit --no-fund --loglevel=error)
-fi
 
 zorvax=$PWD/build/bin/zorvax
 work=$(mktemp -d)

@@ -83,5 +83,11 @@ fi
 if ! command -v npm > /dev/null; then
   $SUDO apt-get install -y -qq --no-install-recommends npm
 fi
-# playwright-core exactly as the lock file names it; it downloads no browser of its own.
-(cd "$(dirname "$0")/../browser" && npm ci --no-audit --no-fund --loglevel=error)
+# playwright-core exactly as the lock file names it; it downloads no browser of its own. npm ci
+# empties node_modules first, so it runs only when the package is missing or the lock file has
+# changed since the last install (npm records that install in node_modules/.package-lock.json).
+browser=$(dirname "$0")/../browser
+if [ ! -f "$browser/node_modules/playwright-core/package.json" ] \
+    || [ "$browser/package-lock.json" -nt "$browser/node_modules/.package-lock.json" ]; then
+  (cd "$browser" && npm ci --no-audit --no-fund --loglevel=error)
+fi

@@ -1,6 +1,5 @@
 #include "control/about_box.h"
 
-#include "control/about_box_data.h"
 #include "platform/dialog_data.h"
 
 namespace zx {

@@ -2,20 +2,22 @@
 
 namespace zx::doubles {
 
-int RecordingShell::record(ShellRequest request) {
+int RecordingShell::record(ShellRequest request, const platform::WaitHook& whileWaiting) {
   requests.push_back(std::move(request));
-  return answer ? answer(requests.back()) : platform::launch::kStarted;
+  ShellRequest recorded = requests.back();  // the hook may add requests of its own
+  if (asksWaitHook && whileWaiting) whileWaiting();
+  return answer ? answer(recorded) : platform::launch::kStarted;
 }
 
-int RecordingShell::open(std::string_view path, const platform::WaitHook&) {
-  return record({"open", std::string(path), {}});
+int RecordingShell::open(std::string_view path, const platform::WaitHook& whileWaiting) {
+  return record({"open", std::string(path), {}}, whileWaiting);
 }
-int RecordingShell::openFolder(std::string_view folder, const platform::WaitHook&) {
-  return record({"folder", std::string(folder), {}});
+int RecordingShell::openFolder(std::string_view folder, const platform::WaitHook& whileWaiting) {
+  return record({"folder", std::string(folder), {}}, whileWaiting);
 }
 int RecordingShell::launch(std::string_view program, const std::vector<std::string>& arguments,
-                           const platform::WaitHook&) {
-  return record({"launch", std::string(program), arguments});
+                           const platform::WaitHook& whileWaiting) {
+  return record({"launch", std::string(program), arguments}, whileWaiting);
 }
 
 }  // namespace zx::doubles

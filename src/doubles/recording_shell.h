@@ -18,6 +18,9 @@ class RecordingShell : public platform::Shell {
  public:
   std::vector<ShellRequest> requests;
   std::function<int(const ShellRequest&)> answer;
+  // When set, each request asks its wait hook once before answering, as a real shell does
+  // while the started program decides.
+  bool asksWaitHook = false;
 
   int open(std::string_view path, const platform::WaitHook& whileWaiting) override;
   int openFolder(std::string_view folder, const platform::WaitHook& whileWaiting) override;
@@ -25,7 +28,7 @@ class RecordingShell : public platform::Shell {
              const platform::WaitHook& whileWaiting) override;
 
  private:
-  int record(ShellRequest request);
+  int record(ShellRequest request, const platform::WaitHook& whileWaiting);
 };
 
 }  // namespace zx::doubles

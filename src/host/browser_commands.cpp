@@ -10,10 +10,13 @@
 namespace zx::host {
 
 const char* const kNativeHostName = "com.qorax.zorvax";
-const char* const kChromiumExtensionId = "mllkolfchmbnhjblipchcpbpagkogdhd";
-const char* const kFirefoxExtensionId = "zorvax@qorax.example";
 
 namespace {
+
+// The extension's id under Chromium (derived from the public key in
+// browser/extension/manifest.json) and under Firefox.
+const char* const kChromiumExtensionId = "mllkolfchmbnhjblipchcpbpagkogdhd";
+const char* const kFirefoxExtensionId = "zorvax@qorax.example";
 
 namespace fs = std::filesystem;
 

@@ -10,11 +10,8 @@
 
 namespace zx::host {
 
-// The native-messaging host's name, the extension's id under Chromium (derived from the
-// public key in browser/extension/manifest.json) and under Firefox.
+// The native-messaging host's name.
 extern const char* const kNativeHostName;
-extern const char* const kChromiumExtensionId;
-extern const char* const kFirefoxExtensionId;
 
 bool isBrowserCommand(const std::string& verb);
 // Answers the exit status: 0 done, 1 failed, 2 a usage error.

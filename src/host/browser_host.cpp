@@ -107,9 +107,10 @@ class BrowserHost {
       controls_.erase(held);
       return json{{"ok", true}};
     }
-    log_.write(held->second.origin, control + " " + describe(request));
+    const std::string statement = control + " " + describe(request);
+    log_.write(held->second.origin, statement);
     json reply = runJsonStatement(held->second.runner, request);
-    log_.write(held->second.origin, control + " " + describe(request) + " " + outcomeText(reply));
+    log_.write(held->second.origin, statement + " " + outcomeText(reply));
     return reply;
   }
 
@@ -148,9 +149,9 @@ class BrowserHost {
       case OriginRule::Unknown:
         break;
     }
-    if (answered_.count(origin)) {
-      if (!answered_[origin]) why = "denied by the user";
-      return answered_[origin];
+    if (const auto earlier = answered_.find(origin); earlier != answered_.end()) {
+      if (!earlier->second) why = "denied by the user";
+      return earlier->second;
     }
     if (!settings_.canAskUser) {
       why = "not in the origin list, and no display to ask on";

@@ -27,7 +27,6 @@ class PageUi : public platform::Ui {
   platform::MessageQueue& queue() override { return queue_; }
 
   bool pageGone() const { return pageGone_.load(); }
-  platform::Ui& inner() { return *inner_; }
 
  private:
   class Queue : public platform::MessageQueue {

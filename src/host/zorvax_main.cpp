@@ -1,5 +1,6 @@
 // zorvax: creates one control, as one object element of a page would, and runs statements
-// against it in order.
+// against it in order; with --native-messaging it is the browser extension's host, and its
+// origin and browser-host commands keep the origin list and install the host's manifests.
 #include <unistd.h>
 
 #include <charconv>

@@ -94,16 +94,18 @@ void CStatusDlg::enableChoices(bool enable) {
 
 void CStatusDlg::OnOpen() {
   openChosen = true;
-  if (progressMode) env_.shell.open(path.view(), keepPumping(env_.ui));
+  // Disabled before the opener runs: the shell pumps messages while it waits, and a second
+  // click would start the opener again.
   enableChoices(false);
+  if (progressMode) env_.shell.open(path.view(), keepPumping(env_.ui));
   EndDialog(kEndOk);
 }
 
 void CStatusDlg::OnSave() {
   openChosen = false;
   if (progressMode) {
-    env_.shell.openFolder(directoryOf(path.view()), keepPumping(env_.ui));
     enableChoices(false);
+    env_.shell.openFolder(directoryOf(path.view()), keepPumping(env_.ui));
     EndDialog(kEndOk);
   } else if (!vistaMode) {
     runSaveAsLoop();

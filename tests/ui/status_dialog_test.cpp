@@ -136,6 +136,23 @@ TEST_F(StatusDialog, CompletedDialogOpensFileOrFolderAndFreesItself) {
   EXPECT_TRUE(user->liveDialogs().empty()) << "the dialog freed itself";
 }
 
+TEST_F(StatusDialog, ASecondClickWhileTheShellWaitsStartsNothingMore) {
+  shell.asksWaitHook = true;
+  for (int button : {kOpenButton, kSaveButton}) {
+    shell.requests.clear();
+    show("DOWNLOAD", "a", "b", true);
+    CStatusDlg* dlg = progress.get();
+    dlg->becomeCompleted("/srv/in/report.hwp");
+    leaveOnScreen(std::move(progress));
+    auto* v = static_cast<platform::HeadlessDialogView*>(dlg->view());
+    user->postPress(v, button);
+    user->postPress(v, button);  // reaches the dialog while the shell pumps messages
+    user->queue().pump(100);
+    EXPECT_EQ(shell.requests.size(), 1u) << "button " << button;
+    EXPECT_TRUE(user->liveDialogs().empty()) << "button " << button;
+  }
+}
+
 TEST_F(StatusDialog, ChoiceRoleOnAModernSystemSavesWithoutAsking) {
   CStatusDlg choice(env(), true);
   ASSERT_TRUE(choice.path.assign("/srv/in/doc.hwp"));

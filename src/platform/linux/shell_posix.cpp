@@ -1,11 +1,10 @@
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -35,27 +34,39 @@ int spawn(const std::vector<std::string>& argv, pid_t* pidOut) {
   return ::posix_spawn(pidOut, args[0], nullptr, nullptr, args.data(), environ);
 }
 
+// Watches a started program for up to `total`, looking every `poll` and asking the wait hook
+// every `hookPeriod`. Answers the program's wait status when it ended in time; otherwise (still
+// running, or the hook stopped the wait) nothing, and the program is reaped in the background.
+std::optional<int> awaitExit(pid_t pid, std::chrono::milliseconds poll, std::chrono::milliseconds total,
+                             std::chrono::milliseconds hookPeriod, const WaitHook& whileWaiting) {
+  const auto polls = total / poll;
+  const auto pollsPerHook = hookPeriod / poll;
+  for (auto i = decltype(polls){1}; i <= polls; ++i) {
+    int status = 0;
+    if (::waitpid(pid, &status, WNOHANG) == pid) return status;
+    if (i % pollsPerHook == 0 && whileWaiting && whileWaiting() == WaitAnswer::Stop) break;
+    std::this_thread::sleep_for(poll);
+  }
+  reapLater(pid);
+  return std::nullopt;
+}
+
 // How long a started program is watched for the exit status of a start that failed.
 constexpr auto kStartVerdictWait = std::chrono::milliseconds(500);
 constexpr auto kStartVerdictPoll = std::chrono::milliseconds(5);
+constexpr auto kStartVerdictHookPeriod = std::chrono::milliseconds(50);
 constexpr int kExecFailedStatus = 127;
 
 // Runs the opener and waits a while for its verdict; openers that stay in the foreground longer
 // than that count as started.
 int runOpener(const std::string& opener, std::string_view target, const WaitHook& whileWaiting) {
   constexpr auto kPoll = std::chrono::milliseconds(100);
-  constexpr int kPolls = 100;
+  constexpr auto kVerdictWait = std::chrono::seconds(10);
   pid_t pid = 0;
   if (spawn({opener, posix::systemPath(target)}, &pid) != 0) return kNoAssociation;
-  for (int i = 0; i < kPolls; ++i) {
-    int status = 0;
-    if (::waitpid(pid, &status, WNOHANG) == pid)
-      return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? launch::kStarted : kNoAssociation;
-    if (whileWaiting && whileWaiting() == WaitAnswer::Stop) break;
-    std::this_thread::sleep_for(kPoll);
-  }
-  reapLater(pid);
-  return launch::kStarted;
+  std::optional<int> status = awaitExit(pid, kPoll, kVerdictWait, kPoll, whileWaiting);
+  if (!status) return launch::kStarted;
+  return WIFEXITED(*status) && WEXITSTATUS(*status) == 0 ? launch::kStarted : kNoAssociation;
 }
 
 }  // namespace
@@ -91,20 +102,10 @@ int SystemShell::launch(std::string_view program, const std::vector<std::string>
   if (rc == ENOMEM || rc == EAGAIN) return launch::kOutOfResources;
   if (rc != 0) return launch::kFileNotFound;
   // A start that failed after the process was made shows as exit status 127 at once.
-  constexpr auto kHookPeriod = std::chrono::milliseconds(50);
-  auto sinceHook = std::chrono::milliseconds(0);
-  for (auto waited = std::chrono::milliseconds(0); waited < kStartVerdictWait; waited += kStartVerdictPoll) {
-    int status = 0;
-    if (::waitpid(pid, &status, WNOHANG) == pid)
-      return WIFEXITED(status) && WEXITSTATUS(status) == kExecFailedStatus ? launch::kBadFormat : launch::kStarted;
-    if ((sinceHook += kStartVerdictPoll) >= kHookPeriod) {
-      sinceHook = std::chrono::milliseconds(0);
-      if (whileWaiting && whileWaiting() == WaitAnswer::Stop) break;
-    }
-    std::this_thread::sleep_for(kStartVerdictPoll);
-  }
-  reapLater(pid);
-  return launch::kStarted;
+  std::optional<int> status =
+      awaitExit(pid, kStartVerdictPoll, kStartVerdictWait, kStartVerdictHookPeriod, whileWaiting);
+  if (!status) return launch::kStarted;
+  return WIFEXITED(*status) && WEXITSTATUS(*status) == kExecFailedStatus ? launch::kBadFormat : launch::kStarted;
 }
 
 }  // namespace zx::platform

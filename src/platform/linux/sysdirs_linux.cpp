@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 #include "platform/ascii.h"
 #include "platform/codepage.h"
@@ -16,28 +17,41 @@ std::string trim(std::string_view s) {
   return std::string(s.substr(b, e - b + 1));
 }
 
+// The lines of a small text file, trimmed; none when it cannot be read.
+std::vector<std::string> trimmedLines(File& in) {
+  std::string content;
+  char block[4096];
+  while (std::size_t n = in.read(block, sizeof block)) content.append(block, n);
+  std::vector<std::string> lines;
+  for (std::string_view rest = content; !rest.empty();) {
+    const std::string_view line = rest.substr(0, rest.find('\n'));
+    rest.remove_prefix(std::min(rest.size(), line.size() + 1));
+    lines.push_back(trim(line));
+  }
+  return lines;
+}
+
+// The user's configuration folder, UTF-8: $XDG_CONFIG_HOME, else .config below `home`.
+std::string configHome(std::string_view home) {
+  const char* xdg = std::getenv("XDG_CONFIG_HOME");
+  if (xdg && *xdg) return xdg;
+  return std::string(home) + "/.config";
+}
+
 }  // namespace
 
 std::string defaultHome() {
   const char* home = std::getenv("ZORVAX_HOME");
   if (home && *home) return utf8ToAnsi(home);
-  const char* xdg = std::getenv("XDG_CONFIG_HOME");
-  if (xdg && *xdg) return utf8ToAnsi(std::string(xdg) + "/zorvax");
   const char* user = std::getenv("HOME");
-  return utf8ToAnsi(std::string(user && *user ? user : "/tmp") + "/.config/zorvax");
+  return utf8ToAnsi(configHome(user && *user ? user : "/tmp") + "/zorvax");
 }
 
 std::string userDownloadDirectory(FileSystem& fs, std::string_view userHome, std::string_view configHome) {
   File in = fs.open(std::string(configHome) + kPathSeparator + "user-dirs.dirs", "rb");
-  std::string content;
-  char block[4096];
-  while (std::size_t n = in.read(block, sizeof block)) content.append(block, n);
   // A line XDG_DOWNLOAD_DIR="$HOME/Downloads" names a folder below the home, or a full path.
   const std::string_view key = "XDG_DOWNLOAD_DIR=\"";
-  for (std::string_view rest = content; !rest.empty();) {
-    const std::string_view raw = rest.substr(0, rest.find('\n'));
-    rest.remove_prefix(std::min(rest.size(), raw.size() + 1));
-    const std::string line = trim(raw);
+  for (const std::string& line : trimmedLines(in)) {
     if (!line.starts_with(key) || line.size() < key.size() + 2 || line.back() != '"') continue;
     const std::string value = line.substr(key.size(), line.size() - key.size() - 1);
     if (value.starts_with("$HOME/")) return std::string(userHome) + utf8ToAnsi(value.substr(5));
@@ -49,9 +63,7 @@ std::string userDownloadDirectory(FileSystem& fs, std::string_view userHome, std
 std::string userDownloadDirectory(FileSystem& fs) {
   const char* user = std::getenv("HOME");
   if (!user || !*user) return std::string();
-  const char* xdg = std::getenv("XDG_CONFIG_HOME");
-  std::string config = xdg && *xdg ? utf8ToAnsi(xdg) : utf8ToAnsi(user) + kPathSeparator + ".config";
-  return userDownloadDirectory(fs, utf8ToAnsi(user), config);
+  return userDownloadDirectory(fs, utf8ToAnsi(user), utf8ToAnsi(configHome(user)));
 }
 
 std::string windowsDirectory(FileSystem& fs, std::string_view home) {
@@ -69,14 +81,8 @@ std::string readProfileString(FileSystem& fs, std::string_view section, std::str
   };
   File in = fs.open(iniPath, "rb");
   if (!in.isOpen()) return clip(std::string(fallback));
-  std::string content;
-  char block[4096];
-  while (std::size_t n = in.read(block, sizeof block)) content.append(block, n);
   bool inSection = false;
-  for (std::string_view rest = content; !rest.empty();) {
-    std::string_view line = rest.substr(0, rest.find('\n'));
-    rest.remove_prefix(std::min(rest.size(), line.size() + 1));
-    std::string t = trim(line);
+  for (const std::string& t : trimmedLines(in)) {
     if (t.empty() || t[0] == ';') continue;
     if (t.front() == '[') {
       size_t close = t.find(']');
