@@ -56,10 +56,11 @@ bool HeadlessDialogView::isItemChecked(int id) const {
 void HeadlessDialogView::centreOver(Owner owner) {
   constexpr int kScreenWidth = 1024, kScreenHeight = 768;
   centredOver_ = owner;
-  rect_.left = (kScreenWidth - template_.width) / 2;
-  rect_.top = (kScreenHeight - template_.height) / 2;
-  rect_.right = rect_.left + template_.width;
-  rect_.bottom = rect_.top + template_.height;
+  const int width = rect_.right - rect_.left, height = rect_.bottom - rect_.top;  // centring keeps the size
+  rect_.left = (kScreenWidth - width) / 2;
+  rect_.top = (kScreenHeight - height) / 2;
+  rect_.right = rect_.left + width;
+  rect_.bottom = rect_.top + height;
 }
 
 void HeadlessDialogView::setProgressRange(int id, int low, int high) {
