@@ -6,6 +6,8 @@
 #include "com/module_state.h"
 #include "control/dispatch_table.h"
 #include "control/zorvax_ctrl.h"
+#include "module/class_factory.h"
+#include "platform/codepage.h"
 #include "platform/win32/ole_win32.h"
 
 #include <oleauto.h>
@@ -17,7 +19,6 @@ using platform::win32::ourId;
 using platform::win32::systemId;
 
 constexpr DWORD kSafeOptions = INTERFACESAFE_FOR_UNTRUSTED_CALLER | INTERFACESAFE_FOR_UNTRUSTED_DATA;
-const wchar_t kErrorSource[] = L"ZORVAX.ZorvAXCtrl.1";
 // An object without a dispatch interface of its own in the type library (the property page).
 const ole::Guid kNoDispatchInterface{};
 
@@ -71,7 +72,7 @@ HRESULT scriptArguments(const DISPPARAMS* parameters, WORD flags, std::vector<ol
 
 // The failure of a call as the script host shows it: EXCEPINFO, and the thread's error object.
 void reportException(const ole::ExcepInfo& failure, EXCEPINFO* exception) {
-  const std::u16string source = failure.source.empty() ? textOf(kErrorSource) : failure.source;
+  const std::u16string source = failure.source.empty() ? platform::ansiToUtf16(controlFactory().progId()) : failure.source;
   const std::u16string description =
       failure.description.empty() ? textOf(L"The control could not complete the call.") : failure.description;
   const HRESULT scode = failure.scode != S_OK ? failure.scode : E_UNEXPECTED;

@@ -2,7 +2,9 @@
 
 #include "control/draw.h"
 #include "control/zorvax_ctrl.h"
+#include "module/class_factory.h"
 #include "module/prop_page.h"
+#include "platform/codepage.h"
 #include "platform/win32/gdi_surface.h"
 #include "platform/win32/ole_win32.h"
 
@@ -17,9 +19,6 @@ using platform::win32::systemId;
 
 constexpr wchar_t kWindowClass[] = L"ZorvAXControl";
 constexpr wchar_t kVersionName[] = L"_Version";
-// The control's miscellaneous status as registered.
-constexpr DWORD kMiscStatus = OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE | OLEMISC_INSIDEOUT |
-                              OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST;
 // A new control's size before its container sets one: 100 x 50 pixels at 96 per inch.
 constexpr LONG kHimetricPerInch = 2540, kPixelsPerInch = 96;
 constexpr SIZEL kDefaultExtent{100 * kHimetricPerInch / kPixelsPerInch, 50 * kHimetricPerInch / kPixelsPerInch};
@@ -156,7 +155,7 @@ HRESULT OleEmbedding::EnumAdvise(IEnumSTATDATA** advises) {
 
 HRESULT OleEmbedding::GetMiscStatus(DWORD, DWORD* status) {
   if (!status) return E_POINTER;
-  *status = kMiscStatus;
+  *status = controlFactory().controlClass().miscStatus;  // as registered
   return S_OK;
 }
 
@@ -388,7 +387,8 @@ HRESULT OleEmbedding::showPropertyPages(HWND owner) {
   HRESULT hr = GetPages(&pages);
   if (FAILED(hr)) return hr;
   IUnknown* self = &outer_;
-  hr = OleCreatePropertyFrame(owner, 0, 0, L"ZorvAX Control", 1, &self, pages.cElems, pages.pElems,
+  const std::u16string caption = platform::ansiToUtf16(controlFactory().controlClass().typeName);
+  hr = OleCreatePropertyFrame(owner, 0, 0, reinterpret_cast<LPCOLESTR>(caption.c_str()), 1, &self, pages.cElems, pages.pElems,
                               GetUserDefaultLCID(), 0, nullptr);
   CoTaskMemFree(pages.pElems);
   return hr;
