@@ -1,9 +1,10 @@
 #pragma once
 // The shell's "open" action and the program launcher. Results keep the old codes.
 //
-// Threads: called on the control's thread. Opening waits up to ten seconds for the opener's
-// verdict, launching half a second for a start that failed; both call the caller's wait hook
-// meanwhile.
+// Threads: called on the control's thread. Where starting a program returns before the system
+// knows whether it worked (Linux's opener, a program that fails after it was started), the
+// implementation waits for the verdict a bounded time and calls the caller's wait hook meanwhile;
+// Windows answers at once and never calls it.
 #include <string>
 #include <string_view>
 #include <utility>
@@ -26,7 +27,7 @@ class ZX_API Shell {
  public:
   virtual ~Shell() = default;
   // Opens a file with the desktop's opener; >31 on success, an old error code otherwise.
-  // While the opener decides, `whileWaiting` runs at least every 100 ms; when it answers Stop
+  // While an opener decides, `whileWaiting` runs at least every 100 ms; when it answers Stop
   // the opener is left to finish on its own and counts as started.
   virtual int open(std::string_view path, const WaitHook& whileWaiting) = 0;
   // Opens a folder window on `folder`, waiting as `open` does.

@@ -1,6 +1,6 @@
 #pragma once
 // The file system on Windows: ANSI paths go to the system as they are (its ANSI code page is
-// the control's); temporary names follow the C runtime's generator.
+// the control's); temporary names follow the C runtime's rule for choosing their folder.
 #include <map>
 #include <mutex>
 
