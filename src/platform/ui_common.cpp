@@ -19,18 +19,7 @@ const char* ownerName(Owner owner) {
 
 DialogTemplate dialogFromRows(int id, bool child, int x, int y, int width, int height, std::string_view caption,
                               int points, std::string_view font, std::initializer_list<DialogItem> items) {
-  DialogTemplate t;
-  t.id = id;
-  t.child = child;
-  t.x = x;
-  t.y = y;
-  t.width = width;
-  t.height = height;
-  t.caption = caption;
-  t.pointSize = points;
-  t.font = font;
-  t.items = items;
-  return t;
+  return DialogTemplate{id, std::string(caption), std::string(font), points, x, y, width, height, child, items};
 }
 
 std::vector<FileFilter> parseFilterText(std::string_view text) {
