@@ -189,10 +189,9 @@ json frameFailure(const Frame& frame) {
   }
 }
 
-bool send(int out, const json& reply, const json& id) {
-  json withId = reply;
-  withId["id"] = id;
-  for (const auto& message : messagesForReply(replyText(withId), replyText(id)))
+bool send(int out, json reply, const json& id) {
+  reply["id"] = id;
+  for (const auto& message : messagesForReply(replyText(reply), replyText(id)))
     if (!writeFrame(out, message)) return false;
   return true;
 }
@@ -253,7 +252,7 @@ int runBrowserHost(int in, int out, PageUi& ui, platform::Registry& registry, Co
     } else {
       reply = frameFailure(*frame);
     }
-    if (!send(out, reply, id) || frame->kind == Frame::Kind::Truncated || stopSignalled()) break;
+    if (!send(out, std::move(reply), id) || frame->kind == Frame::Kind::Truncated || stopSignalled()) break;
   }
   host.releaseControls();
   host.logEvent("host ended");
