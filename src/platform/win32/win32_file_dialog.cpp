@@ -25,14 +25,6 @@ std::wstring systemFilter(const std::vector<FileFilter>& filters) {
   return list;
 }
 
-std::wstring controlText(HWND dialog, int id) {
-  HWND control = GetDlgItem(dialog, id);
-  if (!control) return {};
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
 // The type list's selected description.
 std::wstring selectedType(HWND dialog) {
   HWND types = GetDlgItem(dialog, cmb1);
@@ -55,7 +47,7 @@ UINT_PTR CALLBACK hookProcedure(HWND hook, UINT message, WPARAM, LPARAM lParam) 
   if (!request || !request->onTypeChange) return 0;
   HWND dialog = GetParent(hook);
   const int field = fileNameField(dialog);
-  std::string renamed = request->onTypeChange(ansiText(controlText(dialog, field)), ansiText(selectedType(dialog)));
+  std::string renamed = request->onTypeChange(windowText(GetDlgItem(dialog, field)), ansiText(selectedType(dialog)));
   CommDlg_OpenSave_SetControlText(dialog, field, wideText(renamed).c_str());
   return 0;
 }
