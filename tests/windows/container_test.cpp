@@ -59,7 +59,8 @@ std::wstring artifactsFolder() {
 }
 
 // The whole screen as a 24-bit BMP file, once this thread's windows have painted what they show
-// (the test's steps change texts between two pumps of the queue).
+// (the test's steps change texts between two pumps of the queue) and the painting has reached
+// the display (Wine hands a window's drawing to the X server from its message loop).
 void screenshot(const std::wstring& name) {
   EnumThreadWindows(
       GetCurrentThreadId(),
@@ -68,6 +69,11 @@ void screenshot(const std::wstring& name) {
         return TRUE;
       },
       0);
+  for (const DWORD until = GetTickCount() + 300; GetTickCount() < until;) {
+    MSG paint;
+    if (PeekMessageW(&paint, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageW(&paint);
+    else Sleep(20);
+  }
   HDC screen = GetDC(nullptr);
   const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
   HDC memory = CreateCompatibleDC(screen);
