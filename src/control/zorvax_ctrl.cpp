@@ -48,6 +48,7 @@ CZorvAXCtrl::CZorvAXCtrl(const platform::Env& env) : env_(env) {
   Filename = "";
   FileFilter = "";
   dialog = "1";
+  pageOrigin = env.pageOrigin;
   m_osVersion.size = 148;
   env_.os.queryVersion(m_osVersion);
   m_isVistaOrLater = m_osVersion.majorVersion >= 6;

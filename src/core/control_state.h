@@ -34,6 +34,10 @@ struct ControlState {
   PathText m_tempDir;
   platform::OsVersion m_osVersion;
   bool openChosen = false;
+  // The web origin of the page driving this control, empty for a program the user runs. The
+  // browser host names it when it makes the control; the Windows module's page gate when it
+  // admits the page.
+  std::string pageOrigin;
   // The files this control made for the page (a download's result, a saveFile output): the
   // only ones removeFile deletes.
   std::vector<std::string> producedFiles;

@@ -124,7 +124,7 @@ class BrowserHost {
     if (!normal) {
       why = "not a web origin";
     } else if (!allowed(*normal, why)) {
-    } else if (auto control = makeControl_()) {
+    } else if (auto control = makeControl_(*normal)) {
       const long long id = ++lastId_;
       controls_.emplace(id, HeldControl{*normal, StatementRunner(control, settings_.lcid, nullptr)});
       log_.write(*normal, "create control " + std::to_string(id));

@@ -33,7 +33,8 @@ struct BrowserHostSettings {
   std::string logPath;      // UTF-8
 };
 
-using ControlMaker = std::function<std::shared_ptr<ole::Dispatch>()>;
+// Makes a control for a page of the given (normalised) origin.
+using ControlMaker = std::function<std::shared_ptr<ole::Dispatch>(const std::string& origin)>;
 
 // Set when the page has gone: the input ended, or the browser asked the host to stop.
 std::atomic<bool>& pageGoneFlag();

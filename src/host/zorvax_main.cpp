@@ -372,7 +372,11 @@ int serveBrowser(const Options& options) {
   for (const auto& word : options.caller) settings.caller += (settings.caller.empty() ? "" : " ") + word;
   settings.logPath = zx::platform::ansiToUtf8(services.env().home) + "/browser-host.log";
   return zx::host::runBrowserHost(STDIN_FILENO, STDOUT_FILENO, *ui, services.env().registry,
-                                  [&services] { return createControl(services.env()); }, settings);
+                                  [&services](const std::string& origin) {
+                                    zx::platform::Env env = services.env();
+                                    env.pageOrigin = origin;
+                                    return createControl(env);
+                                  }, settings);
 }
 
 int runBrowserCommand(const Options& options) {

@@ -35,6 +35,9 @@ struct Env {
   // The configuration home (ANSI path): the store, trust anchors and the Windows directory
   // stand-in live there.
   std::string home;
+  // The web origin of the page that drives the control ("https://docs.example.com"); empty
+  // when the user's own program does (the zorvax command, a script host, a desktop form).
+  std::string pageOrigin = {};
 };
 
 }  // namespace zx::platform
