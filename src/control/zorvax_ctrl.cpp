@@ -73,31 +73,31 @@ ole::HRESULT CZorvAXCtrl::invoke(ole::DISPID dispid, const ole::Guid&, ole::LCID
 }
 
 void CZorvAXCtrl::OnPortChanged() {
-  writePackageValue(env_.registry, Package, "Port", Port);
+  writePackageValue(env_.registry, *this, "Port", Port);
   SetModifiedFlag();
 }
 
 void CZorvAXCtrl::OnPackageChanged() {
-  if (openConfigKey(env_.registry, &Package, true)) SetModifiedFlag();
+  if (openOrMakePackageKey(env_.registry, *this)) SetModifiedFlag();
 }
 
 void CZorvAXCtrl::OnHostnameChanged() {
-  writePackageValue(env_.registry, Package, "Hostname", Hostname);
+  writePackageValue(env_.registry, *this, "Hostname", Hostname);
   SetModifiedFlag();
 }
 
 std::int32_t CZorvAXCtrl::setRegisterIfEmpty(const std::string& name, const std::string& value) {
-  return zx::setRegisterIfEmpty(env_.registry, Package, name, value);
+  return zx::setRegisterIfEmpty(env_.registry, *this, name, value);
 }
 
 std::int32_t CZorvAXCtrl::setRegisterValue(const std::string& name, const std::string& value) {
-  return writePackageValue(env_.registry, Package, name, value);
+  return writePackageValue(env_.registry, *this, name, value);
 }
 
 std::int32_t CZorvAXCtrl::Run() { return runCompanion(env_, *this); }
 
 std::string CZorvAXCtrl::getRegisterValue(const std::string& name) {
-  return zx::getRegisterValue(env_.registry, Package, name);
+  return zx::getRegisterValue(env_.registry, *this, name);
 }
 
 std::string CZorvAXCtrl::getVersion() const { return kProductVersion; }

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "core/file_helpers.h"
-#include "platform/ascii.h"
+#include "core/package_owners.h"
 #include "platform/fs.h"
 #include "platform/sysdirs.h"
 
@@ -12,6 +12,7 @@ namespace zx {
 
 const char* const kConfigRootPath = "Software\\QORAX\\ZorvAX0";
 const char* const kWebOriginsKey = "WebOrigins";
+const char* const kWebPackagesKey = "WebPackages";
 
 namespace {
 
@@ -28,29 +29,27 @@ const char* const kMissingMarker = "_____";
 const char* const kCompanionProgram = "ZorvC.EXE";
 const char* const kDefaultCompanionPath = "c:\\Program Files\\QORAX\\ZorvC\\Bin\\ZorvC.EXE";
 
-// The first element of a key path below the root, as the store reads it (empty elements skipped).
-std::string_view firstElement(std::string_view subkey) {
-  const size_t start = subkey.find_first_not_of('\\');
-  if (start == std::string_view::npos) return {};
-  subkey.remove_prefix(start);
-  return subkey.substr(0, subkey.find('\\'));
+std::string configKeyPath(const std::string* subkey) {
+  return subkey ? std::string(kConfigRootPath) + "\\" + *subkey : std::string(kConfigRootPath);
 }
 
 // A package text without a name of its own would open the root key itself and let a page
-// overwrite "Path" or "debug", and one naming the web origins' key would let a page allow
-// other sites: there is no package key then.
-std::unique_ptr<platform::RegKey> openPackageKey(Registry& registry, std::string_view package) {
-  const std::string_view first = firstElement(package);
-  if (first.empty() || ascii::equalsIgnoreCase(first, kWebOriginsKey)) return nullptr;
-  const std::string subkey(package);
-  return openConfigKey(registry, &subkey, false);
+// overwrite "Path" or "debug", and one naming the origin list or the package owners would let a
+// page allow other sites or take packages: there is no package key then (packageNameOf). Nor is
+// there one for a page whose origin does not own the package. The owner is judged only once the
+// key exists or is about to be made, so that asking about missing packages records nothing.
+std::unique_ptr<platform::RegKey> openPackageKey(Registry& registry, const ControlState& control, bool make) {
+  if (packageNameOf(control.Package).empty()) return nullptr;
+  auto key = openConfigKey(registry, &control.Package, false);
+  if (!key && (!make || configKeyPath(&control.Package).size() > kKeyPathLimit)) return nullptr;
+  if (!mayUsePackage(registry, control.pageOrigin, control.Package)) return nullptr;
+  return key ? std::move(key) : openConfigKey(registry, &control.Package, true);
 }
 
 }  // namespace
 
 std::unique_ptr<platform::RegKey> openConfigKey(Registry& registry, const std::string* subkey, bool create) {
-  std::string path = kConfigRootPath;
-  if (subkey) path += "\\" + *subkey;
+  const std::string path = configKeyPath(subkey);
   if (path.size() > kKeyPathLimit) return nullptr;
   if (auto key = registry.openKey(Hive::CurrentUser, path, reg::kMaximumAllowed)) return key;
   if (create) return registry.createKey(Hive::CurrentUser, path, reg::kKeyAllAccess);
@@ -98,9 +97,13 @@ std::optional<std::string> readInstallPath(Registry& registry) {
   return text;
 }
 
-std::int32_t writePackageValue(Registry& registry, std::string_view package, std::string_view name,
+bool openOrMakePackageKey(Registry& registry, const ControlState& control) {
+  return openPackageKey(registry, control, true) != nullptr;
+}
+
+std::int32_t writePackageValue(Registry& registry, const ControlState& control, std::string_view name,
                                std::string_view text) {
-  auto key = openPackageKey(registry, package);
+  auto key = openPackageKey(registry, control, false);
   if (!key) return 1;
   return writeKeyText(registry, *key, name, text) ? 0 : 1;
 }
@@ -164,17 +167,17 @@ std::optional<std::string> makeDownloadPath(const platform::Env& env, const Cont
   return path;
 }
 
-std::int32_t setRegisterIfEmpty(Registry& registry, std::string_view package, std::string_view name,
+std::int32_t setRegisterIfEmpty(Registry& registry, const ControlState& control, std::string_view name,
                                 std::string_view value) {
-  auto key = openPackageKey(registry, package);
+  auto key = openPackageKey(registry, control, false);
   if (!key) return 1;
   auto existing = readKeyText(registry, *key, name, kValueBuffer);
   if (existing && !existing->empty()) return 0;
   return writeKeyText(registry, *key, name, value) ? 0 : 1;
 }
 
-std::string getRegisterValue(Registry& registry, std::string_view package, std::string_view name) {
-  auto key = openPackageKey(registry, package);
+std::string getRegisterValue(Registry& registry, const ControlState& control, std::string_view name) {
+  auto key = openPackageKey(registry, control, false);
   if (!key) return std::string();
   return readKeyText(registry, *key, name, kValueBuffer).value_or(std::string());
 }

@@ -14,8 +14,10 @@
 namespace zx {
 
 extern const char* const kConfigRootPath;
-// The subkey of the root that holds the web origins (core/origin_list.h); never a package key.
+// The subkeys of the root that hold the web origins (core/origin_list.h) and which origin owns
+// which package (core/package_owners.h); never package keys.
 extern const char* const kWebOriginsKey;
+extern const char* const kWebPackagesKey;
 
 // The root key (no subkey) or its subkey; created when opening fails and `create` is set.
 std::unique_ptr<platform::RegKey> openConfigKey(platform::Registry& registry, const std::string* subkey, bool create);
@@ -25,9 +27,16 @@ bool readConfigFlag(platform::Registry& registry, std::string_view name, bool fa
 // The "Path" value of the root key, when it exists and its text fits 255 characters (with or
 // without a stored terminator).
 std::optional<std::string> readInstallPath(platform::Registry& registry);
+// The package operations use the key of `control.Package` on behalf of `control.pageOrigin`:
+// a page reaches only the packages its origin owns (core/package_owners.h); for anyone else
+// there is no package key.
+
+// Opens the package key, making it when it is missing (a change of `Package`); false when the
+// control may not use it or the store refuses.
+bool openOrMakePackageKey(platform::Registry& registry, const ControlState& control);
 // Writes into the existing package key (the page's values, "Port", "Hostname"): 0 written, 1
 // when there is no package key or the store refuses the write.
-std::int32_t writePackageValue(platform::Registry& registry, std::string_view package, std::string_view name,
+std::int32_t writePackageValue(platform::Registry& registry, const ControlState& control, std::string_view name,
                                std::string_view text);
 // The companion program: "Path" of the root key with "ZorvC.EXE", else the fixed path.
 std::string companionProgramPath(platform::Registry& registry);
@@ -44,10 +53,10 @@ std::optional<std::string> makeDownloadPath(const platform::Env& env, const Cont
                                             std::string_view name);
 
 // Writes unless a non-empty value is already there: 0 written or kept, 1 as writePackageValue.
-std::int32_t setRegisterIfEmpty(platform::Registry& registry, std::string_view package, std::string_view name,
+std::int32_t setRegisterIfEmpty(platform::Registry& registry, const ControlState& control, std::string_view name,
                                 std::string_view value);
 // Empty text when there is no package key or no readable value.
-std::string getRegisterValue(platform::Registry& registry, std::string_view package, std::string_view name);
+std::string getRegisterValue(platform::Registry& registry, const ControlState& control, std::string_view name);
 
 // Reads a value of an open key as text into a buffer of `capacity` bytes: nullopt when it is
 // missing or does not fit; the text ends at the first NUL.

@@ -3,9 +3,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <nlohmann/json.hpp>
 
 #include "core/origin_list.h"
+#include "core/package_owners.h"
+#include "platform/codepage.h"
 
 namespace zx::host {
 
@@ -136,7 +139,9 @@ int setRule(const std::vector<std::string>& words, OriginRule rule, platform::Re
     err << "zorvax: " << words[0] << " takes one origin, such as https://docs.example.com or http://127.0.0.1:8080\n";
     return 2;
   }
-  if (!setOriginRule(registry, *origin, rule)) {
+  // Forgetting an origin forgets what it was given too: its packages go to whoever uses them next.
+  const bool forgotten = rule != OriginRule::Unknown || forgetOriginPackages(registry, *origin);
+  if (!forgotten || !setOriginRule(registry, *origin, rule)) {
     err << "zorvax: the configuration store refused the change\n";
     return 1;
   }
@@ -144,11 +149,45 @@ int setRule(const std::vector<std::string>& words, OriginRule rule, platform::Re
   return 0;
 }
 
+// give-package PACKAGE ORIGIN adds the origin to the package's owners; take-package removes it.
+int changeOwner(const std::vector<std::string>& words, platform::Registry& registry, std::ostream& out,
+                std::ostream& err) {
+  const bool give = words[0] == "give-package";
+  const std::string package = words.size() == 3 ? platform::utf8ToAnsi(words[1]) : std::string();
+  const auto origin = words.size() == 3 ? normaliseOrigin(words[2]) : std::nullopt;
+  if (packageNameOf(package).empty() || !origin) {
+    err << "zorvax: " << words[0] << " takes a package and an origin, such as TENDRIAX https://docs.example.com\n";
+    return 2;
+  }
+  if (!(give ? givePackage(registry, package, *origin) : takePackage(registry, package, *origin))) {
+    err << "zorvax: the configuration store refused the change\n";
+    return 1;
+  }
+  out << platform::ansiToUtf8(packageNameOf(package)) << (give ? " given to " : " taken from ") << *origin << "\n";
+  return 0;
+}
+
+// Every origin with a rule or a package: its rule on one line, then an indented line for each
+// package it owns.
+int listOrigins(platform::Registry& registry, std::ostream& out) {
+  std::map<std::string, OriginRule> rules;
+  for (const auto& [origin, rule] : rememberedOrigins(registry)) rules[origin] = rule;
+  const auto packages = packagesByOrigin(registry);
+  for (const auto& [origin, owned] : packages) rules.try_emplace(origin, OriginRule::Unknown);
+  for (const auto& [origin, rule] : rules) {
+    out << origin << " " << originRuleName(rule) << "\n";
+    const auto owned = packages.find(origin);
+    if (owned == packages.end()) continue;
+    for (const auto& package : owned->second) out << "  package " << platform::ansiToUtf8(package) << "\n";
+  }
+  return 0;
+}
+
 }  // namespace
 
 bool isBrowserCommand(const std::string& verb) {
   return verb == "allow-origin" || verb == "deny-origin" || verb == "forget-origin" || verb == "origins" ||
-         verb == "browser-host";
+         verb == "give-package" || verb == "take-package" || verb == "browser-host";
 }
 
 int runBrowserCommand(const std::vector<std::string>& words, platform::Registry& registry, const std::string& homeUtf8,
@@ -157,10 +196,8 @@ int runBrowserCommand(const std::vector<std::string>& words, platform::Registry&
   if (verb == "allow-origin") return setRule(words, OriginRule::Allowed, registry, out, err);
   if (verb == "deny-origin") return setRule(words, OriginRule::Denied, registry, out, err);
   if (verb == "forget-origin") return setRule(words, OriginRule::Unknown, registry, out, err);
-  if (verb == "origins") {
-    for (const auto& [origin, rule] : rememberedOrigins(registry)) out << origin << " " << originRuleName(rule) << "\n";
-    return 0;
-  }
+  if (verb == "origins") return listOrigins(registry, out);
+  if (verb == "give-package" || verb == "take-package") return changeOwner(words, registry, out, err);
   return browserHost(words, homeUtf8, out, err);
 }
 

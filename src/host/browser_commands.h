@@ -1,6 +1,7 @@
 #pragma once
 // The commands that set the browser side up, without a control:
 //   zorvax allow-origin ORIGIN | deny-origin ORIGIN | forget-origin ORIGIN | origins
+//   zorvax give-package PACKAGE ORIGIN | take-package PACKAGE ORIGIN
 //   zorvax browser-host install [--profile DIR] | browser-host uninstall [--profile DIR]
 #include <ostream>
 #include <string>

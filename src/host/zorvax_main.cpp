@@ -47,6 +47,7 @@ const char* const kUsage = R"(usage: zorvax [--home DIR] [--ui=auto|qt|console|s
               [--lcid N] STATEMENT...
        zorvax [--home DIR] [--ui=...] [--lcid N] --native-messaging [CALLER...]
        zorvax [--home DIR] allow-origin|deny-origin|forget-origin ORIGIN | origins
+       zorvax [--home DIR] give-package|take-package PACKAGE ORIGIN
        zorvax [--home DIR] browser-host install|uninstall [--profile DIR]
 
 Creates one control, as one object element of a page would, and runs the statements in order.
@@ -67,8 +68,15 @@ Browsers (docs/browser.md):
                          (the browser starts it; CALLER is what the browser passes)
   allow-origin ORIGIN    let pages of ORIGIN (https://host[:port]) create controls
   deny-origin ORIGIN     refuse them without asking
-  forget-origin ORIGIN   ask again next time (with a display; refuse without one)
-  origins                list the remembered origins
+  forget-origin ORIGIN   ask again next time (with a display; refuse without one), and take
+                         its packages back
+  origins                list the remembered origins, each with the packages it owns
+  give-package PACKAGE ORIGIN
+                         let pages of ORIGIN read and write PACKAGE's values too (a page
+                         reaches only the packages its origin made or was given; a package
+                         nobody owns goes to the first origin that uses it)
+  take-package PACKAGE ORIGIN
+                         take PACKAGE away from ORIGIN
   browser-host install   write the native-messaging host manifests for Chromium, Chrome and
                          Firefox (or, with --profile DIR, for that Chromium profile only)
   browser-host uninstall remove them

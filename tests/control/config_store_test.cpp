@@ -2,6 +2,7 @@
 
 #include "core/config_store.h"
 #include "core/file_helpers.h"
+#include "core/package_owners.h"
 #include "platform/codepage.h"
 #ifndef _WIN32
 #include "platform/linux/fs_posix.h"
@@ -46,7 +47,7 @@ TEST_F(ConfigStore, PackageKeyLifecycleAndTheThreeScriptMethods) {
   EXPECT_EQ(std::string(raw, size), test::storedString(platform::utf8ToAnsi("값")));
   // The same bytes whatever follows the text in memory.
   const std::string longer = platform::utf8ToAnsi("값") + "tail";
-  ASSERT_EQ(writePackageValue(registry(), "P1", "k", std::string_view(longer).substr(0, 2)), 0);
+  ASSERT_EQ(writePackageValue(registry(), *c, "k", std::string_view(longer).substr(0, 2)), 0);
   size = sizeof raw;
   ASSERT_EQ(registry().queryValue(*k, "k", raw, &size, &type), reg::kSuccess);
   EXPECT_EQ(std::string(raw, size), test::storedString(platform::utf8ToAnsi("값")));
@@ -81,6 +82,120 @@ TEST_F(ConfigStore, PortAndHostnameChangesReachOnlyAnExistingPackageKey) {
   EXPECT_EQ(call(*c, "setRegisterValue", {text("debug"), text("true")}).intValue(), 1);
   EXPECT_FALSE(rootValue("Path").has_value());
   EXPECT_FALSE(rootValue("debug").has_value());
+}
+
+// A page's control: its origin decides which package keys it reaches.
+class PackageOwnership : public ConfigStore {
+ protected:
+  std::unique_ptr<CZorvAXCtrl> page(const std::string& origin, const std::string& package) {
+    auto c = makeControl();
+    c->pageOrigin = origin;
+    EXPECT_EQ(put(*c, "Package", package), ole::S_OK);
+    return c;
+  }
+  const std::string a = "https://a.example", b = "https://b.example";
+};
+
+TEST_F(PackageOwnership, ASecondOriginNeitherReadsNorChangesTheFirstOriginsPackage) {
+  auto first = page(a, "P1");
+  ASSERT_EQ(first->setRegisterValue("k", "mine"), 0);
+  put(*first, "Port", "8443");
+  put(*first, "Hostname", "docs.a.example");
+  EXPECT_EQ(packageOwners(registry(), "P1"), std::vector<std::string>{a}) << "made by the page, so it is its origin's";
+
+  // Every spelling of the same key is the same package; a subkey belongs to it too.
+  for (const char* alias : {"P1", "p1", "\\P1\\", "P1\\sub"}) {
+    auto second = page(b, alias);
+    EXPECT_EQ(second->getRegisterValue("k"), "") << alias;
+    EXPECT_EQ(second->getRegisterValue("Port"), "") << alias;
+    EXPECT_EQ(second->setRegisterValue("k", "theirs"), 1) << alias;
+    EXPECT_EQ(second->setRegisterIfEmpty("new", "theirs"), 1) << alias;
+    put(*second, "Port", "1");
+    put(*second, "Hostname", "evil.example");
+    EXPECT_EQ(second->Port, "1") << "the page's own transfer still uses what it set";
+  }
+  EXPECT_EQ(key("Software\\QORAX\\ZorvAX0\\P1\\sub"), nullptr) << "nothing made inside another origin's package";
+
+  EXPECT_EQ(first->getRegisterValue("k"), "mine");
+  auto user = makeControl();
+  put(*user, "Package", "P1");
+  EXPECT_EQ(user->getRegisterValue("k"), "mine");
+  EXPECT_EQ(user->getRegisterValue("Port"), "8443");
+  EXPECT_EQ(user->getRegisterValue("Hostname"), "docs.a.example");
+  EXPECT_EQ(user->getRegisterValue("new"), "");
+  EXPECT_EQ(user->setRegisterValue("k", "the user's"), 0) << "the user is not restricted";
+  EXPECT_EQ(first->getRegisterValue("k"), "the user's");
+  EXPECT_EQ(packagesByOrigin(registry()), (std::map<std::string, std::vector<std::string>>{{a, {"P1"}}}));
+}
+
+TEST_F(PackageOwnership, APackageKeyTheUserMadeGoesToTheFirstOriginThatUsesIt) {
+  auto user = makeControl();
+  put(*user, "Package", "P2");
+  user->setRegisterValue("k", "from the companion");
+  put(*user, "Package", "TENDRIAX");
+  user->setRegisterValue("k", "default package");
+  EXPECT_TRUE(packagesByOrigin(registry()).empty()) << "the user's own use claims nothing";
+
+  // Asking about a package that has no key (as the default package before anyone made it)
+  // records nothing.
+  auto asking = makeControl();
+  asking->pageOrigin = b;
+  asking->Package = "NOKEY";
+  EXPECT_EQ(asking->getRegisterValue("k"), "");
+  EXPECT_EQ(asking->setRegisterValue("k", "v"), 1);
+  EXPECT_TRUE(packagesByOrigin(registry()).empty());
+
+  auto second = page(b, "P2");
+  EXPECT_EQ(second->getRegisterValue("k"), "from the companion");
+  auto first = page(a, "P2");
+  EXPECT_EQ(first->getRegisterValue("k"), "");
+  // The default package, never set by the page, is used as it is.
+  auto defaulted = makeControl();
+  defaulted->pageOrigin = a;
+  EXPECT_EQ(defaulted->getRegisterValue("k"), "default package");
+  EXPECT_EQ(packagesByOrigin(registry()),
+            (std::map<std::string, std::vector<std::string>>{{a, {"TENDRIAX"}}, {b, {"P2"}}}));
+}
+
+TEST_F(PackageOwnership, TheUserGivesAndTakesPackages) {
+  auto first = page(a, "P1");
+  first->setRegisterValue("k", "v");
+  ASSERT_TRUE(givePackage(registry(), "P1", b));
+  auto second = page(b, "P1");
+  EXPECT_EQ(second->getRegisterValue("k"), "v");
+  EXPECT_EQ(second->setRegisterValue("k", "shared"), 0);
+  EXPECT_EQ(first->getRegisterValue("k"), "shared");
+
+  // A long list of owners is read whole.
+  for (int i = 0; i < 60; ++i) ASSERT_TRUE(givePackage(registry(), "P1", "https://site" + std::to_string(i) + ".example"));
+  EXPECT_EQ(packageOwners(registry(), "P1").size(), 62u);
+  EXPECT_EQ(page("https://site59.example", "P1")->getRegisterValue("k"), "shared");
+  EXPECT_EQ(page("https://c.example", "P1")->getRegisterValue("k"), "");
+
+  ASSERT_TRUE(takePackage(registry(), "P1", a));
+  EXPECT_EQ(first->getRegisterValue("k"), "");
+  EXPECT_EQ(second->getRegisterValue("k"), "shared");
+  for (int i = 0; i < 60; ++i) ASSERT_TRUE(forgetOriginPackages(registry(), "https://site" + std::to_string(i) + ".example"));
+  ASSERT_TRUE(forgetOriginPackages(registry(), b));
+  EXPECT_TRUE(packagesByOrigin(registry()).empty());
+  EXPECT_EQ(first->getRegisterValue("k"), "shared") << "a package nobody owns goes to the next origin that uses it";
+  EXPECT_EQ(second->getRegisterValue("k"), "");
+
+  EXPECT_FALSE(givePackage(registry(), "", b));
+  EXPECT_FALSE(givePackage(registry(), "\\WebPackages", b));
+}
+
+TEST_F(PackageOwnership, NoPackageTextReachesTheOwnersRecord) {
+  auto first = page(a, "P1");
+  for (const char* package : {"WebPackages", "webpackages", "\\WebPackages\\x"}) {
+    auto c = page(b, package);
+    EXPECT_EQ(c->setRegisterValue("P1", b), 1) << package;
+    EXPECT_EQ(c->getRegisterValue("P1"), "") << package;
+    auto user = makeControl();
+    put(*user, "Package", package);
+    EXPECT_EQ(user->setRegisterValue("P1", b), 1) << package;
+  }
+  EXPECT_EQ(packageOwners(registry(), "P1"), std::vector<std::string>{a});
 }
 
 TEST_F(ConfigStore, ValuesThatDoNotFitTheirBufferCountAsUnreadable) {

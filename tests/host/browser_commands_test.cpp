@@ -65,6 +65,17 @@ TEST_F(BrowserSetup, NoPageReachesTheOriginListThroughItsPackage) {
   EXPECT_EQ(runCommand(zorvax("origins")).out, "https://a.example allow\n");
 }
 
+TEST_F(BrowserSetup, PackageCommandsTakeAPackageThatIsOneAndAnOrigin) {
+  for (const char* bad : {"give-package P", "give-package P https://a.example/path", "give-package '' https://a.example",
+                          "give-package '\\' https://a.example", "give-package WebOrigins https://a.example",
+                          "take-package '\\WebPackages' https://a.example", "take-package P https://a.example extra"})
+    EXPECT_EQ(runCommand(zorvax(bad)).status, 2) << bad;
+  EXPECT_EQ(runCommand(zorvax("origins")).out, "");
+  // Named as a page names it: "보고\sub" is inside the package "보고".
+  EXPECT_EQ(runCommand(zorvax("give-package '보고\\sub' HTTPS://A.example")).out, "보고 given to https://a.example\n");
+  EXPECT_EQ(runCommand(zorvax("origins")).out, "https://a.example unknown\n  package 보고\n");
+}
+
 TEST_F(BrowserSetup, ManifestsNameTheLauncherAndTheExtensionAndGoAgain) {
   TempDir user;
   const std::string env = "HOME=" + user.path() + " XDG_CONFIG_HOME= ";

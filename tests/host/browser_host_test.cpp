@@ -65,11 +65,15 @@ class BrowserHost : public ::testing::Test {
   static json create(int id, const std::string& origin = kOrigin) {
     return {{"id", id}, {"origin", origin}, {"create", true}};
   }
-  static json on(int id, int control, json statement) {
+  static json on(int id, int control, json statement, const std::string& origin = kOrigin) {
     statement["id"] = id;
     statement["control"] = control;
-    statement["origin"] = kOrigin;
+    statement["origin"] = origin;
     return statement;
+  }
+
+  std::string zorvax(const std::string& rest) {
+    return runCommand(test::binary("zorvax") + " --home " + home.path() + " " + rest).out;
   }
 
   TempDir home;
@@ -185,6 +189,66 @@ TEST_F(BrowserHost, TheConsentDialogAllowsOrDeniesAndRemembersWhenTicked) {
   r = serve(frame(create(1, "https://once.example")), "--ui=script:" + home.file("nobody.jsonl"));
   EXPECT_EQ(r.at(0)["code"], "0x80070005");
   EXPECT_NE(log().find("https://once.example create refused (denied by the user)"), std::string::npos);
+}
+
+TEST_F(BrowserHost, ASecondOriginNeitherReadsNorChangesTheFirstOriginsPackage) {
+  const std::string other = "https://other.example";
+  allow(other);
+  auto r = serve(frame(create(1)) + frame(on(2, 1, {{"set", "Package"}, {"value", "P"}})) +
+                 frame(on(3, 1, {{"call", "setRegisterValue"}, {"args", {"k", "first"}}})) +
+                 frame(on(4, 1, {{"set", "Port"}, {"value", "8443"}})));
+  ASSERT_EQ(r.size(), 4u);
+  EXPECT_EQ(r[2]["result"], 0);
+
+  const auto from = [&](int id, json statement) { return frame(on(id, 1, std::move(statement), other)); };
+  r = serve(frame(create(1, other)) + from(2, {{"set", "Package"}, {"value", "P"}}) +
+            from(3, {{"call", "getRegisterValue"}, {"args", {"k"}}}) +
+            from(4, {{"call", "setRegisterValue"}, {"args", {"k", "second"}}}) +
+            from(5, {{"call", "setRegisterIfEmpty"}, {"args", {"k2", "second"}}}) +
+            from(6, {{"call", "getRegisterValue"}, {"args", {"Port"}}}) + from(7, {{"set", "Port"}, {"value", "1"}}) +
+            from(8, {{"set", "Hostname"}, {"value", "evil.example"}}));
+  ASSERT_EQ(r.size(), 8u);
+  EXPECT_EQ(r[1]["ok"], true);
+  EXPECT_EQ(r[2]["result"], "");
+  EXPECT_EQ(r[3]["result"], 1);
+  EXPECT_EQ(r[4]["result"], 1);
+  EXPECT_EQ(r[5]["result"], "");
+
+  r = serve(frame(create(1)) + frame(on(2, 1, {{"set", "Package"}, {"value", "P"}})) +
+            frame(on(3, 1, {{"call", "getRegisterValue"}, {"args", {"k"}}})));
+  EXPECT_EQ(r.at(2)["result"], "first");
+  EXPECT_EQ(zorvax("set Package P call getRegisterValue k call getRegisterValue Port call getRegisterValue Hostname "
+                   "call getRegisterValue k2"),
+            "first\n8443\n\n\n");
+  EXPECT_EQ(zorvax("origins"), "http://127.0.0.1:8123 allow\n  package P\nhttps://other.example allow\n");
+}
+
+TEST_F(BrowserHost, APackageTheUserWroteGoesToTheFirstOriginThatUsesItUntilForgotten) {
+  const std::string other = "https://other.example";
+  allow(other);
+  ASSERT_EQ(zorvax("set Package 'Q Q' call setRegisterValue k 'written by the user'"), "0\n");
+  EXPECT_EQ(zorvax("origins"), "http://127.0.0.1:8123 allow\nhttps://other.example allow\n");
+
+  const auto read = [&](const std::string& origin) {
+    auto r = serve(frame(create(1, origin)) + frame(on(2, 1, {{"set", "Package"}, {"value", "Q Q"}}, origin)) +
+                   frame(on(3, 1, {{"call", "getRegisterValue"}, {"args", {"k"}}}, origin)));
+    return r.size() == 3 ? r[2]["result"].get<std::string>() : "no reply";
+  };
+  EXPECT_EQ(read(other), "written by the user");
+  EXPECT_EQ(read(kOrigin), "");
+  EXPECT_EQ(zorvax("origins"), "http://127.0.0.1:8123 allow\nhttps://other.example allow\n  package Q Q\n");
+
+  // The user shares it, then takes it back from its first owner.
+  EXPECT_EQ(zorvax("give-package 'Q Q' http://127.0.0.1:8123/"), "Q Q given to http://127.0.0.1:8123\n");
+  EXPECT_EQ(read(kOrigin), "written by the user");
+  EXPECT_EQ(zorvax("take-package 'Q Q' https://other.example"), "Q Q taken from https://other.example\n");
+  EXPECT_EQ(read(other), "");
+  EXPECT_EQ(zorvax("origins"), "http://127.0.0.1:8123 allow\n  package Q Q\nhttps://other.example allow\n");
+
+  // Forgetting the origin drops what it owned; the next origin to use the package gets it.
+  EXPECT_EQ(zorvax("forget-origin http://127.0.0.1:8123"), "http://127.0.0.1:8123 forgotten\n");
+  EXPECT_EQ(zorvax("origins"), "https://other.example allow\n");
+  EXPECT_EQ(read(other), "written by the user");
 }
 
 TEST_F(BrowserHost, AReplyPastTheBrowsersLimitComesInPiecesThatMakeItWhole) {
