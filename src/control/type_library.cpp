@@ -1,5 +1,6 @@
 #include "control/type_library.h"
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,19 @@ struct DispInterface {
   const ole::Guid& iid;
   const char* name;
 };
+
+// A locale's subkey: its number in hexadecimal, as the system names it.
+std::string localeKey(ole::LCID lcid) {
+  char text[9];
+  std::snprintf(text, sizeof text, "%x", static_cast<unsigned>(lcid));
+  return text;
+}
+
+bool registeredFor(platform::Registry& registry, std::string_view locale) {
+  const auto path =
+      ClassesRoot(registry).readText(typeLibraryVersionKey() + "\\" + std::string(locale) + "\\win32", "");
+  return path && !path->empty();
+}
 
 std::vector<DispInterface> dispInterfaces() {
   return {{ids::IID_DZorvAX(), "_DZorvAX"}, {ids::IID_DZorvAXEvents(), "_DZorvAXEvents"}};
@@ -66,9 +80,14 @@ ole::HRESULT unregisterTypeLibrary(platform::Registry& registry) {
 }
 
 bool isTypeLibraryRegistered(platform::Registry& registry) {
-  const auto path =
-      ClassesRoot(registry).readText(typeLibraryVersionKey() + "\\" + kTypeLibraryLocale + "\\win32", "");
-  return path && !path->empty();
+  return registeredFor(registry, kTypeLibraryLocale);
+}
+
+bool typeLibraryLoads(platform::Registry& registry, ole::LCID lcid) {
+  constexpr ole::LCID kPrimaryLanguageMask = 0x3FF;
+  for (ole::LCID locale : {lcid, lcid & kPrimaryLanguageMask, ole::LCID{0}})
+    if (registeredFor(registry, localeKey(locale))) return true;
+  return false;
 }
 
 }  // namespace zx

@@ -16,5 +16,9 @@ ole::HRESULT registerTypeLibrary(platform::Registry& registry);
 ole::HRESULT unregisterTypeLibrary(platform::Registry& registry);
 // True when the library is registered with a module path, as loading it by its GUID needs.
 bool isTypeLibraryRegistered(platform::Registry& registry);
+// True when loading the library by its GUID for the locale finds it, as the system looks: under
+// the locale itself, its primary language or the neutral locale. The library is registered
+// for 0x409 alone, so a Korean caller (0x412) does not get it.
+bool typeLibraryLoads(platform::Registry& registry, ole::LCID lcid);
 
 }  // namespace zx

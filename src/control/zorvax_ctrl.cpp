@@ -63,8 +63,8 @@ CZorvAXCtrl::~CZorvAXCtrl() = default;
 
 ole::HRESULT CZorvAXCtrl::getIDsOfNames(const ole::Guid& iid, const std::vector<std::u16string>& names,
                                         ole::LCID lcid, std::vector<ole::DISPID>& dispids) {
-  // As a type library loaded by its GUID, it answers only while it is registered.
-  return lookupNames(iid, names, lcid, lcid != 0 && isTypeLibraryRegistered(env_.registry), dispids);
+  // As a type library loaded by its GUID, it answers only while it is registered for the locale.
+  return lookupNames(iid, names, lcid, lcid != 0 && typeLibraryLoads(env_.registry, lcid), dispids);
 }
 
 ole::HRESULT CZorvAXCtrl::invoke(ole::DISPID dispid, const ole::Guid&, ole::LCID, std::uint16_t flags,

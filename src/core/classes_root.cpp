@@ -18,15 +18,7 @@ bool ClassesRoot::createKey(const std::string& keyPath) {
 std::optional<std::string> ClassesRoot::readText(const std::string& keyPath, std::string_view name) {
   auto key = store_.openKey(Hive::ClassesRoot, keyPath, reg::kMaximumAllowed);
   if (!key) return std::nullopt;
-  std::uint32_t size = 0;
-  if (store_.queryValue(*key, name, nullptr, &size) == reg::kFileNotFound) return std::nullopt;
-  std::string text(size, '\0');
-  if (store_.queryValue(*key, name, text.data(), &size) != reg::kSuccess) return std::nullopt;
-  text.resize(size);
-  // The system stores a text with its terminating zero (as the control's registry writes
-  // texts on Windows); the zero is no part of the text.
-  if (!text.empty() && text.back() == '\0') text.pop_back();
-  return text;
+  return platform::readKeyText(store_, *key, name);
 }
 
 bool ClassesRoot::removeTree(const std::string& keyPath) {

@@ -1,10 +1,9 @@
 #include "core/config_store.h"
 
-#include <cstring>
-#include <vector>
-
 #include "core/file_helpers.h"
 #include "core/package_owners.h"
+#include "platform/ascii.h"
+#include "platform/fixed_text.h"
 #include "platform/fs.h"
 #include "platform/sysdirs.h"
 
@@ -23,7 +22,6 @@ namespace reg = platform::reg;
 constexpr size_t kValueBuffer = 1024;
 // The longest "Path" text; it is read with room for the terminator a writer may have stored.
 constexpr size_t kInstallPathLimit = 255;
-constexpr size_t kPathCapacity = 511;
 constexpr size_t kKeyPathLimit = 1023;
 const char* const kMissingMarker = "_____";
 const char* const kCompanionProgram = "ZorvC.EXE";
@@ -54,15 +52,6 @@ std::unique_ptr<platform::RegKey> openConfigKey(Registry& registry, const std::s
   if (auto key = registry.openKey(Hive::CurrentUser, path, reg::kMaximumAllowed)) return key;
   if (create) return registry.createKey(Hive::CurrentUser, path, reg::kKeyAllAccess);
   return nullptr;
-}
-
-std::optional<std::string> readKeyText(Registry& registry, const platform::RegKey& key, std::string_view name,
-                                       size_t capacity) {
-  std::vector<char> buffer(capacity, '\0');
-  std::uint32_t size = static_cast<std::uint32_t>(capacity);
-  if (registry.queryValue(key, name, buffer.data(), &size) != reg::kSuccess) return std::nullopt;
-  // The data may fill the buffer without a terminator: the text ends at the data's end.
-  return std::string(buffer.data(), strnlen(buffer.data(), size));
 }
 
 bool writeKeyText(Registry& registry, const platform::RegKey& key, std::string_view name, std::string_view text) {

@@ -58,10 +58,7 @@ std::int32_t setRegisterIfEmpty(platform::Registry& registry, const ControlState
 // Empty text when there is no package key or no readable value.
 std::string getRegisterValue(platform::Registry& registry, const ControlState& control, std::string_view name);
 
-// Reads a value of an open key as text into a buffer of `capacity` bytes: nullopt when it is
-// missing or does not fit; the text ends at the first NUL.
-std::optional<std::string> readKeyText(platform::Registry& registry, const platform::RegKey& key,
-                                       std::string_view name, size_t capacity);
+using platform::readKeyText;
 bool writeKeyText(platform::Registry& registry, const platform::RegKey& key, std::string_view name,
                   std::string_view text);
 

@@ -5,11 +5,11 @@
 
 #include "platform/clock.h"
 #include "platform/codepage.h"
+#include "platform/fixed_text.h"
 
 namespace zx {
 namespace {
 
-constexpr size_t kPathCapacity = 511;
 constexpr int kTempAttempts = 5;
 constexpr int kUniqueCandidates = 4999;
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/config_store.h"
+#include "platform/codepage.h"
 
 namespace zx {
 
@@ -32,6 +33,8 @@ int controlBox(platform::Ui& ui, std::string_view text, std::string_view caption
 }
 
 const char* applicationTitle() { return "ZORVAX"; }
+
+std::string diskAdvice() { return ansi("디스크 여유 공간을 확인하시고, 이상이 없으면 다시 시도 하십시오."); }
 
 int applicationBox(platform::Ui& ui, std::string_view text) {
   return ui.messageBox(Owner::None, applicationTitle(), text, mb::MB_OK);

@@ -23,6 +23,9 @@ int controlBox(platform::Ui& ui, std::string_view text, std::string_view caption
 int applicationBox(platform::Ui& ui, std::string_view text);
 const char* applicationTitle();
 
+// The advice that ends every box about a file that could not be written.
+std::string diskAdvice();
+
 // The system's text for a result code, without its trailing line break.
 std::string comErrorText(ole::HRESULT code);
 

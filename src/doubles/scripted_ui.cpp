@@ -85,6 +85,17 @@ void ScriptedUi::press(int templateId, int itemId, When when, int position) {
   presses_.push_back({templateId, itemId, when, position});
 }
 
+void ScriptedUi::pressWhenShowing(int templateId, int itemId, int textItemId, std::string ansiText) {
+  presses_.push_back({templateId, itemId, When::Text, 0, false, textItemId, std::move(ansiText)});
+}
+
+std::vector<std::string> ScriptedUi::itemTexts(int templateId, int itemId) const {
+  std::vector<std::string> texts;
+  for (const auto& shown : itemTexts_)
+    if (shown.templateId == templateId && shown.itemId == itemId) texts.push_back(ansiToUtf8(shown.text));
+  return texts;
+}
+
 std::vector<UiRecord> ScriptedUi::boxes() const {
   std::vector<UiRecord> out;
   std::copy_if(records_.begin(), records_.end(), std::back_inserter(out),
@@ -116,6 +127,16 @@ void ScriptedUi::progressMoved(HeadlessDialogView& view, int, int position) {
   for (auto& rule : presses_)
     if (!rule.fired && rule.when == When::Progress && rule.templateId == view.templateId() &&
         position >= rule.position) {
+      rule.fired = true;
+      postPress(&view, rule.itemId);
+    }
+}
+
+void ScriptedUi::textChanged(HeadlessDialogView& view, int itemId, std::string_view text) {
+  itemTexts_.push_back({view.templateId(), itemId, std::string(text)});
+  for (auto& rule : presses_)
+    if (!rule.fired && rule.when == When::Text && rule.templateId == view.templateId() && rule.textItemId == itemId &&
+        rule.text == text) {
       rule.fired = true;
       postPress(&view, rule.itemId);
     }

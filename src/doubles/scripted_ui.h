@@ -26,7 +26,9 @@ struct UiRecord {
 
 class ScriptedUi : public platform::Ui, public platform::DialogObserver {
  public:
-  enum class When { Shown, Modal, Progress };
+  // Progress: when the dialog's progress bar first reaches a position. Text: when one of its
+  // items first shows a text.
+  enum class When { Shown, Modal, Progress, Text };
 
   int messageBox(platform::Owner owner, std::string_view caption, std::string_view text, unsigned flags) override;
   platform::FileDialogResult fileDialog(const platform::FileDialogRequest& request) override;
@@ -44,12 +46,16 @@ class ScriptedUi : public platform::Ui, public platform::DialogObserver {
   // A click on a dialog's item (kDialogEscape for Esc) when the dialog of that template is
   // shown, inside its modal loop, or when its progress bar first reaches `position`.
   void press(int templateId, int itemId, When when, int position = 0);
+  // A click on a dialog's item as soon as its item `textItemId` shows `ansiText`.
+  void pressWhenShowing(int templateId, int itemId, int textItemId, std::string ansiText);
   // Loads answers and presses from JSON lines (see docs/host.md).
   bool loadScript(const std::string& utf8Path, std::string* error);
 
   const std::vector<UiRecord>& records() const { return records_; }
   // Every position a progress bar of a dialog was set to, in order.
   const std::vector<int>& progressMoves() const { return progressMoves_; }
+  // Every text an item of the dialogs of a template showed, in order (UTF-8).
+  std::vector<std::string> itemTexts(int templateId, int itemId) const;
   std::vector<UiRecord> boxes() const;
   // Dialogs alive now, newest last.
   std::vector<platform::HeadlessDialogView*> liveDialogs() const { return live_; }
@@ -63,6 +69,13 @@ class ScriptedUi : public platform::Ui, public platform::DialogObserver {
     When when;
     int position;
     bool fired = false;
+    int textItemId = 0;
+    std::string text;  // ANSI
+  };
+  struct ItemText {
+    int templateId;
+    int itemId;
+    std::string text;  // ANSI
   };
   struct FileAnswer {
     std::optional<std::string> path;
@@ -71,6 +84,7 @@ class ScriptedUi : public platform::Ui, public platform::DialogObserver {
 
   void shown(platform::HeadlessDialogView& view) override;
   void progressMoved(platform::HeadlessDialogView& view, int itemId, int position) override;
+  void textChanged(platform::HeadlessDialogView& view, int itemId, std::string_view text) override;
   bool modalStep(platform::HeadlessDialogView& view) override;
   void destroyed(platform::HeadlessDialogView& view) override;
   bool isLive(const platform::HeadlessDialogView* view) const;
@@ -78,6 +92,7 @@ class ScriptedUi : public platform::Ui, public platform::DialogObserver {
   platform::MessageQueue queue_;
   std::vector<UiRecord> records_;
   std::vector<int> progressMoves_;
+  std::vector<ItemText> itemTexts_;
   std::vector<int> boxAnswers_;
   std::vector<FileAnswer> fileAnswers_;
   std::vector<std::optional<platform::PasswordAnswer>> passwordAnswers_;

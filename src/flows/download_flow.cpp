@@ -42,8 +42,6 @@ std::int32_t clampToInt32(std::uint64_t value) {
   return static_cast<std::int32_t>(std::min<std::uint64_t>(value, INT32_MAX));
 }
 
-std::string diskAdvice() { return ansi("디스크 여유 공간을 확인하시고, 이상이 없으면 다시 시도 하십시오."); }
-
 // The choice dialog: Open, Save (with the save-as loop on older systems) or Cancel.
 struct Choice {
   bool ok = false;

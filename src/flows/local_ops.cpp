@@ -17,8 +17,6 @@ namespace mb = platform::mb;
 
 constexpr size_t kCommandLineLimit = 1023;
 
-std::string diskAdvice() { return ansi("디스크 여유 공간을 확인하시고, 이상이 없으면 다시 시도 하십시오."); }
-
 }  // namespace
 
 void showFile(const platform::Env& env, const ControlState& control) {

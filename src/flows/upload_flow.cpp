@@ -92,7 +92,7 @@ std::int32_t prepareAndSend(const Env& env, ControlState& control, Intermediates
   } else {
     std::string encoded = made.make(env, control);
     if (encodeFileBase64(env.fs, control.m_filePath.view(), encoded) != 0) {
-      controlBox(env.ui, ansi("자료를 변환할 수 없습니다.\r\n디스크 여유 공간을 확인하시고, 이상이 없으면 다시 시도 하십시오.\n[") +
+      controlBox(env.ui, ansi("자료를 변환할 수 없습니다.\r\n") + diskAdvice() + "\n[" +
                      control.Filename + "]",
                  ansi("자료변환"), mb::MB_TASKMODAL);
       return control.ret = -1;

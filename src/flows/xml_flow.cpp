@@ -97,8 +97,7 @@ std::int32_t saveXmlDocument(const platform::Env& env, ControlState& control, co
     // The control's own configuration and its companion program are never written over.
     if (!isReservedLocation(env, control.Filename) && writeXmlFile(env, documentOf(copy), control.Filename))
       return kWritten;
-    controlBox(env.ui, ansi("XML 파일을 저장하는 중 에러가 발생했습니다.\n"
-                    "디스크 여유 공간을 확인하시고, 이상이 없으면 다시 시도 하십시오."),
+    controlBox(env.ui, ansi("XML 파일을 저장하는 중 에러가 발생했습니다.\n") + diskAdvice(),
                ansi("파일저장"), platform::mb::MB_TASKMODAL);
     return kFailed;
   } catch (const DomFailure& failure) {

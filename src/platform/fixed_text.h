@@ -29,6 +29,8 @@ class FixedText {
   char buffer_[N] = {};
 };
 
-using PathText = FixedText<512>;
+// The longest path the control handles; its buffers keep one byte more for the terminator.
+inline constexpr std::size_t kPathCapacity = 511;
+using PathText = FixedText<kPathCapacity + 1>;
 
 }  // namespace zx

@@ -26,7 +26,10 @@ HeadlessDialogView::Item* HeadlessDialogView::item(int id) {
 }
 
 void HeadlessDialogView::setItemText(int id, std::string_view text) {
-  if (Item* i = item(id)) i->text = text;
+  Item* i = item(id);
+  if (!i || i->text == text) return;
+  i->text = text;
+  if (observer_) observer_->textChanged(*this, id, text);
 }
 
 std::string HeadlessDialogView::itemText(int id) const {

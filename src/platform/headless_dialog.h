@@ -16,6 +16,8 @@ class ZX_API DialogObserver {
   virtual ~DialogObserver() = default;
   virtual void shown(HeadlessDialogView&) {}
   virtual void progressMoved(HeadlessDialogView&, int itemId, int position) {}
+  // An item's text changed to `text`.
+  virtual void textChanged(HeadlessDialogView&, int itemId, std::string_view text) {}
   // Inside runModal: act once as the user; false when there is nothing left to do.
   virtual bool modalStep(HeadlessDialogView&) { return false; }
   virtual void destroyed(HeadlessDialogView&) {}

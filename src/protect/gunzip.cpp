@@ -139,7 +139,7 @@ std::int32_t compressStep(const platform::Env& env, std::string_view sourcePath,
   if (failure || cancelled) deleteIfNamed(env.fs, tempPath);
   if (cancelled) return -2;
   if (failure) {
-    controlBox(env.ui, ansi("자료를 압축할 수 없습니다.\n디스크 여유 공간을 확인하시고, 이상이 없으면 다시 시도 하십시오."),
+    controlBox(env.ui, ansi("자료를 압축할 수 없습니다.\n") + diskAdvice(),
                ansi("압축오류"), platform::mb::MB_OK);
     return -1;
   }

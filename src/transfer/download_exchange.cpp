@@ -10,6 +10,7 @@
 #include "core/messages.h"
 #include "platform/codepage.h"
 #include "platform/fs.h"
+#include "platform/version.h"
 #include "protect/key_material.h"
 #include "transfer/http_exchange.h"
 #include "ui/status_dialog.h"
@@ -22,7 +23,6 @@ namespace {
 
 constexpr std::size_t kLinePiece = 510;
 constexpr std::size_t kWriteBuffer = 256 * 1024;
-constexpr const char* kVersion = "3.2.0.1";
 
 std::string_view trimmed(std::string_view text) {
   constexpr std::string_view blanks = " \t\n\v\f\r";
@@ -34,7 +34,7 @@ std::string_view trimmed(std::string_view text) {
 void communicationBox(platform::Ui& ui, const std::string& text) { controlBox(ui, text, ansi("통신장애"), mb::MB_OK); }
 
 void fileCreationBox(platform::Ui& ui) {
-  controlBox(ui, ansi("파일을 생성할 수 없습니다.\n디스크 여유 공간을 확인하시고, 이상이 없으면 다시 시도 하십시오."),
+  controlBox(ui, ansi("파일을 생성할 수 없습니다.\n") + diskAdvice(),
              ansi("파일생성오류"), mb::MB_OK);
 }
 
@@ -125,7 +125,7 @@ std::int32_t downloadExchange(const platform::Env& env, ControlState& control, c
   form.add("userId", userId);
   form.add("sessionId", sessionId);
   form.add("cipherKey", cipherKey);
-  form.add("version", kVersion);
+  form.add("version", kProtocolVersion);
   std::string headers = requestHeaders(control, Direction::Download, form.size());
 
   // The flow made the file: it is written, never created or emptied here.

@@ -6,13 +6,13 @@
 #include "core/config_store.h"
 #include "core/file_helpers.h"
 #include "platform/codepage.h"
+#include "platform/fixed_text.h"
 #include "platform/fs.h"
 #include "ui/status_dialog.h"
 
 namespace zx {
 namespace {
 
-constexpr size_t kPathCapacity = 511;
 const char kProbeText[] = "123x123x123";
 
 // The text between the first '(' and the following ')'.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/classes_root.h"
 #include "core/config_store.h"
 #include "core/file_helpers.h"
 #include "core/package_owners.h"
@@ -226,6 +227,21 @@ TEST_F(ConfigStore, ValuesThatDoNotFitTheirBufferCountAsUnreadable) {
   EXPECT_FALSE(readInstallPath(registry()).has_value()) << "256 characters without a terminator";
 }
 
+TEST_F(ConfigStore, ClassesRootTextsEndWhereConfigurationTextsEnd) {
+  ClassesRoot root(registry());
+  ASSERT_TRUE(root.createKey("ZxProbe"));
+  auto k = registry().openKey(platform::Hive::ClassesRoot, "ZxProbe", reg::kMaximumAllowed);
+  ASSERT_NE(k, nullptr);
+  registry().setValue(*k, "bare", reg::REG_SZ, "text", 4);
+  registry().setValue(*k, "terminated", reg::REG_SZ, "text", 5);
+  registry().setValue(*k, "tail", reg::REG_SZ, "text\0old", 8);
+  for (const char* name : {"bare", "terminated", "tail"}) {
+    EXPECT_EQ(root.readText("ZxProbe", name), "text") << name;
+    EXPECT_EQ(readKeyText(registry(), *k, name, 1024), "text") << name;
+  }
+  EXPECT_EQ(root.readText("ZxProbe", "missing"), std::nullopt);
+}
+
 TEST_F(ConfigStore, DebugSwitchIsExactlyTrue) {
   EXPECT_FALSE(readConfigFlag(registry(), "debug", false));
   setRootValue("debug", "true");
@@ -246,6 +262,10 @@ TEST_F(ConfigStore, DownloadDirectoryOnAModernSystemIsTheTempFolderAndSticks) {
   EXPECT_EQ(downloadDirectory(env(), *c), "/not/checked");
   setRootValue("downloadDir", "/" + std::string(600, 'd'));
   EXPECT_EQ(downloadDirectory(env(), *c), c->m_tempDir.str()) << "an over-long value counts as missing";
+  setRootValue("downloadDir", "");
+  EXPECT_EQ(readConfigValue(registry(), "downloadDir", "default"), "default") << "an empty text gives the default";
+  EXPECT_EQ(downloadDirectory(env(), *c), c->m_tempDir.str()) << "an empty value counts as missing";
+  EXPECT_EQ(rootValue("downloadDir"), c->m_tempDir.str()) << "and is replaced";
 }
 
 #ifndef _WIN32

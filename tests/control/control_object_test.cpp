@@ -83,6 +83,11 @@ TEST_F(ControlObject, NameLookupFollowsTheLocaleRule) {
   EXPECT_EQ(ids[0], ole::DISPID_ABOUTBOX);
   EXPECT_EQ(c->getIDsOfNames(ole::IID_NULL(), {u"noSuchName"}, 0, ids), ole::DISP_E_UNKNOWNNAME);
   EXPECT_EQ(c->getIDsOfNames(zx::ids::IID_DZorvAX(), {u"getVersion"}, 0, ids), ole::DISP_E_UNKNOWNINTERFACE);
+  // Registered for 0x409 alone: a Korean caller finds no library and gets the control's own table.
+  EXPECT_EQ(c->getIDsOfNames(ole::IID_NULL(), {u"setRegisterValue"}, 0x412, ids), ole::S_OK);
+  EXPECT_EQ(ids[0], 12);
+  EXPECT_EQ(c->getIDsOfNames(ole::IID_NULL(), {u"Port"}, 0x412, ids), ole::S_OK);
+  EXPECT_EQ(ids[0], 1);
   ASSERT_EQ(unregisterModule(registry()), ole::S_OK);
   EXPECT_EQ(c->getIDsOfNames(ole::IID_NULL(), {u"setRegisterValue"}, 1033, ids), ole::S_OK);
   EXPECT_EQ(ids[0], 12);

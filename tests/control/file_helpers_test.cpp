@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/file_helpers.h"
+#include "platform/clock.h"
 #include "platform/codepage.h"
 #include "platform/fixed_text.h"
 #include "support/zx_test.h"
@@ -48,6 +49,38 @@ TEST(FileHelpers, TemporaryFilesAreFreshExistingAndEmpty) {
   EXPECT_TRUE(std::filesystem::is_empty(tmpFolder.path())) << "the probe file is gone again";
   EXPECT_EQ(tempDirectoryOf(env), noTmp.system.fs().systemTempDirectory());
 }
+
+#ifndef _WIN32
+// Counts the waits between attempts.
+class CountingClock : public platform::Clock {
+ public:
+  TimePoint now() override { return real_.now(); }
+  std::chrono::system_clock::time_point wallNow() override { return real_.wallNow(); }
+  void sleepFor(std::chrono::milliseconds duration) override {
+    ++sleeps;
+    real_.sleepFor(duration);
+  }
+  int sleeps = 0;
+
+ private:
+  platform::SystemClock real_;
+};
+
+// A folder deeper than a path buffer holds: no name in it fits, so every attempt fails.
+TEST(FileHelpers, TemporaryNameIsEmptyAfterFiveFailedAttempts) {
+  TempDir home, top;
+  std::string deep = top.path();
+  for (char c : {'a', 'b', 'c'}) deep += "/" + std::string(200, c);
+  std::filesystem::create_directories(deep);
+  test::TestServices noTmp(home.path(), "");
+  const platform::Env base = noTmp.env();
+  CountingClock clock;
+  const platform::Env env{base.ui, base.shell, base.registry, base.fs, base.http, base.adapters, base.os, clock, base.home};
+  EXPECT_EQ(makeTempFileName(env, deep, ""), "");
+  EXPECT_EQ(clock.sleeps, 5) << "five attempts, each followed by its wait";
+  EXPECT_TRUE(std::filesystem::is_empty(deep));
+}
+#endif
 
 TEST(FileHelpers, DownloadNamesStayInTheirFolder) {
   platform::FileSystem& fs = test::localFiles();

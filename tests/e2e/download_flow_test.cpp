@@ -2,9 +2,11 @@
 // answer, and the files the flow leaves behind.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "core/config_store.h"
+#include "flows/download_flow.h"
 #include "flow_fixture.h"
 #include "platform/codepage.h"
 #include "platform/headless_dialog.h"
@@ -107,8 +109,14 @@ TEST_F(DownloadFlow, SaveOnAnOlderSystemProbesUntilAFolderTakesTheCopy) {
   expectBox(boxes[0], "폴더 지정 오류", "이 폴더에는 파일을 생성할 수 없습니다.\r\n다른 폴더를 지정하십시오.",
             Owner::StatusDialog, mb::MB_OK);
 
-  // Temporary files live in TMP, so only a copy can have put the document into out/.
+  // Temporary files live in TMP, so only a copy can have put the document into out/: it says so
+  // and its bar steps block by block up to the document's size.
   EXPECT_EQ(zx::test::readFile(tmp.file("out/saved.hwp")), document);
+  auto lower = user->itemTexts(sd::kTemplateId, sd::kLowerText);
+  EXPECT_NE(std::find(lower.begin(), lower.end(), "파일을 복사하고 있습니다."), lower.end());
+  const std::vector<int> copySteps{0, 4096, 8192, 12288, 16384, 20480, 24576, 28672, 30000};
+  const auto& moves = user->progressMoves();
+  EXPECT_NE(std::search(moves.begin(), moves.end(), copySteps.begin(), copySteps.end()), moves.end());
   EXPECT_EQ(filenameOf(*control), tmp.file("out/saved.hwp"));
   EXPECT_EQ(tmp.files(), (Files{"out/saved.hwp", "plainfile"}));
   EXPECT_EQ(zx::test::readFile(tmp.file("plainfile")), "not a folder");
@@ -213,6 +221,8 @@ TEST_F(DownloadFlow, OpenChoiceWithoutAProgramForTheFileSaysSoAndKeepsTheFile) {
   EXPECT_EQ(shell.requests[0].verb, "open");
   EXPECT_EQ(shell.requests[0].target, tmp.file("memo.xyz"));
   ASSERT_EQ(user->boxes().size(), 1u);
+  EXPECT_EQ(user->itemTexts(sd::kTemplateId, sd::kUpperText).back(), "다운로드 되었습니다.");
+  EXPECT_EQ(user->itemTexts(sd::kTemplateId, sd::kLowerText).back(), "memo.xyz");
   expectBox(user->boxes()[0], "OPEN ERROR",
             "다운로드 하였으나 파일을 열 수 없습니다.\n이 자료를 열 수 있는 프로그램이 설치 되었는지 "
             "확인하십시오.\n" + tmp.file("memo.xyz"),
@@ -220,6 +230,42 @@ TEST_F(DownloadFlow, OpenChoiceWithoutAProgramForTheFileSaysSoAndKeepsTheFile) {
   EXPECT_EQ(zx::test::readFile(tmp.file("memo.xyz")), "memo\r\n");
   EXPECT_EQ(tmp.files(), Files{"memo.xyz"});
   EXPECT_TRUE(user->liveDialogs().empty()) << "an opened download keeps no dialog";
+}
+
+TEST_F(DownloadFlow, ACopyThatCannotBeWrittenShowsTheDiskBoxAndDropsItsSource) {
+  auto progress = zx::showStatusDialog(env(), false, "DOWNLOAD", "a", "b", true);
+  const std::string document = zxtest::mixedBytes(30000, 3);
+  zx::test::writeFile(tmp.file("received.tmp"), document);
+  zx::PathText source;
+  ASSERT_TRUE(source.assign(zx::ansi(tmp.file("received.tmp"))));
+  {
+    zx::test::FileSizeLimit limit(10000);
+    EXPECT_EQ(zx::copyWithProgress(env(), source, zx::ansi(tmp.file("copy.hwp")), true), -1);
+  }
+  auto boxes = user->boxes();
+  ASSERT_EQ(boxes.size(), 2u) << "the failed write's own box, then the disk box";
+  EXPECT_EQ(boxes[0].text, "파일에 기록할 수 없습니다.\n" + tmp.file("copy.hwp"));
+  expectBox(boxes[1], "디스크오류", "파일을 복사할 수 없습니다.\n디스크 여유 공간을 확인하시고, 이상이 없으면 다시 시도 하십시오.",
+            Owner::Control, mb::MB_OK);
+  EXPECT_FALSE(std::filesystem::exists(tmp.file("received.tmp"))) << "the source goes when asked to";
+  EXPECT_EQ(source.str(), zx::ansi(tmp.file("received.tmp"))) << "the caller's path is not replaced";
+}
+
+TEST_F(DownloadFlow, RemoveFileDeletesTheDownloadWhileFilenameStillNamesIt) {
+  auto control = serve("gone.hwp", "to be removed\r\n", "0");
+  ASSERT_EQ(download(*control, "1", "1"), 0);
+  ASSERT_EQ(textOf(call(*control, "getPath")), tmp.file("gone.hwp"));
+  call(*control, "removeFile");
+  EXPECT_FALSE(std::filesystem::exists(tmp.file("gone.hwp")));
+  EXPECT_EQ(textOf(call(*control, "getPath")), "");
+
+  // Once the page names another file, the download is no longer the one to remove.
+  ASSERT_EQ(put(*control, "Filename", "kept.hwp"), zx::ole::S_OK);
+  ASSERT_EQ(download(*control, "1", "1"), 0);
+  ASSERT_EQ(put(*control, "Filename", "elsewhere.hwp"), zx::ole::S_OK);
+  call(*control, "removeFile");
+  EXPECT_EQ(zx::test::readFile(tmp.file("kept.hwp")), "to be removed\r\n");
+  EXPECT_TRUE(user->boxes().empty());
 }
 
 TEST_F(DownloadFlow, DebugSwitchKeepsEveryIntermediateFile) {

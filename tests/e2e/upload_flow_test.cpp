@@ -25,6 +25,12 @@ class UploadFlow : public FlowTest {
     zx::test::writeFile(tmp.file(name), bytes);
     return pageControl(peer().uploadUrl("/upload"), dialog == "0" ? tmp.file(name) : name, dialog);
   }
+  // The lines an item of the progress dialog showed, in order (the dialog clears them first).
+  Files linesShown(int itemId) const {
+    Files lines = user->itemTexts(sd::kTemplateId, itemId);
+    std::erase(lines, "");
+    return lines;
+  }
   // What the server stored from the newest upload, when there is a new one.
   std::string newestStored(size_t before) const {
     auto stored = storedUploads();
@@ -97,6 +103,55 @@ TEST_F(UploadFlow, PlainUploadStoresExactlyThePickedFileAndKeepsIt) {
   std::string sent = filenameOf(*control);
   EXPECT_NE(sent, tmp.file("picked.bin")) << "Filename names the prepared file that was sent";
   EXPECT_EQ(std::filesystem::path(sent).parent_path(), std::filesystem::path(tmp.path()));
+}
+
+TEST_F(UploadFlow, ProgressDialogShowsTheUploadTitleAndEachStepsLine) {
+  auto control = prepare("lines.txt", "a few words\r\n", "0");
+  ASSERT_EQ(upload(*control, "0", "0"), 0);
+  ASSERT_EQ(dialogsShown(), 1);
+  const auto& shown = user->records().back();
+  EXPECT_EQ(shown.kind, "dialog");
+  EXPECT_EQ(shown.caption, "UPLOAD");
+  EXPECT_EQ(linesShown(sd::kUpperText), Files{"센터로 자료를 전송합니다."});
+  EXPECT_EQ(linesShown(sd::kLowerText),
+            (Files{"전송할 자료를 준비하고 있습니다.", "엔코딩 중 입니다.", "서버에 연결 중입니다.", "전송 중 입니다."}));
+}
+
+TEST_F(UploadFlow, CancelOnceTheRequestIsOpenSendsNothing) {
+  auto control = prepare("late.txt", "late words\r\n", "0");
+  size_t before = storedUploads().size();
+  unsigned requests = requestsReceived();
+  user->pressWhenShowing(sd::kTemplateId, sd::kCancelButton, sd::kLowerText, zx::ansi("서버에 연결 중입니다."));
+  user->answerBox(mb::IDYES);
+  EXPECT_EQ(upload(*control, "0", "0"), -2);
+  EXPECT_EQ(linesShown(sd::kLowerText).back(), "서버에 연결 중입니다.");
+  EXPECT_EQ(requestsReceived(), requests);
+  EXPECT_EQ(storedUploads().size(), before);
+  auto boxes = user->boxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  expectBox(boxes[0], "질문", kAskCancel, Owner::StatusDialog, mb::MB_YESNOCANCEL);
+  expectBox(boxes[1], "취소", kTransferCancelled, Owner::Control, mb::MB_TASKMODAL);
+  EXPECT_EQ(tmp.files(), Files{"late.txt"});
+}
+
+TEST_F(UploadFlow, Base64TextThatCannotBeWrittenEndsWithItsBox) {
+  const std::string bytes = zxtest::mixedBytes(30000, 15);
+  auto control = prepare("big.bin", bytes, "0");
+  unsigned requests = requestsReceived();
+  {
+    // The Base64 text of 30000 bytes is about 40000: it does not fit.
+    zx::test::FileSizeLimit limit(16384);
+    EXPECT_EQ(upload(*control, "0", "0"), -1);
+  }
+  ASSERT_EQ(user->boxes().size(), 1u);
+  expectBox(user->boxes()[0], "자료변환",
+            "자료를 변환할 수 없습니다.\r\n디스크 여유 공간을 확인하시고, 이상이 없으면 다시 시도 하십시오.\n[" +
+                tmp.file("big.bin") + "]",
+            Owner::Control, mb::MB_TASKMODAL);
+  EXPECT_EQ(requestsReceived(), requests);
+  EXPECT_EQ(tmp.files(), Files{"big.bin"}) << "the cut text is gone";
+  EXPECT_TRUE(zx::test::readFile(tmp.file("big.bin")) == bytes);
+  EXPECT_TRUE(user->liveDialogs().empty());
 }
 
 TEST_F(UploadFlow, CompressedUploadArrivesAsThePickedFile) {

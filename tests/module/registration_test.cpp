@@ -139,6 +139,41 @@ TEST_F(RegistrationTest, AStoreThatCannotBeWrittenFailsTheStepItStops) {
   EXPECT_EQ(clsidFromProgId(registry(), "ZORVAX.ZorvAXCtrl.1"), std::nullopt);
 }
 
+TEST_F(RegistrationTest, CategoryStepsThatFailLeaveTheResultAlone) {
+  // A store that refuses the scripting category's key, wherever it goes, and then every
+  // implemented-category entry: the class registers all the same, and silently.
+  ASSERT_TRUE(registry().createKey(Hive::ClassesRoot, "Probe", reg::kKeyAllAccess));
+  const std::string database = home.file("registry.db");
+  sqlite3* handle = nullptr;
+  ASSERT_EQ(sqlite3_open(database.c_str(), &handle), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(handle,
+                         "CREATE TRIGGER refuse_category BEFORE INSERT ON keys "
+                         "WHEN NEW.name = '{7DD95801-9882-11CF-9FA9-00AA006C42C4}' "
+                         "BEGIN SELECT RAISE(ABORT, 'read only'); END",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  ASSERT_EQ(registerModule(registry()), ole::S_OK);
+  const std::string control = kControlKey;
+  EXPECT_FALSE(keyExists(registry(), std::string("Component Categories\\") + kScriptable));
+  EXPECT_FALSE(keyExists(registry(), control + "\\Implemented Categories\\" + kScriptable));
+  EXPECT_TRUE(keyExists(registry(), control + "\\Implemented Categories\\" + kInitializable));
+  EXPECT_TRUE(clsidFromProgId(registry(), "ZORVAX.ZorvAXCtrl.1").has_value());
+
+  ASSERT_EQ(unregisterModule(registry()), ole::S_OK);
+  ASSERT_EQ(sqlite3_exec(handle,
+                         "CREATE TRIGGER refuse_implemented BEFORE INSERT ON keys "
+                         "WHEN NEW.name = 'Implemented Categories' "
+                         "BEGIN SELECT RAISE(ABORT, 'read only'); END",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(handle);
+  ASSERT_TRUE(registry().deleteTree(Hive::ClassesRoot, control) == reg::kSuccess);
+  EXPECT_EQ(registerModule(registry()), ole::S_OK);
+  EXPECT_FALSE(keyExists(registry(), control + "\\Implemented Categories"));
+  EXPECT_TRUE(clsidFromProgId(registry(), "ZORVAX.ZorvAXCtrl.1").has_value());
+  EXPECT_TRUE(user->records().empty()) << "category failures are silent";
+}
+
 TEST_F(RegistrationTest, FactoriesMakeObjectsAndCountThem) {
   void* factory = nullptr;
   EXPECT_EQ(DllGetClassObject(&ids::CLSID_ZorvAX(), &ids::IID_IClassFactory(), nullptr), ole::E_POINTER);

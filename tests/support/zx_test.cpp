@@ -13,7 +13,10 @@
 #ifdef _WIN32
 #include "platform/win32/fs_win32.h"
 #else
+#include <sys/resource.h>
 #include <sys/wait.h>
+
+#include <csignal>
 
 #include "platform/linux/fs_posix.h"
 #endif
@@ -124,6 +127,22 @@ std::string storedString(const std::string& ansiText) {
 std::string binary(const std::string& name) {
   const char* dir = std::getenv("ZX_TEST_BIN_DIR");
   return std::string(dir ? dir : ".") + "/bin/" + name;
+}
+
+FileSizeLimit::FileSizeLimit(std::uint64_t bytes) : previousHandler_(std::signal(SIGXFSZ, SIG_IGN)) {
+  rlimit limit{};
+  getrlimit(RLIMIT_FSIZE, &limit);
+  previous_ = limit.rlim_cur;
+  limit.rlim_cur = bytes;
+  EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+  rlimit limit{};
+  getrlimit(RLIMIT_FSIZE, &limit);
+  limit.rlim_cur = previous_;
+  setrlimit(RLIMIT_FSIZE, &limit);
+  std::signal(SIGXFSZ, previousHandler_);
 }
 
 CommandResult runCommand(const std::string& commandLine) {

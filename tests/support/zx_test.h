@@ -3,6 +3,7 @@
 // scripted user, a shell that records instead of running, and dispatch by name.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <initializer_list>
 #include <memory>
@@ -72,6 +73,21 @@ struct CommandResult {
   std::string err;
 };
 CommandResult runCommand(const std::string& commandLine);
+
+// While it lives, no file of the process grows past `bytes`: a write beyond that fails as on a
+// full disk. SIGXFSZ is ignored meanwhile, so the write reports the failure instead of ending
+// the process.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(std::uint64_t bytes);
+  ~FileSizeLimit();
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  std::uint64_t previous_;
+  void (*previousHandler_)(int);
+};
 #endif
 
 // The services of one test: the system's own over a fresh home and temporary folder, with the

@@ -41,6 +41,14 @@ TEST_F(SaveAs, FilterListFollowsTheDocumentsExtension) {
   EXPECT_EQ(CFileExportDialog(env(), "t", twentyFive, "", tmp.path()).filters.size(), 20u);
 }
 
+TEST_F(SaveAs, InitialFolderIsTakenOnlyWhenItIsAFolder) {
+  test::writeFile(tmp.file("plain"), "a file, not a folder");
+  EXPECT_EQ(CFileExportDialog(env(), "t", "download (*)", "x", tmp.file("plain")).initialFolder, fs().currentDirectory());
+  std::filesystem::create_directory(tmp.file("sub"));
+  EXPECT_EQ(CFileExportDialog(env(), "t", "download (*)", "x", tmp.file("sub")).initialFolder, tmp.file("sub"));
+  EXPECT_EQ(CFileExportDialog(env(), "t", "download (*)", "x", "").initialFolder, fs().currentDirectory());
+}
+
 TEST_F(SaveAs, TypeChangeRewritesTheNameField) {
   CFileExportDialog d(env(), "t", "download (*.hwp)", "report.old.hwp", tmp.path());
   EXPECT_EQ(d.onTypeChange("report.old.hwp", "Text (*.txt)"), "report.txt");
@@ -57,6 +65,23 @@ TEST_F(SaveAs, ProbeWritesAndReadsBackWithoutHarmingAnExistingFile) {
   EXPECT_EQ(tmp.files(), std::vector<std::string>{"old.hwp"});
   EXPECT_FALSE(probeWritable(fs(), "/no/such/folder/x.hwp"));
 }
+
+#ifndef _WIN32
+// Links and file size limits as POSIX has them.
+TEST_F(SaveAs, ProbeWritesItsElevenBytesAndPassesOnlyWhenTheyComeBack) {
+  // A link that leads nowhere yet: the probe's file is made at the link's target, and removing
+  // the probe removes only the link, so what the probe wrote stays to be read.
+  std::filesystem::create_symlink(tmp.file("written"), tmp.file("link.hwp"));
+  EXPECT_TRUE(probeWritable(fs(), tmp.file("link.hwp")));
+  EXPECT_EQ(test::readFile(tmp.file("written")), "123x123x123");
+  EXPECT_FALSE(std::filesystem::is_symlink(tmp.file("link.hwp")));
+
+  // Only 5 of the 11 bytes reach the disk: what comes back is not the probe's text.
+  test::FileSizeLimit limit(5);
+  EXPECT_FALSE(probeWritable(fs(), tmp.file("short.hwp")));
+  EXPECT_FALSE(std::filesystem::exists(tmp.file("short.hwp")));
+}
+#endif
 
 TEST_F(SaveAs, OlderSystemLoopsUntilAWritableFolderIsChosen) {
   // A "folder" that is a file refuses everyone, root included.

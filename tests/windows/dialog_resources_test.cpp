@@ -202,6 +202,53 @@ void expectSameDialog(const DialogTemplate& expected) {
   }
 }
 
+// An item where the description of its dialog puts it, in dialog units.
+struct Placed {
+  int id;
+  int x, y, width, height;  // no size for an icon: it takes its icon's
+};
+
+// The resource and the C++ template come from the same data rows, so a row moved by mistake
+// moves both alike: only the described figures catch it.
+void expectPlaced(int dialogId, const std::vector<Placed>& described) {
+  SCOPED_TRACE("dialog " + std::to_string(dialogId));
+  ResourceDialog dialog = loadDialog(dialogId);
+  ASSERT_EQ(dialog.items.size(), described.size());
+  for (size_t i = 0; i < described.size(); ++i) {
+    SCOPED_TRACE("item " + std::to_string(i));
+    const Placed& want = described[i];
+    const ResourceItem& got = dialog.items[i];
+    EXPECT_EQ(static_cast<short>(got.id), want.id);
+    EXPECT_EQ(got.x, want.x);
+    EXPECT_EQ(got.y, want.y);
+    if (want.width == 0) continue;
+    EXPECT_EQ(got.width, want.width);
+    EXPECT_EQ(got.height, want.height);
+  }
+}
+
+TEST(DialogResources, ItemsStandWhereTheDescriptionPutsThem) {
+  expectPlaced(201, {{221, 10, 10, 202, 12},
+                     {220, 8, 26, 206, 19},
+                     {202, 17, 50, 189, 10},
+                     {211, 17, 63, 75, 9},
+                     {210, 129, 63, 75, 12},
+                     {207, 21, 77, 54, 18},
+                     {217, 88, 77, 50, 18},
+                     {203, 150, 77, 50, 18},
+                     {-1, 10, 108, 200, 9}});
+  expectPlaced(1, {{-1, 10, 10, 0, 0}, {-1, 40, 10, 170, 8}, {-1, 40, 25, 170, 8}, {IDOK, 221, 7, 32, 14}});
+  expectPlaced(200, {{-1, 7, 25, 229, 16}});
+  const ResourceDialog about = loadDialog(1);
+  EXPECT_EQ(about.x, 34);
+  EXPECT_EQ(about.y, 22);
+  EXPECT_EQ(about.width, 260);
+  EXPECT_EQ(about.height, 55);
+  const ResourceDialog page = loadDialog(200);
+  EXPECT_EQ(page.width, 250);
+  EXPECT_EQ(page.height, 62);
+}
+
 TEST(DialogResources, AboutBoxIsTheTemplateOfTheAboutBox) { expectSameDialog(zx::aboutBoxTemplate()); }
 
 TEST(DialogResources, PropertyPageIsTheTemplateOfThePage) { expectSameDialog(zx::CZorvAXPropPage::dialogTemplate()); }

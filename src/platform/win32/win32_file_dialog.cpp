@@ -5,12 +5,12 @@
 
 #include <vector>
 
+#include "platform/fixed_text.h"
 #include "platform/win32/win32_text.h"
 
 namespace zx::platform {
 namespace {
 
-constexpr size_t kPathCapacity = 512;  // the control's path buffers
 
 // "desc\0pattern\0...\0\0", the form the common dialogs take.
 std::wstring systemFilter(const std::vector<FileFilter>& filters) {
@@ -59,7 +59,7 @@ FileDialogResult runFileDialog(HWND owner, const FileDialogRequest& request) {
   std::wstring title = wideText(request.title);
   std::wstring folder = wideText(request.initialFolder);
   std::wstring extension = wideText(request.defaultExtension);
-  std::vector<wchar_t> file(kPathCapacity, L'\0');
+  std::vector<wchar_t> file(kPathCapacity + 1, L'\0');
   std::wstring initial = wideText(request.initialName);
   initial.copy(file.data(), file.size() - 1);
 
