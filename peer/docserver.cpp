@@ -1,11 +1,13 @@
 #include "docserver.h"
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 #include "payload.h"
 
@@ -204,6 +206,7 @@ void DocServer::serve(Stream& stream) {
   if (!config_.quiet)
     std::cerr << "docserver: #" << number << " " << request.method << " " << request.target << " -> "
               << response.status << (response.dropHalfway ? " (dropped halfway)" : "") << std::endl;
+  if (response.lateMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(response.lateMs));
   send(stream, response);
 }
 
@@ -237,6 +240,9 @@ Response DocServer::answer(const RawRequest& request, const Switches& switches, 
   }
   response.dropHalfway = switches.on("drop");
   response.stallHalfway = switches.on("stall");
+  response.cutHalfway = switches.on("cut");
+  response.chunked = switches.on("chunked");
+  response.lateMs = static_cast<int>(switches.number("late"));
   return response;
 }
 
@@ -381,21 +387,33 @@ void DocServer::send(Stream& stream, const Response& response) const {
   uint64_t length = response.bodyFile.empty() ? response.body.size() : fs::file_size(response.bodyFile);
   std::string head = statusLine("HTTP/1.1", response.status) + "\r\n";
   for (const auto& line : response.headers) head += line + "\r\n";
-  head += "Content-Length: " + std::to_string(length) + "\r\nConnection: close\r\n\r\n";
-  uint64_t limit = response.dropHalfway || response.stallHalfway ? length / 2 : length;
+  head += response.chunked ? std::string("Transfer-Encoding: chunked\r\n")
+                           : "Content-Length: " + std::to_string(length) + "\r\n";
+  head += "Connection: close\r\n\r\n";
+  const bool halfway = response.dropHalfway || response.stallHalfway || response.cutHalfway;
+  uint64_t limit = halfway ? length / 2 : length;
   if (!stream.writeAll(head)) return;
+  auto put = [&](std::string_view piece) {
+    if (!response.chunked) return stream.writeAll(piece);
+    char size[24];
+    std::snprintf(size, sizeof size, "%zx\r\n", piece.size());
+    return stream.writeAll(size) && stream.writeAll(piece) && stream.writeAll("\r\n");
+  };
   if (response.bodyFile.empty()) {
-    stream.writeAll(std::string_view(response.body).substr(0, limit));
+    std::string_view body = std::string_view(response.body).substr(0, limit);
+    if (!body.empty()) put(body);
   } else {
     std::ifstream in(response.bodyFile, std::ios::binary);
     std::string chunk(1 << 20, '\0');
     while (limit > 0 && in) {
       in.read(chunk.data(), static_cast<std::streamsize>(std::min<uint64_t>(chunk.size(), limit)));
       size_t got = static_cast<size_t>(in.gcount());
-      if (got == 0 || !stream.writeAll(std::string_view(chunk.data(), got))) break;
+      if (got == 0 || !put(std::string_view(chunk.data(), got))) break;
       limit -= got;
     }
   }
+  // The last chunk tells a complete chunked body; a cut one ends without it.
+  if (response.chunked && !halfway) stream.writeAll("0\r\n\r\n");
   if (response.dropHalfway) stream.drop();
   if (response.stallHalfway) stream.waitForClose();
 }

@@ -47,6 +47,9 @@ struct Response {
   std::string bodyFile;  // streamed instead of body when set
   bool dropHalfway = false;
   bool stallHalfway = false;  // half the body, then silence until the client goes
+  bool cutHalfway = false;    // half the body, then an orderly close
+  bool chunked = false;       // chunked transfer coding instead of a Content-Length
+  int lateMs = 0;             // the answer waits this long after the request was handled
   std::vector<std::string> notes;  // for the request's .txt record
 };
 

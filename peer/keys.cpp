@@ -50,8 +50,11 @@ void addExtension(X509* certificate, int nid, const char* value) {
   X509_EXTENSION_free(extension);
 }
 
-// Its own trust anchor: tests and demos put it into $ZORVAX_HOME/ca.pem.
-void writeSelfSignedCertificate(EVP_PKEY* key, const std::string& path) {
+// Its own trust anchor: tests and demos put it into $ZORVAX_HOME/ca.pem. It names `host`, or
+// when that is empty this machine's loopback names.
+void writeSelfSignedCertificate(EVP_PKEY* key, const std::string& path, const std::string& host) {
+  const std::string commonName = host.empty() ? "localhost" : host;
+  const std::string altNames = host.empty() ? "DNS:localhost,IP:127.0.0.1,IP:::1" : "DNS:" + host;
   X509* certificate = X509_new();
   X509_set_version(certificate, 2);
   ASN1_INTEGER_set(X509_get_serialNumber(certificate), static_cast<long>(std::time(nullptr)));
@@ -61,13 +64,13 @@ void writeSelfSignedCertificate(EVP_PKEY* key, const std::string& path) {
   X509_NAME* name = X509_get_subject_name(certificate);
   X509_NAME_add_entry_by_txt(name, "O", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("ZorvAX docserver"),
                              -1, -1, 0);
-  X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("localhost"), -1, -1,
-                             0);
+  X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>(commonName.c_str()),
+                             -1, -1, 0);
   X509_set_issuer_name(certificate, name);
   addExtension(certificate, NID_basic_constraints, "critical,CA:TRUE");
   addExtension(certificate, NID_key_usage, "critical,digitalSignature,keyEncipherment,keyCertSign");
   addExtension(certificate, NID_ext_key_usage, "serverAuth");
-  addExtension(certificate, NID_subject_alt_name, "DNS:localhost,IP:127.0.0.1,IP:::1");
+  addExtension(certificate, NID_subject_alt_name, altNames.c_str());
   addExtension(certificate, NID_subject_key_identifier, "hash");
   if (X509_sign(certificate, key, EVP_sha256()) == 0) fail("cannot sign the certificate");
   std::FILE* file = std::fopen(path.c_str(), "w");
@@ -88,7 +91,7 @@ std::string publicKeyDer(EVP_PKEY* key) {
 
 }  // namespace
 
-ServerKeys ServerKeys::loadOrCreate(const std::string& stateDir) {
+ServerKeys ServerKeys::loadOrCreate(const std::string& stateDir, const std::string& tlsName) {
   std::filesystem::create_directories(stateDir);
   ServerKeys keys;
   keys.keyFile_ = stateDir + "/key.pem";
@@ -100,7 +103,10 @@ ServerKeys ServerKeys::loadOrCreate(const std::string& stateDir) {
     writeKey(keys.key_, keys.keyFile_);
     std::filesystem::remove(keys.certificateFile_);
   }
-  if (!std::filesystem::exists(keys.certificateFile_)) writeSelfSignedCertificate(keys.key_, keys.certificateFile_);
+  // A certificate for another name is made afresh at every start, so the default one is never
+  // left naming a host it does not serve.
+  if (!tlsName.empty() || !std::filesystem::exists(keys.certificateFile_))
+    writeSelfSignedCertificate(keys.key_, keys.certificateFile_, tlsName);
   keys.publicKeyText_ = base64Encode(publicKeyDer(keys.key_));
   std::ofstream(stateDir + "/pubkey.txt") << keys.publicKeyText_ << '\n';
   return keys;

@@ -12,8 +12,9 @@ namespace zxpeer {
 
 class ServerKeys {
  public:
-  // Loads the files from stateDir, or makes and stores them; throws std::runtime_error.
-  static ServerKeys loadOrCreate(const std::string& stateDir);
+  // Loads the files from stateDir, or makes and stores them; throws std::runtime_error. A
+  // tlsName gives a certificate that names that host alone instead of the loopback names.
+  static ServerKeys loadOrCreate(const std::string& stateDir, const std::string& tlsName = {});
   ~ServerKeys();
   ServerKeys(ServerKeys&&) noexcept;
   ServerKeys& operator=(ServerKeys&&) = delete;

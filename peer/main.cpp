@@ -23,6 +23,8 @@ uploads over TLS on a second port. Prints "key value" lines and then "ready" on 
   --port N            download port, 0 for a free one (default 0)
   --upload-port N     upload (TLS) port, 0 for a free one (default 0)
   --plain-upload      the upload port speaks plain HTTP instead of TLS (a faulty server)
+  --tls-name HOST     the TLS certificate names HOST alone, not localhost and the loopback
+                      addresses (a server that is not who the client asked for)
   --auth USER:PASS    credentials the auth switch asks for (default zorvax:zorvax)
   --set NAME=VALUE    a switch for every request; the request's query parameters override it
   --site DIR          serve the files of DIR to GET requests under /site/ (pages, scripts)
@@ -44,6 +46,9 @@ Switches (query parameters or --set):
   longline=N             an extra data line of N characters before the "." line
   end=0                  no "." line                        empty=1    status 200, no body
   status=CODE            answer CODE with an empty body     drop=1     close halfway through
+  cut=1                  half the body, then an orderly close (shorter than announced)
+  chunked=1              chunked transfer coding; with cut=1 the last chunk never comes
+  late=MS                answer MS milliseconds after the request was handled
   hang=1                 read the request and never answer
   stall=1                send half the body, then nothing until the client goes
   auth=1                 401 with Basic authentication unless the credentials match
@@ -68,6 +73,7 @@ int portNumber(const std::string& text) {
 int main(int argc, char** argv) {
   zxpeer::ServerConfig config;
   bool plainUpload = false, exitOnEof = false;
+  std::string tlsName;
   for (int i = 1; i < argc; ++i) {
     std::string option = argv[i];
     auto value = [&]() -> std::string {
@@ -89,6 +95,8 @@ int main(int argc, char** argv) {
       config.uploadPort = portNumber(value());
     } else if (option == "--plain-upload") {
       plainUpload = true;
+    } else if (option == "--tls-name") {
+      tlsName = value();
     } else if (option == "--auth") {
       std::string pair = value();
       size_t colon = pair.find(':');
@@ -120,7 +128,7 @@ int main(int argc, char** argv) {
     if (!config.siteDir.empty()) config.siteDir = std::filesystem::canonical(config.siteDir).string();
 
     ::signal(SIGPIPE, SIG_IGN);
-    zxpeer::ServerKeys keys = zxpeer::ServerKeys::loadOrCreate(config.stateDir);
+    zxpeer::ServerKeys keys = zxpeer::ServerKeys::loadOrCreate(config.stateDir, tlsName);
     zxpeer::TlsContext tls(keys.certificateFile(), keys.keyFile());
     int httpFd = zxpeer::listenOn(config.bindAddress, config.httpPort);
     int uploadFd = zxpeer::listenOn(config.bindAddress, config.uploadPort);

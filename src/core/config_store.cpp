@@ -1,5 +1,7 @@
 #include "core/config_store.h"
 
+#include <charconv>
+
 #include "core/file_helpers.h"
 #include "core/package_owners.h"
 #include "platform/ascii.h"
@@ -76,6 +78,16 @@ bool readConfigFlag(Registry& registry, std::string_view name, bool fallback) {
   if (text == "true") return true;
   if (text == "false") return false;
   return fallback;
+}
+
+std::uint64_t decompressionReserve(Registry& registry) {
+  const std::string text = readConfigValue(registry, kKeepFreeValue, "");
+  std::uint64_t megabytes = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), megabytes);
+  // Anything but a plain decimal number of a sane size keeps the default.
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() || megabytes > (1ull << 40))
+    return kDefaultKeepFreeMiB << 20;
+  return megabytes << 20;
 }
 
 std::optional<std::string> readInstallPath(Registry& registry) {

@@ -24,6 +24,11 @@ std::unique_ptr<platform::RegKey> openConfigKey(platform::Registry& registry, co
 std::string readConfigValue(platform::Registry& registry, std::string_view name, std::string_view fallback);
 void writeConfigValue(platform::Registry& registry, std::string_view name, std::string_view text);
 bool readConfigFlag(platform::Registry& registry, std::string_view name, bool fallback);
+// The free space a decompression leaves on the disk it writes to, in bytes: the root key's
+// "keepFreeMB" (a decimal number of MiB; 0 lets it fill the disk), else 64 MiB.
+inline constexpr const char* kKeepFreeValue = "keepFreeMB";
+inline constexpr std::uint64_t kDefaultKeepFreeMiB = 64;
+std::uint64_t decompressionReserve(platform::Registry& registry);
 // The "Path" value of the root key, when it exists and its text fits 255 characters (with or
 // without a stored terminator).
 std::optional<std::string> readInstallPath(platform::Registry& registry);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <random>
 
 #include "platform/clock.h"
 #include "platform/codepage.h"
@@ -33,6 +34,18 @@ std::string makeFreshFile(const platform::Env& env, std::string_view tempDir, st
     std::string name = env.fs.tempName(tempDir, prefix);
     if (!name.empty() && name.size() <= kPathCapacity && create(name)) return name;
     env.clock.sleepFor(std::chrono::milliseconds(1));
+  }
+  return std::string();
+}
+
+// A fresh intermediate in `folder` (the current folder when empty); empty text when none can
+// be made there.
+std::string makeIntermediateBeside(platform::FileSystem& fs, const std::string& folder) {
+  thread_local std::mt19937 engine(std::random_device{}());
+  for (int attempt = 0; attempt < kTempAttempts; ++attempt) {
+    std::string name = std::string(kIntermediatePrefix) + "new" + std::to_string(engine());
+    if (!folder.empty()) name = joinPath(folder, name);
+    if (fs.createLocked(name)) return name;
   }
   return std::string();
 }
@@ -114,6 +127,23 @@ std::optional<std::string> moveToUniqueName(platform::FileSystem& fs, std::strin
 
 void deleteIfNamed(platform::FileSystem& fs, std::string_view path) {
   if (!path.empty()) fs.removeFile(path);
+}
+
+ReplacementFile::ReplacementFile(platform::FileSystem& fs, std::string_view target)
+    : fs_(fs), target_(fs.realLocation(target).value_or(std::string(target))) {
+  if (!fs.exists(target_) || fs.isRegularFile(target_)) beside_ = makeIntermediateBeside(fs, directoryOf(target_));
+  file_ = fs.open(beside_.empty() ? target_ : beside_, "wb");
+}
+
+ReplacementFile::~ReplacementFile() {
+  if (committed_ || beside_.empty()) return;
+  file_.close();
+  fs_.removeFile(beside_);
+}
+
+bool ReplacementFile::commit() {
+  committed_ = file_.close() && (beside_.empty() || fs_.replaceFile(beside_, target_));
+  return committed_;
 }
 
 }  // namespace zx

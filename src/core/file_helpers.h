@@ -37,4 +37,30 @@ std::optional<std::string> moveToUniqueName(platform::FileSystem& fs, std::strin
                                             std::string_view sourcePath);
 void deleteIfNamed(platform::FileSystem& fs, std::string_view path);
 
+// New content for a file, written beside it (an intermediate in the same folder) and put in its
+// place only once complete, so that a write that fails (a full disk) leaves the old file as it
+// was. Links are followed to the file they lead to. A target that exists but is no regular file
+// (a device), or whose folder takes no new file, is written in place.
+class ReplacementFile {
+ public:
+  ReplacementFile(platform::FileSystem& fs, std::string_view target);
+  // New content that was not committed is removed.
+  ~ReplacementFile();
+  ReplacementFile(const ReplacementFile&) = delete;
+  ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+  bool isOpen() const { return file_.isOpen(); }
+  platform::File& file() { return file_; }
+  // Closes the new content and puts it in the target's place. False when any of it did not
+  // reach the disk: the target is then as it was, and the new content is gone.
+  bool commit();
+
+ private:
+  platform::FileSystem& fs_;
+  std::string target_;
+  std::string beside_;  // the new content's own name; empty when written in place
+  platform::File file_;
+  bool committed_ = false;
+};
+
 }  // namespace zx

@@ -98,7 +98,7 @@ std::optional<std::int32_t> chooseTarget(const Env& env, ControlState& control, 
   const std::optional<std::string> name = downloadNameOf(env.fs, control.Filename);
   if (!name) {
     controlBox(env.ui, ansi("다운로드 파일이름이 없습니다."), ansi("오류"), mb::MB_OK);
-    return control.ret;
+    return control.ret = -1;
   }
   auto downloadPath = makeDownloadPath(env, control, *name);
   if (!downloadPath) {
@@ -208,19 +208,21 @@ std::int32_t copyWithProgress(const Env& env, PathText& source, const std::strin
   std::int64_t size = static_cast<std::int64_t>(env.fs.fileSize(source.view()).value_or(0));
   showCurrentByteCounts(0, size);
   updateStatus(nullptr, ansi("파일을 복사하고 있습니다.").c_str(), 0, clampToInt32(size));
-  platform::File out = env.fs.open(target, "wb");
+  // A file already there is replaced only by the whole copy.
+  ReplacementFile out(env.fs, target);
   if (!out.isOpen()) throw FileException(ansi("파일을 생성할 수 없습니다.\n") + target);
   char block[kCopyBlock];
   bool failed = false;
   while (std::size_t got = in.read(block, sizeof block)) {
-    if (!out.write(block, got)) {
+    if (!out.file().write(block, got)) {
       failed = true;
       break;
     }
     stepProgress(static_cast<std::int32_t>(got));
   }
+  failed = failed || in.failed();
   in.close();
-  failed = !out.close() || failed;
+  failed = failed || !out.commit();
   if (failed) {
     applicationBox(env.ui, ansi("파일에 기록할 수 없습니다.\n") + target);
     controlBox(env.ui, ansi("파일을 복사할 수 없습니다.\n") + diskAdvice(), ansi("디스크오류"), mb::MB_OK);

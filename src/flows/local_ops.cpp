@@ -1,5 +1,7 @@
 #include "flows/local_ops.h"
 
+#include <optional>
+
 #include "core/config_store.h"
 #include "core/file_helpers.h"
 #include "core/message_pump.h"
@@ -44,14 +46,14 @@ std::int32_t saveFile(const platform::Env& env, ControlState& control, const std
     control.Filename = makeTempFileName(env, control.m_tempDir.view(), "");
   }
   // The control's own configuration and its companion program are never written over.
-  platform::File file = isReservedLocation(env, control.Filename) ? platform::File() : env.fs.open(control.Filename, "wb");
-  if (!file.isOpen()) {
+  std::optional<ReplacementFile> file;
+  if (!isReservedLocation(env, control.Filename)) file.emplace(env.fs, control.Filename);
+  if (!file || !file->isOpen()) {
     controlBox(env.ui, ansi("파일을 열 수 없습니다.\n") + diskAdvice(), "ERROR", mb::MB_OK);
     return control.ret = -1;
   }
-  bool written = file.write(str);
-  written = file.close() && written;
-  if (!written) {
+  // An existing file is replaced only by the whole text.
+  if (!file->file().write(str) || !file->commit()) {
     controlBox(env.ui, ansi("파일에 기록할 수 없습니다.\n") + diskAdvice(), "ERROR", mb::MB_OK);
     return control.ret = -1;
   }

@@ -87,6 +87,13 @@ class ZX_API FileSystem {
   virtual int removeAbandoned(std::string_view folder, std::string_view prefix, std::chrono::seconds age) = 0;
   // Never replaces: fails when `to` exists.
   virtual bool renameFile(std::string_view from, std::string_view to) = 0;
+  // Puts the file `from` in the place of `to` in one step, so that `to` names the old file or
+  // the new one and never a part (a rename over it). `from`'s content is on the disk first; it
+  // takes the permissions `to` had, or those a new file gets when there was none.
+  virtual bool replaceFile(std::string_view from, std::string_view to) = 0;
+  // The bytes this user may still write on the file system that holds the existing `path`;
+  // nullopt when the system cannot tell.
+  virtual std::optional<std::uint64_t> freeSpace(std::string_view path) = 0;
   virtual bool removeFile(std::string_view path) = 0;
   virtual bool makeDirectories(std::string_view path) = 0;
   virtual std::string currentDirectory() = 0;

@@ -7,7 +7,8 @@
 //
 // Time-outs count silence, not total time: a long download that keeps arriving never times out.
 // TLS: the chain is checked against the system's trust store plus the client's trust file when
-// that file exists; the flags below decide whether the certificate's name and dates count.
+// that file exists, and the certificate must name the host the request was made for; the flags
+// below decide only whether its dates count.
 //
 // Waiting: a call that waits on the network (connecting, sending, the answer, the body) calls
 // the session's wait hook at least every 100 ms, so the caller's window keeps working; when the
@@ -34,11 +35,11 @@ constexpr std::uint32_t kUnknown = 0xFFFFFFFF, kDefault = 0, kFtp = 1, kGopher =
                         kFile = 5, kNews = 6, kMailto = 7, kSocks = 8, kJavascript = 9, kVbscript = 10, kRes = 11;
 }
 
-// Request flags, with the platform's values.
+// Request flags, with the platform's values. There is none that forgives a certificate naming
+// another host: a server that is not the one asked for gets nothing.
 namespace flags {
 constexpr std::uint32_t kReload = 0x80000000, kExistingConnect = 0x20000000, kNoCacheWrite = 0x04000000,
-                        kSecure = 0x00800000, kIgnoreCertCnInvalid = 0x00001000,
-                        kIgnoreCertDateInvalid = 0x00002000;
+                        kSecure = 0x00800000, kIgnoreCertDateInvalid = 0x00002000;
 }
 
 struct UrlParts {

@@ -11,6 +11,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "core/config_store.h"
 #include "core/file_helpers.h"
 #include "core/messages.h"
 #include "platform/codepage.h"
@@ -48,7 +49,8 @@ std::optional<std::string> failureOf(Work work) {
 }  // namespace
 
 std::optional<std::string> gunzipMembers(platform::File& in, platform::File& out, GunzipProgress progress,
-                                         std::uint32_t userData, std::uint32_t expectedTotal) {
+                                         std::uint32_t userData, std::uint32_t expectedTotal,
+                                         const GunzipRoom& room) {
   std::vector<unsigned char> input(kInflateInput), output(kInflateOutput);
   z_stream stream{};
   // 15 + 16: a gzip wrapper around the largest deflate window.
@@ -73,6 +75,7 @@ std::optional<std::string> gunzipMembers(platform::File& in, platform::File& out
     const int rc = inflate(&stream, Z_NO_FLUSH);
     const std::size_t produced = output.size() - stream.avail_out;
     if (produced > 0) {
+      if (room && !room(produced)) return std::string("no room");
       if (!out.write(output.data(), produced)) return out.error();
       done += static_cast<std::uint32_t>(produced);
       // Once more has come out than the compressed file holds, the range grows with the count.
@@ -99,17 +102,34 @@ std::int32_t decompressStep(const platform::Env& env, std::string_view gzPath, s
   const std::optional<std::uint64_t> size = env.fs.fileSize(gzPath);
   if (!size) return -1;
 
+  // A small document can unpack to one that fills the disk: it stops while the reserve is left.
+  const std::uint64_t reserve = decompressionReserve(env.registry);
+  std::string folder = directoryOf(plainPath);
+  if (folder.empty()) folder.push_back('.');  // the current folder
+  bool reserveReached = false;
+  auto room = [&](std::size_t bytes) {
+    const std::optional<std::uint64_t> free = env.fs.freeSpace(folder);
+    reserveReached = free && (*free < bytes || *free - bytes < reserve);
+    return !reserveReached;
+  };
   const std::optional<std::string> failure = failureOf([&]() -> std::optional<std::string> {
     platform::File in = env.fs.open(gzPath, "rb");
     if (!in.isOpen()) return in.error();
     platform::File out = env.fs.open(plainPath, "wb");
     if (!out.isOpen()) return out.error();
     updateStatus(nullptr, nullptr, 0, progressRange(static_cast<std::int64_t>(*size)));
-    if (auto stopped = gunzipMembers(in, out, reportProgress, 0, static_cast<std::uint32_t>(*size))) return stopped;
+    if (auto stopped = gunzipMembers(in, out, reportProgress, 0, static_cast<std::uint32_t>(*size), room))
+      return stopped;
     if (!out.close()) return out.error();
     return std::nullopt;
   });
-  if (failure) controlBox(env.ui, *failure, ansi("압축해제오류"), platform::mb::MB_OK);
+  if (reserveReached) {
+    controlBox(env.ui, ansi("파일에 기록할 수 없습니다.\n디스크 여유 공간을 확인하시고, 이상이 없으면 다시 시도 하십시오."),
+               ansi("압축해제오류"), platform::mb::MB_OK);
+    deleteIfNamed(env.fs, plainPath);
+  } else if (failure) {
+    controlBox(env.ui, *failure, ansi("압축해제오류"), platform::mb::MB_OK);
+  }
   if (deleteInput) deleteIfNamed(env.fs, gzPath);
   return failure ? -1 : 0;
 }

@@ -19,9 +19,9 @@ namespace mb = platform::mb;
 namespace {
 
 constexpr const char* kAgent = "ZorvCW";
+// No flag forgives a certificate that names another host.
 constexpr std::uint32_t kRequestFlags = http::flags::kReload | http::flags::kExistingConnect |
-                                        http::flags::kNoCacheWrite | http::flags::kIgnoreCertCnInvalid |
-                                        http::flags::kIgnoreCertDateInvalid;
+                                        http::flags::kNoCacheWrite | http::flags::kIgnoreCertDateInvalid;
 
 bool isRedirect(std::uint32_t status) { return status == 301 || status == 302 || status == 303; }
 
@@ -39,10 +39,10 @@ std::string locationOf(const std::string& rawHeaders, bool& found) {
 }
 
 // While the exchange waits on the network the window keeps working, and a cancel the user
-// confirms in the progress dialog ends the wait.
-http::WaitAnswer keepWindowAlive(platform::Ui& ui) {
+// confirms in the progress dialog ends the wait while it still can.
+http::WaitAnswer keepWindowAlive(platform::Ui& ui, bool cancelEndsWait) {
   pumpMessages(ui, 100);
-  return statusCancelled() ? http::WaitAnswer::Stop : http::WaitAnswer::KeepWaiting;
+  return cancelEndsWait && statusCancelled() ? http::WaitAnswer::Stop : http::WaitAnswer::KeepWaiting;
 }
 
 }  // namespace
@@ -82,11 +82,13 @@ std::int32_t HttpExchange::run(const SendStep& send, const SuccessStep& success,
   std::int32_t result = -1;
   try {
     session_ = env_.http.openSession(kAgent);
-    session_->setWaitHook([&ui = env_.ui] { return keepWindowAlive(ui); });
+    session_->setWaitHook([this] { return keepWindowAlive(env_.ui, cancelEndsWait_); });
     connection_ = session_->connect(control_.Hostname, control_.m_serverPort);
     bool download = direction_ == Direction::Download;
+    // The upload always speaks TLS; a download does when its address says https.
+    bool secure = !download || control_.m_serviceType == http::scheme::kHttps;
     request_ = connection_->openRequest("POST", control_.m_requestObject, download ? "HTTP/1.1" : "",
-                                        download ? kRequestFlags : kRequestFlags | http::flags::kSecure);
+                                        secure ? kRequestFlags | http::flags::kSecure : kRequestFlags);
     result = send(*request_);
     if (result == 0) {
       std::int32_t status = statusAndRetries();
@@ -125,7 +127,9 @@ std::int32_t HttpExchange::statusAndRetries() {
     resend_(*request_);
     status = request_->statusCode();
   }
-  if (isRedirect(status)) return followRedirect() ? 200 : -1;
+  // The redirected request carries no body: an upload it would end reached nobody, and is
+  // reported with the status like any other answer that is no success.
+  if (isRedirect(status) && direction_ == Direction::Download) return followRedirect() ? 200 : -1;
   return static_cast<std::int32_t>(status);
 }
 

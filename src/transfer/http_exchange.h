@@ -55,6 +55,9 @@ class HttpExchange {
 
   // Ends a success step early: request and connection go, the session stays until run returns.
   void closeRequestAndConnection();
+  // Whether a cancel the user confirms ends a wait on the network (it does from the start). Once
+  // the server has the whole request, its answer decides the result whatever the user clicks.
+  void letCancelEndWaits(bool ends) { cancelEndsWait_ = ends; }
 
  private:
   std::int32_t statusAndRetries();
@@ -71,6 +74,7 @@ class HttpExchange {
   std::unique_ptr<platform::http::Session> session_;
   std::unique_ptr<platform::http::Connection> connection_;
   std::unique_ptr<platform::http::Request> request_;
+  bool cancelEndsWait_ = true;
 };
 
 }  // namespace zx

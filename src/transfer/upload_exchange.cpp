@@ -68,8 +68,7 @@ class UploadBody {
 
   std::uint64_t size() const { return size_; }
 
-  // Announces the body and writes it in pieces of 1024 bytes with a progress update each; a
-  // cancel is no longer acted on once the body is on its way.
+  // Announces the body and writes it in pieces of 1024 bytes with a progress update each.
   void send(ControlState& control, platform::http::Request& request) {
     control.size = progressValue(static_cast<std::int64_t>(size_));
     request.sendRequestEx(size_);
@@ -97,7 +96,6 @@ class UploadBody {
     writePieces(true);
     // A file that changed since it was measured cannot fill the announced length.
     if (sent != size_ || file.failed()) throw FileException(ansi("파일을 읽을 수 없습니다.\n") + path_);
-    request.endRequest();
   }
 
  private:
@@ -137,13 +135,21 @@ std::int32_t uploadExchange(const platform::Env& env, ControlState& control, con
 
   std::string headers = requestHeaders(control, Direction::Upload, body.size());
   updateStatus(nullptr, ansi("서버에 연결 중입니다.").c_str(), 0, 100);
+  // A cancel ends the upload while the body is on its way; once the server has all of it, the
+  // file is stored whatever the user clicks, and the server's answer is the result.
+  auto deliver = [&](HttpExchange& exchange, platform::http::Request& request) {
+    exchange.letCancelEndWaits(true);
+    body.send(control, request);
+    exchange.letCancelEndWaits(false);
+    request.endRequest();
+  };
   HttpExchange exchange(env, control, Direction::Upload, headers,
-                        [&](platform::http::Request& request) { body.send(control, request); });
+                        [&](platform::http::Request& request) { deliver(exchange, request); });
   return exchange.run(
       [&](platform::http::Request& request) -> std::int32_t {
         if (statusCancelled()) return -2;
         request.addRequestHeaders(headers);
-        body.send(control, request);
+        deliver(exchange, request);
         return 0;
       },
       [&](platform::http::Request&) {

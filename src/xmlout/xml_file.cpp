@@ -1,5 +1,6 @@
 #include "xmlout/xml_file.h"
 
+#include "core/file_helpers.h"
 #include "core/messages.h"
 #include "platform/codepage.h"
 #include "platform/fs.h"
@@ -19,10 +20,10 @@ std::string xmlTextOf(platform::XmlDomDocument& document) {
 
 bool writeXmlFile(const platform::Env& env, platform::XmlDomDocument& document, const std::string& path) {
   const std::string text = withEucKrDeclaration(xmlTextOf(document));
-  platform::File file = env.fs.open(path, "wb");
+  // An existing file is replaced only by the whole document.
+  ReplacementFile file(env.fs, path);
   if (!file.isOpen()) return false;
-  bool written = file.write(text);
-  written = file.close() && written;
+  const bool written = file.file().write(text) && file.commit();
   if (!written) applicationBox(env.ui, ansi("파일을 저장하는 중 에러가 발생했습니다."));
   return written;
 }

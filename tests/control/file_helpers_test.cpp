@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "core/file_helpers.h"
 #include "platform/clock.h"
@@ -175,6 +176,64 @@ TEST(FileHelpers, FixedTextRefusesWhatDoesNotFit) {
   p.clear();
   EXPECT_TRUE(p.empty());
 }
+
+TEST(FileHelpers, AReplacementTakesThePlaceOnlyWhenCommitted) {
+  TempDir dir;
+  platform::FileSystem& fs = test::localFiles();
+  const std::string target = dir.file("doc.txt");
+  test::writeFile(target, "old");
+  {
+    ReplacementFile replacement(fs, target);
+    ASSERT_TRUE(replacement.isOpen());
+    ASSERT_TRUE(replacement.file().write("half of the new"));
+    EXPECT_EQ(test::readFile(target), "old") << "the old file stays while the new one is written";
+  }
+  EXPECT_EQ(test::readFile(target), "old") << "uncommitted";
+  EXPECT_EQ(dir.files(), std::vector<std::string>{"doc.txt"}) << "and nothing left beside it";
+  {
+    ReplacementFile replacement(fs, target);
+    ASSERT_TRUE(replacement.file().write("new"));
+    EXPECT_TRUE(replacement.commit());
+  }
+  EXPECT_EQ(test::readFile(target), "new");
+  EXPECT_EQ(dir.files(), std::vector<std::string>{"doc.txt"});
+  {
+    ReplacementFile fresh(fs, dir.file("fresh.txt"));
+    ASSERT_TRUE(fresh.file().write("made"));
+    EXPECT_TRUE(fresh.commit());
+  }
+  EXPECT_EQ(test::readFile(dir.file("fresh.txt")), "made");
+  ReplacementFile nowhere(fs, test::joinedPath({dir.path(), "no-such-folder", "x.txt"}));
+  EXPECT_FALSE(nowhere.isOpen());
+}
+
+#ifndef _WIN32
+TEST(FileHelpers, AReplacementFollowsLinksAndWritesDevicesInPlace) {
+  TempDir dir;
+  platform::FileSystem& fs = test::localFiles();
+  std::filesystem::create_directory(dir.file("real"));
+  test::writeFile(dir.file("real/doc.txt"), "old");
+  std::filesystem::create_symlink(dir.file("real/doc.txt"), dir.file("link.txt"));
+  {
+    ReplacementFile replacement(fs, dir.file("link.txt"));
+    ASSERT_TRUE(replacement.file().write("new"));
+    EXPECT_TRUE(replacement.commit());
+  }
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.txt"))) << "the link stays a link";
+  EXPECT_EQ(test::readFile(dir.file("real/doc.txt")), "new");
+  auto entries = [](const std::string& folder) {
+    return std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator());
+  };
+  EXPECT_EQ(entries(dir.path()), 2) << "the link and its folder, nothing beside them";
+  EXPECT_EQ(entries(dir.file("real")), 1);
+  // A device is no file to put beside: it is written as it is.
+  ReplacementFile device(fs, "/dev/null");
+  ASSERT_TRUE(device.isOpen());
+  EXPECT_TRUE(device.file().write("discarded"));
+  EXPECT_TRUE(device.commit());
+  EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+}
+#endif
 
 TEST(FileHelpers, DeleteIfNamedDeletesOnlyANamedFile) {
   TempDir dir;

@@ -105,6 +105,31 @@ TEST_F(LocalOps, SaveFileIntoAnUnwritablePlaceShowsTheErrorBox) {
 #endif
 }
 
+#ifndef _WIN32
+TEST_F(LocalOps, SaveFileOnAFullDiskLeavesTheOldFileAsItWas) {
+  test::SmallFileSystem disk("64k");
+  if (!disk.mounted()) GTEST_SKIP() << disk.why();
+  const std::string target = disk.file("kept.txt");
+  test::writeFile(target, "the old content");
+  chmod(target.c_str(), 0640);
+  auto c = makeControl();
+  put(*c, "dialog", "0");
+  put(*c, "Filename", target);
+  EXPECT_EQ(c->saveFile("the new content"), 0);
+  EXPECT_EQ(test::readFile(target), "the new content");
+
+  disk.fillLeaving(8192);
+  EXPECT_EQ(c->saveFile(std::string(100000, 'z')), -1);
+  EXPECT_EQ(c->ret, -1);
+  EXPECT_EQ(user->boxes().back().text, "파일에 기록할 수 없습니다.\n" + kDiskAdvice);
+  EXPECT_EQ(test::readFile(target), "the new content") << "the text that did not fit replaced nothing";
+  EXPECT_EQ(disk.files(), (std::vector<std::string>{"filler", "kept.txt"})) << "nothing is left beside it";
+  struct stat st;
+  ASSERT_EQ(stat(target.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u) << "the replaced file keeps its permissions";
+}
+#endif
+
 TEST_F(LocalOps, SaveFileNeverWritesTheControlsOwnFiles) {
   auto c = makeControl();
   put(*c, "dialog", "0");

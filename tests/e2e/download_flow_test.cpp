@@ -134,6 +134,28 @@ TEST_F(DownloadFlow, SaveOnAnOlderSystemProbesUntilAFolderTakesTheCopy) {
   EXPECT_TRUE(user->liveDialogs().empty());
 }
 
+#ifndef _WIN32
+TEST_F(DownloadFlow, ASaveThatDoesNotFitLeavesTheOldFileAsItWas) {
+  zx::test::SmallFileSystem disk("64k");
+  if (!disk.mounted()) GTEST_SKIP() << disk.why();
+  services.os.setMajor(5);
+  const std::string kept = disk.file("kept.hwp");
+  zx::test::writeFile(kept, "the old document");
+  disk.fillLeaving(16384);
+  auto control = serve("report.hwp", zxtest::mixedBytes(100000, 4), "1");
+  user->press(sd::kTemplateId, sd::kSaveButton, When::Modal);
+  user->answerFile(zx::ansi(kept));
+  EXPECT_EQ(download(*control, "1", "1"), -1);
+  ASSERT_FALSE(user->boxes().empty());
+  expectBox(user->boxes().back(), "디스크오류",
+            "파일을 복사할 수 없습니다.\n디스크 여유 공간을 확인하시고, 이상이 없으면 다시 시도 하십시오.",
+            Owner::Control, mb::MB_OK);
+  EXPECT_EQ(zx::test::readFile(kept), "the old document") << "the copy that did not fit replaced nothing";
+  EXPECT_EQ(disk.files(), (Files{"filler", "kept.hwp"})) << "nothing is left beside it";
+  EXPECT_TRUE(tmp.files().empty());
+}
+#endif
+
 TEST_F(DownloadFlow, SaveOnAModernSystemMovesAndLeavesTheRelabelledDialog) {
   const std::string document = zxtest::mixedBytes(20000, 3);
   auto control = serve("kept.hwp", document, "1");
@@ -391,7 +413,8 @@ TEST_F(DownloadFlow, ANameNoFileCanCarryFetchesNothing) {
       auto control = serve("doc.txt", "doc\r\n", dialog);
       ASSERT_EQ(put(*control, "Filename", name), zx::ole::S_OK);
       control->ret = 7;
-      EXPECT_EQ(download(*control, "1", "1"), 7) << "the result stays as it was";
+      EXPECT_EQ(download(*control, "1", "1"), -1) << "a refused name is a failure, not the last result";
+      EXPECT_EQ(control->ret, -1);
       ASSERT_FALSE(user->boxes().empty());
       expectBox(user->boxes().back(), "오류", "다운로드 파일이름이 없습니다.", Owner::Control, mb::MB_OK);
     }

@@ -4,9 +4,11 @@
 
 
 #include <cstdlib>
+#include <filesystem>
 #include <vector>
 
 #include "allocation_failure.h"
+#include "core/config_store.h"
 #include "protect_support.h"
 
 namespace zx {
@@ -160,6 +162,34 @@ TEST_F(DecompressStep, AnUnwritablePlainFileOrAMemoryFailureIsShownToo) {
 }
 
 #ifndef _WIN32
+TEST_F(DecompressStep, ADocumentThatWouldFillTheDiskStopsAndLeavesNothing) {
+  test::SmallFileSystem disk("8m");
+  if (!disk.mounted()) GTEST_SKIP() << disk.why();
+  const std::string gz = disk.file("doc.gz");
+  const std::string plainPath = disk.file("doc");
+  const std::string small(1 << 20, 's'), large(5 << 20, 'l');  // each a few KiB when packed
+  auto expectStopped = [&](const char* why) {
+    test::BoxWatch recorder(*user);
+    EXPECT_EQ(decompressStep(env(), gz, plainPath, true), -1) << why;
+    ASSERT_EQ(recorder.boxes().size(), 1u) << why;
+    EXPECT_EQ(recorder.boxes()[0].caption, "압축해제오류");
+    EXPECT_EQ(recorder.boxes()[0].text,
+              "파일에 기록할 수 없습니다.\n디스크 여유 공간을 확인하시고, 이상이 없으면 다시 시도 하십시오.");
+    EXPECT_TRUE(disk.files().empty()) << why << ": neither the input nor a part of the document is left";
+  };
+  // Less than the default 64 MiB are free on this disk: nothing unpacks there.
+  writeFile(gz, test::gzipBytes(small));
+  expectStopped("default reserve");
+
+  writeConfigValue(registry(), kKeepFreeValue, "4");
+  writeFile(gz, test::gzipBytes(small));
+  EXPECT_EQ(decompressStep(env(), gz, plainPath, true), 0) << "1 MiB leaves more than 4 MiB of 8 free";
+  EXPECT_TRUE(readFile(plainPath) == small);
+  std::filesystem::remove(plainPath);
+  writeFile(gz, test::gzipBytes(large));
+  expectStopped("5 MiB would leave less than 4 MiB");
+}
+
 // The independent check is the system's gzip command, run through the POSIX shell.
 TEST_F(CompressStep, WritesGzipThatTheGzipCommandRestores) {
   TempDir folder;

@@ -13,10 +13,14 @@
 #ifdef _WIN32
 #include "platform/win32/fs_win32.h"
 #else
+#include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/statvfs.h>
 #include <sys/wait.h>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 
 #include "platform/linux/fs_posix.h"
 #endif
@@ -143,6 +147,23 @@ FileSizeLimit::~FileSizeLimit() {
   limit.rlim_cur = previous_;
   setrlimit(RLIMIT_FSIZE, &limit);
   std::signal(SIGXFSZ, previousHandler_);
+}
+
+SmallFileSystem::SmallFileSystem(const std::string& size) {
+  mounted_ = ::mount("tmpfs", folder_.path().c_str(), "tmpfs", MS_NOSUID | MS_NODEV, ("size=" + size).c_str()) == 0;
+  if (!mounted_) why_ = std::string("mounting a tmpfs: ") + std::strerror(errno);
+}
+
+SmallFileSystem::~SmallFileSystem() {
+  if (mounted_) ::umount2(folder_.path().c_str(), MNT_DETACH);
+}
+
+void SmallFileSystem::fillLeaving(std::uint64_t spare) const {
+  struct statvfs fs;
+  if (::statvfs(path().c_str(), &fs) != 0) return;
+  const std::uint64_t free = static_cast<std::uint64_t>(fs.f_bavail) * fs.f_frsize;
+  if (free <= spare) return;
+  std::ofstream(file("filler"), std::ios::binary) << std::string(free - spare, 'F');
 }
 
 CommandResult runCommand(const std::string& commandLine) {

@@ -88,6 +88,29 @@ class FileSizeLimit {
   std::uint64_t previous_;
   void (*previousHandler_)(int);
 };
+
+// A file system of `size` (mount's size= text, "64k") of its own, mounted on a fresh folder for
+// one test and gone afterwards: where a disk really fills. Mounting needs the privilege to
+// mount; without it mounted() is false and why() says what the system answered.
+class SmallFileSystem {
+ public:
+  explicit SmallFileSystem(const std::string& size);
+  ~SmallFileSystem();
+  SmallFileSystem(const SmallFileSystem&) = delete;
+  SmallFileSystem& operator=(const SmallFileSystem&) = delete;
+  bool mounted() const { return mounted_; }
+  const std::string& why() const { return why_; }
+  const std::string& path() const { return folder_.path(); }
+  std::string file(const std::string& name) const { return folder_.file(name); }
+  std::vector<std::string> files() const { return folder_.files(); }
+  // Fills what is left with one file, "filler", but for `spare` bytes.
+  void fillLeaving(std::uint64_t spare) const;
+
+ private:
+  TempDir folder_;
+  bool mounted_ = false;
+  std::string why_;
+};
 #endif
 
 // The services of one test: the system's own over a fresh home and temporary folder, with the

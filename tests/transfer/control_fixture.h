@@ -1,6 +1,7 @@
 #pragma once
 // A control as the flows hand it to the exchanges: the scripted user and a fresh home that
 // trusts the document server's certificate, the progress dialog on screen, an empty local file.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,11 +31,20 @@ class ControlFixture : public zx::test::ControlTest {
 
   static PeerProcess& peer() { return *peer_; }
 
+  // The user clicks Cancel in the progress dialog once the server holds a request beyond the
+  // first `before` and the bar has stood still for a while: the click waits in the queue until
+  // the control pumps it, as a person's would.
+  void clickCancelWhenStalled(unsigned before);
+  // A second document server whose certificate, trusted like the first one's, names another
+  // host than the 127.0.0.1 it is reached by.
+  std::unique_ptr<PeerProcess> trustedServerNamedElsewhere();
+
   std::unique_ptr<zx::CZorvAXCtrl> control_;
   std::unique_ptr<zx::CStatusDlg> progress_;
   std::string filePath_;
 
  private:
+  std::vector<std::shared_ptr<std::function<void()>>> clicks_;
   static PeerProcess* peer_;
 };
 

@@ -49,36 +49,6 @@ std::string unseal(const std::string& stored, const std::uint8_t* key) {
 
 class DownloadExchange : public ControlFixture {
  protected:
-  // The user clicks Cancel in the progress dialog once the server holds a request beyond the
-  // first `before` and the bar has stood still for a while: the click waits in the queue until
-  // the control pumps it, as a person's would.
-  void clickCancelWhenStalled(unsigned before) {
-    auto* dialog = static_cast<zx::platform::HeadlessDialogView*>(progress_->view());
-    auto watch = std::make_shared<StallWatch>();
-    auto click = std::make_shared<std::function<void()>>();
-    *click = [this, before, dialog, watch, again = std::weak_ptr(click)] {
-      if (watch->stalled(dialog->progressPos(zx::statusdlg::kProgress)) && peer().requestCount() > before)
-        dialog->press(zx::statusdlg::kCancelButton);
-      else if (auto next = again.lock())
-        user->queue().post(*next);
-    };
-    clicks_.push_back(click);
-    user->queue().post(*click);
-  }
-  struct StallWatch {
-    bool stalled(int position) {
-      auto now = std::chrono::steady_clock::now();
-      if (position != last) {
-        last = position;
-        since = now;
-      }
-      return now - since >= std::chrono::milliseconds(300);
-    }
-    int last = -1;
-    std::chrono::steady_clock::time_point since;
-  };
-  std::vector<std::shared_ptr<std::function<void()>>> clicks_;
-
   std::int32_t download(const std::string& path, const std::string& userId = "user",
                         const std::string& sessionId = "session") {
     pointAt(peer().downloadUrl(path));
@@ -268,6 +238,55 @@ TEST_F(DownloadExchange, BrokenConnectionsEndInTheExceptionBox) {
   EXPECT_EQ(shown[1].rfind(prefix + "The operation timed out", 0), 0u) << shown[1];
   EXPECT_EQ(shown[2].rfind(prefix + "A connection with the server could not be established", 0), 0u) << shown[3];
   EXPECT_EQ(user->boxes()[0].flags, mb::MB_TASKMODAL);
+}
+
+TEST_F(DownloadExchange, ABodyShorterThanAnnouncedIsAFailure) {
+  std::string document, stored;
+  for (int i = 0; i < 4000; ++i) {
+    document += "QUJDREVG" + std::to_string(i) + "\n";
+    stored += "QUJDREVG" + std::to_string(i);
+  }
+  peer().putDocument("cut.txt", document);
+  const std::string ended = "OPEN ERROR|오류 응답을 보내 왔습니다.\n다시 시도 하십시오.\n[응답] : "
+                            "The connection with the server was terminated abnormally";
+  // Half the announced length, and a chunked body without its last chunk, each closed in order.
+  for (const char* path : {"/docs/cut.txt?mode=lines&cut=1", "/docs/cut.txt?mode=lines&chunked=1&cut=1"}) {
+    EXPECT_EQ(download(path), -1) << path;
+    ASSERT_FALSE(boxes().empty()) << path;
+    EXPECT_EQ(boxes().back().rfind(ended, 0), 0u) << boxes().back();
+  }
+  const size_t shown = boxes().size();
+  // A whole chunked body is complete, with or without the "." line.
+  EXPECT_EQ(download("/docs/cut.txt?mode=lines&chunked=1"), 0);
+  EXPECT_EQ(localFile(), stored);
+  EXPECT_EQ(download("/docs/cut.txt?mode=lines&chunked=1&end=0"), 0);
+  EXPECT_EQ(localFile(), stored);
+  EXPECT_EQ(boxes().size(), shown);
+}
+
+TEST_F(DownloadExchange, AnHttpsAddressIsFetchedOverTlsOnlyFromTheHostItNames) {
+  peer().putDocument("tls.txt", "QUJD\r\nREVG\r\n.\r\n");
+  auto fetch = [&](int port) {
+    pointAt("https://127.0.0.1:" + std::to_string(port) + "/docs/tls.txt?mode=lines");
+    zx::test::writeFile(filePath_, "");
+    return zx::downloadExchange(env(), *control_, "user", "session", "1", "1");
+  };
+  ASSERT_EQ(fetch(peer().uploadPort()), 0);
+  EXPECT_EQ(localFile(), "QUJDREVG");
+  EXPECT_EQ(lastNote("secure"), "1");
+  EXPECT_TRUE(boxes().empty());
+
+  // A trusted certificate that names another host: the request never leaves.
+  auto elsewhere = trustedServerNamedElsewhere();
+  elsewhere->putDocument("tls.txt", "QUJD\r\n.\r\n");
+  EXPECT_EQ(fetch(elsewhere->uploadPort()), -1);
+  ASSERT_EQ(boxes().size(), 1u);
+  EXPECT_EQ(boxes()[0].rfind("OPEN ERROR|오류 응답을 보내 왔습니다.\n다시 시도 하십시오.\n[응답] : "
+                             "The host name in the certificate is invalid or does not match",
+                             0),
+            0u)
+      << boxes()[0];
+  EXPECT_EQ(elsewhere->requestCount(), 0u);
 }
 
 TEST_F(DownloadExchange, LocalFileThatCannotBeOpenedIsRemovedBeforeConnecting) {

@@ -17,8 +17,7 @@ using zxtest::PeerProcess;
 namespace {
 
 constexpr std::uint32_t kDownloadFlags = http::flags::kReload | http::flags::kExistingConnect |
-                                         http::flags::kNoCacheWrite | http::flags::kIgnoreCertCnInvalid |
-                                         http::flags::kIgnoreCertDateInvalid;
+                                         http::flags::kNoCacheWrite | http::flags::kIgnoreCertDateInvalid;
 
 std::string formHeaders(int port, const char* connection, size_t length) {
   return "Accept: */*\r\nUser-Agent: ZorvCW\r\nHost: 127.0.0.1:" + std::to_string(port) + "\r\nConnection: " +

@@ -86,8 +86,50 @@ TEST_F(UploadExchange, StatusesAfterTheBodyWasSent) {
   EXPECT_EQ(upload("QUJD", "/upload?status=204"), 0);
   EXPECT_EQ(upload("QUJD", "/upload?status=500"), -1);
   EXPECT_EQ(upload("QUJD", "/upload?redirect=302&to=https"), -1);
+  EXPECT_EQ(boxes(), (std::vector<std::string>{
+                         "서버응답|서버에서 오류 응답을 보내왔습니다.\n다시 시도 하십시오.\n서버응답:[500] Internal Server Error",
+                         "서버응답|서버에서 오류 응답을 보내왔습니다.\n다시 시도 하십시오.\n서버응답:[302] Found"}));
+}
+
+TEST_F(UploadExchange, ARedirectedUploadReachedNobodyAndFails) {
+  const unsigned before = peer().requestCount();
+  EXPECT_EQ(upload("QUJD", "/upload?redirect=302"), -1);
   EXPECT_EQ(boxes(), std::vector<std::string>{
-                         "서버응답|서버에서 오류 응답을 보내왔습니다.\n다시 시도 하십시오.\n서버응답:[500] Internal Server Error"});
+                         "서버응답|서버에서 오류 응답을 보내왔습니다.\n다시 시도 하십시오.\n서버응답:[302] Found"});
+  EXPECT_EQ(peer().requestCount(), before + 1) << "no request without the body follows the redirect";
+  EXPECT_EQ(lastNote("stored"), "") << "nothing was stored";
+}
+
+TEST_F(UploadExchange, ACancelOnceTheWholeBodyWasSentDoesNotUndoTheUpload) {
+  const unsigned before = peer().requestCount();
+  clickCancelWhenStalled(before);
+  user->answerBox(mb::IDYES);
+  EXPECT_EQ(upload("QUJDREVG", "/upload?late=1500"), 0);
+  EXPECT_EQ(peer().requestCount(), before + 1);
+  const std::string stored = lastNote("stored");
+  ASSERT_FALSE(stored.empty());
+  EXPECT_EQ(zx::test::readFile(stored), "ABCDEF") << "the server has the file, and the page is told so";
+  EXPECT_FALSE(zx::currentStatusDlg()->cancelled);
+  EXPECT_EQ(boxes(), std::vector<std::string>{"질문|취소 하겠습니까 ?"}) << "the cancel was asked for and confirmed";
+}
+
+TEST_F(UploadExchange, ACertificateNamingAnotherHostGetsNothing) {
+  auto elsewhere = trustedServerNamedElsewhere();
+  zx::test::writeFile(filePath_, "QUJD");
+  pointAt("https://127.0.0.1:" + std::to_string(elsewhere->uploadPort()) + "/upload");
+  EXPECT_EQ(zx::uploadExchange(env(), *control_, "u", "0", "0", ""), -1);
+  ASSERT_EQ(boxes().size(), 1u);
+  EXPECT_EQ(boxes()[0].rfind("OPEN ERROR|오류 응답입니다. 다시 시도 하십시오.\n응답 : "
+                             "The host name in the certificate is invalid or does not match",
+                             0),
+            0u)
+      << boxes()[0];
+  EXPECT_EQ(elsewhere->requestCount(), 0u) << "nothing was sent";
+
+  // The name the server's certificate gives it is accepted.
+  pointAt("https://localhost:" + std::to_string(peer().uploadPort()) + "/upload");
+  EXPECT_EQ(zx::uploadExchange(env(), *control_, "u", "0", "0", ""), 0);
+  EXPECT_EQ(zx::test::readFile(lastNote("stored")), "ABC");
 }
 
 TEST_F(UploadExchange, PlainServerOnTheUploadPortIsAnException) {

@@ -80,6 +80,16 @@ std::wstring newestFile(const std::wstring& folder, const std::wstring& suffix) 
   return folder + L"\\" + *std::max_element(names.begin(), names.end());
 }
 
+// An ASCII path as the text of a script string literal: each backslash doubled.
+std::string scriptPath(const std::wstring& path) {
+  std::string text;
+  for (wchar_t ch : path) {
+    if (ch == L'\\') text += "\\\\";
+    else text += static_cast<char>(ch);
+  }
+  return text;
+}
+
 class ControlScript : public testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -274,11 +284,7 @@ TEST_F(ControlScript, UploadOverTlsIsStoredExactly) {
   for (int i = 0; i < 50000; ++i) bytes += static_cast<char>((i * 13 + (i >> 7)) & 0xFF);
   const std::wstring local = folder.path() + L"upload.bin";
   writeBytes(local, bytes);
-  std::string localScript;
-  for (wchar_t ch : local) {
-    if (ch == L'\\') localScript += "\\\\";
-    else localScript += static_cast<char>(ch);
-  }
+  const std::string localScript = scriptPath(local);
   ChildRun run = script("c.url = " + literal(setting("ZX_DOCSERVER_UPLOAD_URL")) + ";\n"
                         "c.dialog = '0';\n"
                         "c.Filename = '" + localScript + "';\n"
@@ -288,6 +294,53 @@ TEST_F(ControlScript, UploadOverTlsIsStoredExactly) {
   const std::wstring stored = newestFile(fromKorean(setting("ZX_DOCSERVER_STATE")) + L"\\uploads", L"upload.bin");
   ASSERT_FALSE(stored.empty()) << "the server stored nothing";
   EXPECT_TRUE(readBytes(stored) == bytes) << "the stored upload differs from the file";
+}
+
+TEST_F(ControlScript, ABodyCutShortIsAFailureAndLeavesNoFile) {
+  BoxWatcher watcher({});
+  const std::vector<std::wstring> before = filesIn(temporaryFolder());
+  const std::string url = setting("ZX_DOCSERVER_DOWNLOAD_URL") + "lines.txt?mode=lines";
+  ChildRun run = script("c.dialog = '0';\n"
+                        "c.Filename = 'lines.txt';\n"
+                        "c.url = " + literal(url + "&cut=1") + ";\n"
+                        "run('cut', function () { return c.download('user01', 'session01', '0', '0'); });\n"
+                        "c.url = " + literal(url + "&chunked=1") + ";\n"
+                        "run('chunked', function () { return c.download('user01', 'session01', '0', '0'); });\n"
+                        "run('getPath', function () { return '[' + c.getPath() + ']'; });");
+  std::vector<std::wstring> out = lines(run.output);
+  ASSERT_EQ(out.size(), 3u) << describe(run);
+  EXPECT_EQ(out[0], L"cut: -1");
+  EXPECT_EQ(out[1], L"chunked: 0") << "a whole chunked body is a document";
+  const std::wstring local = out[2].substr(std::wstring(L"getPath: [").size(), out[2].size() - 11);
+  std::string expected;
+  for (int i = 0; i < 4000; ++i) expected += "QUJDREVG" + std::to_string(i);
+  EXPECT_TRUE(readBytes(local) == expected) << toKorean(local);
+  DeleteFileW(local.c_str());
+  // The cut body: the exchange's box for a connection that ended, and no file.
+  std::vector<std::wstring> seen = watcher.seen();
+  ASSERT_EQ(seen.size(), 1u) << describe(run);
+  EXPECT_EQ(seen[0].substr(0, seen[0].find(L'|')), L"OPEN ERROR") << toKorean(seen[0]);
+  EXPECT_NE(seen[0].find(L"(12030)"), std::wstring::npos) << toKorean(seen[0]);
+  EXPECT_EQ(filesIn(temporaryFolder()), before) << "no part of a cut document is left";
+}
+
+TEST_F(ControlScript, AnUploadToAServerWhoseCertificateNamesAnotherHostSendsNothing) {
+  ASSERT_TRUE(trustCertificate(fromKorean(setting("ZX_DOCSERVER_ELSEWHERE_CERT"))));
+  BoxWatcher watcher({});
+  const std::wstring local = folder.path() + L"elsewhere.bin";
+  writeBytes(local, "QUJD");
+  const std::string localScript = scriptPath(local);
+  ChildRun run = script("c.url = " + literal(setting("ZX_DOCSERVER_ELSEWHERE_UPLOAD_URL")) + ";\n"
+                        "c.dialog = '0';\n"
+                        "c.Filename = '" + localScript + "';\n"
+                        "run('upload', function () { return c.upload('user01', '0', '0'); });");
+  EXPECT_EQ(run.output, "upload: -1\r\n") << describe(run);
+  std::vector<std::wstring> seen = watcher.seen();
+  ASSERT_EQ(seen.size(), 1u) << describe(run);
+  EXPECT_EQ(seen[0].substr(0, seen[0].find(L'|')), L"OPEN ERROR") << toKorean(seen[0]);
+  const std::wstring state = fromKorean(setting("ZX_DOCSERVER_ELSEWHERE_STATE"));
+  EXPECT_TRUE(filesIn(state + L"\\requests").empty()) << "the server received no request";
+  EXPECT_TRUE(filesIn(state + L"\\uploads").empty()) << "and stored nothing";
 }
 
 TEST_F(ControlScript, WrongArgumentsGetTheDispatchersCodesAndTheHostGoesOn) {

@@ -195,6 +195,28 @@ TEST_F(SaveXmlTest, AnUnwritableTargetShowsItsBoxesAndFails) {
 #endif
 }
 
+#ifndef _WIN32
+TEST_F(SaveXmlTest, AFullDiskLeavesTheOldFileAsItWas) {
+  test::SmallFileSystem disk("64k");
+  if (!disk.mounted()) GTEST_SKIP() << disk.why();
+  const std::string path = disk.file("kept.xml");
+  test::writeFile(path, "<old/>");
+  disk.fillLeaving(8192);
+  ui->answerFile(path);
+  EXPECT_EQ(control->saveXml(documentFromUtf8("<r>" + std::string(100000, 'x') + "</r>")), -1);
+  auto boxes = ui->boxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].text, "파일을 저장하는 중 에러가 발생했습니다.");
+  EXPECT_EQ(boxes[1].text, kSaveFailedText);
+  EXPECT_EQ(readFile(path), "<old/>");
+  EXPECT_EQ(disk.files(), (std::vector<std::string>{"filler", "kept.xml"})) << "nothing is left beside it";
+
+  ui->answerFile(path);
+  EXPECT_EQ(control->saveXml(documentFromUtf8("<r/>")), 0);
+  EXPECT_TRUE(savedAs(path, "<r/>\n"));
+}
+#endif
+
 // A document of some other DOM: fails where it is told to, with the error object it is given.
 class ScriptedDocument : public ole::Dispatch, public platform::XmlDomDocument {
  public:

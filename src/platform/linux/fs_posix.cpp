@@ -6,6 +6,7 @@
 #include <linux/magic.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -23,6 +24,19 @@ namespace {
 bool statPath(std::string_view path, struct stat& st) {
   if (path.empty()) return false;
   return ::stat(posix::systemPath(path).c_str(), &st) == 0;
+}
+
+// The permissions open(2) gives a new file: 0666 less the process's umask, read without
+// changing it (umask(2) would, for every thread at once).
+mode_t newFileMode() {
+  mode_t mask = 022;
+  if (std::FILE* status = std::fopen("/proc/self/status", "r")) {
+    char line[256];
+    while (std::fgets(line, sizeof line, status))
+      if (std::strncmp(line, "Umask:", 6) == 0) mask = static_cast<mode_t>(std::strtoul(line + 6, nullptr, 8));
+    std::fclose(status);
+  }
+  return 0666 & ~mask;
 }
 
 std::string randomSuffix() {
@@ -162,6 +176,32 @@ bool PosixFileSystem::renameFile(std::string_view from, std::string_view to) {
   }
   if (renamed) release(from);  // under its new name it is no intermediate any more
   return renamed;
+}
+
+bool PosixFileSystem::replaceFile(std::string_view from, std::string_view to) {
+  if (from.empty() || to.empty()) return false;
+  std::string src = systemPath(from), dst = systemPath(to);
+  int fd = ::open(src.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat old;
+  if (::stat(dst.c_str(), &old) == 0) {
+    // Only a privileged process can give the file its old owner back; the mode holds either way.
+    const bool owned = ::fchown(fd, old.st_uid, old.st_gid) == 0;
+    ::fchmod(fd, old.st_mode & (owned ? 07777 : 0777));
+  } else {
+    ::fchmod(fd, newFileMode());
+  }
+  bool durable = ::fsync(fd) == 0;
+  ::close(fd);
+  if (!durable || ::rename(src.c_str(), dst.c_str()) != 0) return false;
+  release(from);
+  return true;
+}
+
+std::optional<std::uint64_t> PosixFileSystem::freeSpace(std::string_view path) {
+  struct statvfs fs;
+  if (path.empty() || ::statvfs(systemPath(path).c_str(), &fs) != 0) return std::nullopt;
+  return static_cast<std::uint64_t>(fs.f_bavail) * fs.f_frsize;
 }
 
 bool PosixFileSystem::removeFile(std::string_view path) {

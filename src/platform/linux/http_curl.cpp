@@ -67,8 +67,8 @@ std::string reasonOf(CURLcode code) {
   }
 }
 
-// Certificate name and date problems are not held against the server when the request's flags
-// say so (the name check is curl's VERIFYHOST); the chain itself is always checked.
+// Date problems are not held against the server when the request's flags say so; the chain and
+// the name (curl's VERIFYHOST) are always checked.
 int verifyIgnoringDates(int preverified, X509_STORE_CTX* store) {
   if (preverified) return 1;
   int error = X509_STORE_CTX_get_error(store);
@@ -258,7 +258,7 @@ struct Request::Transfer {
   void configureTls(std::uint32_t requestFlags) {
     if (!(requestFlags & flags::kSecure)) return;
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, (requestFlags & flags::kIgnoreCertCnInvalid) ? 0L : 2L);
+    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
     const std::string& extra = engine.settings.trustFile;
     if (!extra.empty() && posix::isRegularFile(extra)) tls.extraCaFile = posix::systemPath(extra);
     tls.ignoreDates = (requestFlags & flags::kIgnoreCertDateInvalid) != 0;
@@ -278,6 +278,15 @@ struct Request::Transfer {
     throw InternetException(message);
   }
 
+  // curl reports a chain it refuses and a name that does not match with one code; its text
+  // for the name ("... does not match target host name", "... matches target host name") tells
+  // them apart.
+  std::string failureReason() const {
+    if (result == CURLE_PEER_FAILED_VERIFICATION && std::strstr(errorText, "target host name"))
+      return "The host name in the certificate is invalid or does not match";
+    return reasonOf(result);
+  }
+
   void collectResult() {
     int queued = 0;
     while (CURLMsg* message = curl_multi_info_read(engine.multi, &queued)) {
@@ -295,7 +304,7 @@ struct Request::Transfer {
     auto nextHook = Clock::now() + kWaitHookPeriod;
     while (!ready()) {
       if (finished) {
-        if (result != CURLE_OK) fail(reasonOf(result), errorText[0] ? errorText : curl_easy_strerror(result));
+        if (result != CURLE_OK) fail(failureReason(), errorText[0] ? errorText : curl_easy_strerror(result));
         return;
       }
       int running = 0;

@@ -121,6 +121,24 @@ bool Win32FileSystem::renameFile(std::string_view from, std::string_view to) {
   return MoveFileExA(text(from).c_str(), text(to).c_str(), MOVEFILE_COPY_ALLOWED) != 0;
 }
 
+bool Win32FileSystem::replaceFile(std::string_view from, std::string_view to) {
+  if (from.empty() || to.empty()) return false;
+  release(from);
+  HANDLE file = CreateFileA(text(from).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool durable = FlushFileBuffers(file) != 0;
+  CloseHandle(file);
+  // Written through: the move is on the disk when it returns, after the content it moves.
+  return durable && MoveFileExA(text(from).c_str(), text(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+std::optional<std::uint64_t> Win32FileSystem::freeSpace(std::string_view path) {
+  ULARGE_INTEGER available;
+  if (path.empty() || !GetDiskFreeSpaceExA(text(path).c_str(), &available, nullptr, nullptr)) return std::nullopt;
+  return available.QuadPart;
+}
+
 bool Win32FileSystem::removeFile(std::string_view path) {
   if (path.empty()) return false;
   release(path);

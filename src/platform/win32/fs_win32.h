@@ -28,6 +28,8 @@ class Win32FileSystem : public FileSystem {
   bool createLocked(std::string_view path) override;
   int removeAbandoned(std::string_view folder, std::string_view prefix, std::chrono::seconds age) override;
   bool renameFile(std::string_view from, std::string_view to) override;
+  bool replaceFile(std::string_view from, std::string_view to) override;
+  std::optional<std::uint64_t> freeSpace(std::string_view path) override;
   bool removeFile(std::string_view path) override;
   bool makeDirectories(std::string_view path) override;
   std::string currentDirectory() override;

@@ -151,6 +151,7 @@ struct Request::Transfer {
   std::shared_ptr<std::string> in = std::make_shared<std::string>();
   std::size_t inPos = 0;
   bool ended = false;
+  std::uint64_t received = 0;  // body bytes taken from the library since the request was sent
 
   ~Transfer() {
     if (unauthorizedRequest == request) unauthorizedRequest = nullptr;
@@ -178,8 +179,18 @@ struct Request::Transfer {
     }, &error);
     inPos = 0;
     if (!ok) fail(error);
+    received += in->size();
     ended = in->empty();
+    // The library ends a body whose connection closed early like a whole one: a body shorter
+    // than its Content-Length was cut off.
+    if (ended && received < announcedLength().value_or(0)) fail(ERROR_INTERNET_CONNECTION_ABORTED);
     return !ended;
+  }
+
+  std::optional<std::uint64_t> announcedLength() const {
+    std::string text = queryText(HTTP_QUERY_CONTENT_LENGTH);
+    if (text.empty()) return std::nullopt;
+    return std::strtoull(text.c_str(), nullptr, 10);
   }
 
   BOOL call(Session::Engine& engine, std::function<BOOL()> body, DWORD* error) {
@@ -300,9 +311,11 @@ Connection::~Connection() { InternetCloseHandle(handle_->connection); }
 std::unique_ptr<Request> Connection::openRequest(std::string_view verb, std::string_view object,
                                                  std::string_view version, std::uint32_t requestFlags) {
   std::string verbText(verb.empty() ? std::string_view("GET") : verb), objectText(object), versionText(version);
+  // The library checks that the certificate names the host; nothing here may switch that off.
+  const DWORD libraryFlags = requestFlags & ~static_cast<DWORD>(INTERNET_FLAG_IGNORE_CERT_CN_INVALID);
   HINTERNET handle = HttpOpenRequestA(handle_->connection, verbText.c_str(), objectText.c_str(),
                                       versionText.empty() ? nullptr : versionText.c_str(), nullptr, nullptr,
-                                      requestFlags, kContext);
+                                      libraryFlags, kContext);
   if (!handle) fail(GetLastError());
   auto request = std::make_unique<Request>(engine_, objectText, versionText != "HTTP/1.1", verbText, requestFlags);
   request->transfer_ = std::make_unique<Request::Transfer>();
@@ -346,6 +359,7 @@ void Request::sendRequest(std::string_view headers, std::string_view body) {
   t.in->clear();
   t.inPos = 0;
   t.ended = false;
+  t.received = 0;
 }
 
 void Request::sendRequestEx(std::uint64_t totalLength) {
@@ -401,9 +415,7 @@ std::string Request::rawHeaders() { return transfer_ ? transfer_->queryText(HTTP
 
 std::optional<std::uint64_t> Request::contentLength() {
   if (!transfer_) return std::nullopt;
-  std::string text = transfer_->queryText(HTTP_QUERY_CONTENT_LENGTH);
-  if (text.empty()) return std::nullopt;
-  return std::strtoull(text.c_str(), nullptr, 10);
+  return transfer_->announcedLength();
 }
 
 std::size_t Request::queryDataAvailable() {
