@@ -5,6 +5,7 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
+#include "core/origin_grants.h"
 #include "core/origin_list.h"
 
 namespace zx::host {
@@ -136,11 +137,21 @@ int setRule(const std::vector<std::string>& words, OriginRule rule, platform::Re
     err << "zorvax: " << words[0] << " takes one origin, such as https://docs.example.com or http://127.0.0.1:8080\n";
     return 2;
   }
-  if (!setOriginRule(registry, *origin, rule)) {
+  // Forgetting an origin forgets the folders the user granted it too.
+  if (!setOriginRule(registry, *origin, rule) || (rule == OriginRule::Unknown && !forgetGrantedFolders(registry, *origin))) {
     err << "zorvax: the configuration store refused the change\n";
     return 1;
   }
   out << *origin << " " << (rule == OriginRule::Unknown ? "forgotten" : originRuleName(rule)) << "\n";
+  return 0;
+}
+
+// One line per fact, each starting with its origin: "ORIGIN allow|deny", then "ORIGIN folder PATH"
+// for each folder the user granted it.
+int listOrigins(platform::Registry& registry, std::ostream& out) {
+  for (const auto& [origin, rule] : rememberedOrigins(registry)) out << origin << " " << originRuleName(rule) << "\n";
+  for (const auto& [origin, folders] : allGrantedFolders(registry))
+    for (const auto& folder : folders) out << origin << " folder " << folder << "\n";
   return 0;
 }
 
@@ -157,10 +168,7 @@ int runBrowserCommand(const std::vector<std::string>& words, platform::Registry&
   if (verb == "allow-origin") return setRule(words, OriginRule::Allowed, registry, out, err);
   if (verb == "deny-origin") return setRule(words, OriginRule::Denied, registry, out, err);
   if (verb == "forget-origin") return setRule(words, OriginRule::Unknown, registry, out, err);
-  if (verb == "origins") {
-    for (const auto& [origin, rule] : rememberedOrigins(registry)) out << origin << " " << originRuleName(rule) << "\n";
-    return 0;
-  }
+  if (verb == "origins") return listOrigins(registry, out);
   return browserHost(words, homeUtf8, out, err);
 }
 

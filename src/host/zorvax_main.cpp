@@ -67,8 +67,9 @@ Browsers (docs/browser.md):
                          (the browser starts it; CALLER is what the browser passes)
   allow-origin ORIGIN    let pages of ORIGIN (https://host[:port]) create controls
   deny-origin ORIGIN     refuse them without asking
-  forget-origin ORIGIN   ask again next time (with a display; refuse without one)
-  origins                list the remembered origins
+  forget-origin ORIGIN   ask again next time (with a display; refuse without one), and
+                         drop the folders granted to it
+  origins                list the remembered origins and the folders granted to them
   browser-host install   write the native-messaging host manifests for Chromium, Chrome and
                          Firefox (or, with --profile DIR, for that Chromium profile only)
   browser-host uninstall remove them

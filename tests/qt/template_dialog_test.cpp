@@ -141,13 +141,13 @@ TEST_F(TemplateDialogs, TheConsentDialogNamesTheOriginAndItsCheckBoxSaysWhetherT
       [](QWidget* window) {
         EXPECT_EQ(window->objectName(), "template301");
         ExpectedUnits units(window->font());
-        EXPECT_EQ(window->size(), QSize(units.x(240), units.y(104)));
+        EXPECT_EQ(window->size(), QSize(units.x(260), units.y(150)));
         auto* origin = window->findChild<StaticText*>("item3011");
         ASSERT_NE(origin, nullptr);
         EXPECT_EQ(origin->text(), "https://docs.example.com");
         auto* remember = window->findChild<QCheckBox*>("item3012");
         ASSERT_NE(remember, nullptr);
-        EXPECT_EQ(remember->geometry(), units.rect(10, 62, 220, 10));
+        EXPECT_EQ(remember->geometry(), units.rect(10, 112, 240, 10));
         EXPECT_FALSE(remember->isChecked());
         auto* deny = window->findChild<QPushButton*>("item2");
         ASSERT_NE(deny, nullptr);
