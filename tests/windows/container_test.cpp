@@ -320,13 +320,6 @@ struct PathAnswers {
   }
 };
 
-// The control's temporary folder (the system's), with its separator: inside a page's reach.
-std::wstring temporaryFolder() {
-  wchar_t folder[MAX_PATH + 1] = {};
-  const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
-  return std::wstring(folder, length);
-}
-
 std::wstring webOriginRule(const std::wstring& origin) {
   wchar_t value[32] = {};
   DWORD size = sizeof value;
