@@ -91,7 +91,9 @@ describe('a page drives the control through the extension', () => {
   });
 
   test('an upload over TLS is stored by the server exactly', async () => {
-    const local = join(scratchFolder('zx-upload-'), 'upload-원본.bin');
+    // A file of the control's temporary folder: within the page's reach without a question
+    // (the host has no display to ask on).
+    const local = join(downloads, 'upload-원본.bin');
     const bytes = Buffer.alloc(300 * 1024);
     for (let i = 0; i < bytes.length; ++i) bytes[i] = (i * 7919) % 251;
     writeFileSync(local, bytes);

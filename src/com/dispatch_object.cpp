@@ -236,11 +236,13 @@ HRESULT DispatchObject::InterfaceSupportsErrorInfo(REFIID iid) { return isDispat
 
 bool DispatchObject::pageAdmitted() {
   if (!gate_) return true;
-  if (site_) return gate_->admits(site_);
   IOleClientSite* client = nullptr;
-  embedding_->GetClientSite(&client);
-  const bool admitted = gate_->admits(client);
+  if (!site_) embedding_->GetClientSite(&client);
+  const bool admitted = gate_->admits(site_ ? site_ : client);
   if (client) client->Release();
+  // The admitted page's file scope is the control's: what the browser host's pages may reach.
+  if (admitted)
+    if (auto* state = dynamic_cast<ControlState*>(object_.get())) state->pageOrigin = gate_->pageOrigin();
   return admitted;
 }
 

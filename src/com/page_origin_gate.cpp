@@ -2,7 +2,6 @@
 
 #include "core/origin_list.h"
 #include "platform/win32/win32_text.h"
-#include "ui/origin_consent.h"
 
 #include <exdisp.h>
 #include <oleidl.h>
@@ -65,25 +64,19 @@ bool PageOriginGate::admits(IUnknown* site) {
   return verdict_ == Verdict::Admitted;
 }
 
-// The stored rule, else the user's answer (stored when the user ticks the box). A page with
-// no web origin (a local file, about:blank) cannot be named or remembered, and is refused.
+// The origin decision the browser host makes too. A page with no web origin (a local file,
+// about:blank) cannot be named or remembered, and is refused.
 PageOriginGate::Verdict PageOriginGate::judge(IUnknown* site) {
+  origin_.clear();
   const std::string url = pageUrlOf(site);
   if (url.empty()) return Verdict::Admitted;
   const auto origin = originOfPage(url);
   if (!origin) return Verdict::Refused;
-  switch (originRule(registry_, *origin)) {
-    case OriginRule::Allowed:
-      return Verdict::Admitted;
-    case OriginRule::Denied:
-      return Verdict::Refused;
-    case OriginRule::Unknown:
-      break;
-  }
-  verdict_ = Verdict::Asking;  // the question's modal loop may run the page's script again
-  const ConsentAnswer answer = askOriginConsent(ui_, *origin);
-  if (answer.remember) setOriginRule(registry_, *origin, answer.allowed ? OriginRule::Allowed : OriginRule::Denied);
-  return answer.allowed ? Verdict::Admitted : Verdict::Refused;
+  // The question's modal loop may run the page's script again: its calls are refused meanwhile.
+  const OriginDecision decision = gatekeeper_.decide(*origin, [this] { verdict_ = Verdict::Asking; });
+  if (!decision.allowed) return Verdict::Refused;
+  origin_ = *origin;
+  return Verdict::Admitted;
 }
 
 }  // namespace zx::com

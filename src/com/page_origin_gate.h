@@ -9,6 +9,7 @@
 
 #include "platform/registry.h"
 #include "platform/ui.h"
+#include "ui/origin_consent.h"
 
 #include "platform/win32/system_headers.h"
 #include <unknwn.h>
@@ -23,21 +24,27 @@ std::string pageUrlOf(IUnknown* site);
 
 class PageOriginGate {
  public:
-  PageOriginGate(platform::Ui& ui, platform::Registry& registry) : ui_(ui), registry_(registry) {}
+  PageOriginGate(platform::Ui& ui, platform::Registry& registry) : gatekeeper_(ui, registry, true) {}
 
   // True when the page on `site` (null: none) may call the control's members. Asks the user
   // at most once per site; a call made while the question is open is refused.
   bool admits(IUnknown* site);
   // The control moved to another site, maybe another page: the next call is judged afresh.
-  void siteChanged() { verdict_ = Verdict::Unjudged; }
+  void siteChanged() {
+    verdict_ = Verdict::Unjudged;
+    gatekeeper_.forgetAnswers();
+  }
+  // The web origin of the page admitted last; empty when no site names a page (the user's own
+  // program), which no page scope limits.
+  const std::string& pageOrigin() const { return origin_; }
 
  private:
   enum class Verdict { Unjudged, Asking, Admitted, Refused };
   Verdict judge(IUnknown* site);
 
-  platform::Ui& ui_;
-  platform::Registry& registry_;
+  OriginGatekeeper gatekeeper_;
   Verdict verdict_ = Verdict::Unjudged;
+  std::string origin_;
 };
 
 }  // namespace zx::com

@@ -53,7 +53,8 @@ CZorvAXCtrl::CZorvAXCtrl(const platform::Env& env) : env_(env) {
   env_.os.queryVersion(m_osVersion);
   m_isVistaOrLater = m_osVersion.majorVersion >= 6;
   // A temporary folder too long for the buffer is left out: the generator then uses its own.
-  (void)m_tempDir.assign(tempDirectoryOf(env_));
+  temporaryFolder = tempDirectoryOf(env_);
+  (void)m_tempDir.assign(temporaryFolder);
   // What an ended process left behind there goes: nothing else would ever remove it.
   removeAbandonedIntermediates(env_, m_tempDir.view());
   m_cipher = std::make_unique<CKeyPair>(makeKeyPair());

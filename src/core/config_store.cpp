@@ -114,17 +114,6 @@ std::string companionProgramPath(Registry& registry) {
   return installPath ? joinPath(*installPath, kCompanionProgram) : kDefaultCompanionPath;
 }
 
-bool isReservedLocation(const platform::Env& env, std::string_view path) {
-  const std::optional<std::string> target = env.fs.realLocation(path);
-  if (!target) return false;
-  if (auto home = env.fs.realLocation(env.home)) {
-    if (*target == *home || (target->starts_with(*home) && (*target)[home->size()] == platform::kPathSeparator))
-      return true;
-  }
-  auto companion = env.fs.realLocation(companionProgramPath(env.registry));
-  return companion && *target == *companion;
-}
-
 namespace {
 
 // Where downloads go before the user chose a folder: the user's own download folder, not a
@@ -134,12 +123,21 @@ std::string defaultDownloadDirectory(const platform::Env& env, const ControlStat
   return dir.empty() || dir.size() > kPathCapacity ? control.m_tempDir.str() : dir;
 }
 
+// A value too long for a path buffer cannot be used: it counts as missing.
+std::optional<std::string> storedDownloadDirectory(Registry& registry) {
+  std::string dir = readConfigValue(registry, "downloadDir", kMissingMarker);
+  if (dir != kMissingMarker && dir.size() <= kPathCapacity) return dir;
+  return std::nullopt;
+}
+
 }  // namespace
 
+std::string downloadDirectoryInEffect(const platform::Env& env, const ControlState& control) {
+  return storedDownloadDirectory(env.registry).value_or(defaultDownloadDirectory(env, control));
+}
+
 std::string downloadDirectory(const platform::Env& env, const ControlState& control) {
-  std::string dir = readConfigValue(env.registry, "downloadDir", kMissingMarker);
-  // A value too long for a path buffer cannot be used: it counts as missing.
-  if (dir != kMissingMarker && dir.size() <= kPathCapacity) return dir;
+  if (auto stored = storedDownloadDirectory(env.registry)) return *stored;
   std::string result;
   if (control.m_isVistaOrLater) {
     result = defaultDownloadDirectory(env, control);

@@ -45,12 +45,10 @@ std::int32_t writePackageValue(platform::Registry& registry, const ControlState&
                                std::string_view text);
 // The companion program: "Path" of the root key with "ZorvC.EXE", else the fixed path.
 std::string companionProgramPath(platform::Registry& registry);
-// Whether writing `path` would touch what the control keeps for itself: anything inside the
-// configuration home (store, trust anchors, logs) or the companion program. A path whose folder
-// does not exist touches nothing.
-bool isReservedLocation(const platform::Env& env, std::string_view path);
-
+// The folder downloads go to (the stored one, else where the first download would put it and
+// store it); downloadDirectoryInEffect tells the same without storing or reading anything else.
 std::string downloadDirectory(const platform::Env& env, const ControlState& control);
+std::string downloadDirectoryInEffect(const platform::Env& env, const ControlState& control);
 void setDownloadDirectory(platform::Registry& registry, std::string_view directory);
 // The download directory joined with the last element of `name`; nullopt when the joined
 // path would not fit 511 characters.

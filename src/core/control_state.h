@@ -41,6 +41,10 @@ struct ControlState {
   // The files this control made for the page (a download's result, a saveFile output): the
   // only ones removeFile deletes.
   std::vector<std::string> producedFiles;
+  // The files the user chose in this control's open and save dialogs: the page may use them.
+  std::vector<std::string> pickedFiles;
+  // The control's own temporary folder as it was made (m_tempDir follows a download's target).
+  std::string temporaryFolder;
 
   void recordProduced(const std::string& path) {
     if (!isProduced(path)) producedFiles.push_back(path);
@@ -49,6 +53,9 @@ struct ControlState {
     return std::find(producedFiles.begin(), producedFiles.end(), path) != producedFiles.end();
   }
   void forgetProduced(std::string_view path) { std::erase(producedFiles, path); }
+  void recordPicked(const std::string& path) {
+    if (std::find(pickedFiles.begin(), pickedFiles.end(), path) == pickedFiles.end()) pickedFiles.push_back(path);
+  }
 };
 
 }  // namespace zx

@@ -18,6 +18,7 @@
 #include "protect/seed_file.h"
 #include "transfer/download_exchange.h"
 #include "transfer/url_parsing.h"
+#include "ui/path_consent.h"
 #include "ui/status_dialog.h"
 
 namespace zx {
@@ -85,8 +86,9 @@ struct Target {
   std::string name;
 };
 
-// The control's own configuration and its companion program are never written over.
-std::int32_t refuseReservedTarget(const Env& env, ControlState& control, const std::string& path) {
+// A target outside what the page may reach (the control's own configuration and its companion
+// program above all) is never written over.
+std::int32_t refuseTarget(const Env& env, ControlState& control, const std::string& path) {
   controlBox(env.ui, ansi("파일을 열 수 없습니다.\n") + path, ansi("다운로드 오류"), mb::MB_OK);
   return control.ret = -1;
 }
@@ -107,12 +109,16 @@ std::optional<std::int32_t> chooseTarget(const Env& env, ControlState& control, 
   }
   target = {*downloadPath, *name};
   control.openChosen = true;
+  // Without the choice dialog the document stays in the control's temporary folder.
   if (control.dialog == "0") return std::nullopt;
   Choice choice = askChoice(env, control, target.path, target.name);
   if (!choice.ok) return control.ret = -2;
-  target = {choice.targetPath, lastElement(choice.targetPath)};
+  // Another place than the download folder is the user's own choice in the save-as dialog.
+  if (choice.targetPath != target.path) control.recordPicked(choice.targetPath);
+  const std::optional<std::string> admitted = admitPagePath(env, control, choice.targetPath, PageOperation::Write);
+  if (!admitted) return refuseTarget(env, control, choice.targetPath);
+  target = {*admitted, lastElement(*admitted)};
   // From here on the document is made in the target's folder.
-  if (isReservedLocation(env, target.path)) return refuseReservedTarget(env, control, target.path);
   (void)control.m_tempDir.assign(directoryOf(target.path));  // the folder of a path that fits fits too
   control.openChosen = choice.openChosen;
   return std::nullopt;

@@ -11,6 +11,7 @@
 #include "platform/fs.h"
 #include "platform/shell.h"
 #include "platform/ui.h"
+#include "ui/path_consent.h"
 
 namespace zx {
 namespace {
@@ -23,14 +24,16 @@ constexpr size_t kCommandLineLimit = 1023;
 
 void showFile(const platform::Env& env, const ControlState& control) {
   if (control.Filename.empty()) return;
-  if (env.shell.open(control.Filename, keepPumping(env.ui)) < 32)
+  const std::optional<std::string> target = admitPagePath(env, control, control.Filename, PageOperation::Open);
+  if (!target || env.shell.open(*target, keepPumping(env.ui)) < 32)
     controlBox(env.ui, ansi("파일을 열 수 없습니다.\n") + control.Filename, ansi("파일열기"), mb::MB_TASKMODAL);
 }
 
 void removeFile(const platform::Env& env, ControlState& control) {
   // A page names any file it likes: only one this control made for it goes.
   if (control.m_filePath.view() == control.Filename && control.isProduced(control.m_filePath.view())) {
-    deleteIfNamed(env.fs, control.m_filePath.view());
+    if (auto target = admitPagePath(env, control, control.m_filePath.view(), PageOperation::Delete))
+      deleteIfNamed(env.fs, *target);
     control.forgetProduced(control.m_filePath.view());
   }
   control.m_filePath.clear();
@@ -42,12 +45,13 @@ std::int32_t saveFile(const platform::Env& env, ControlState& control, const std
                                                    platform::ofn::OFN_HIDEREADONLY | platform::ofn::OFN_OVERWRITEPROMPT));
     if (!chosen.ok) return -2;
     control.Filename = chosen.path;
+    control.recordPicked(chosen.path);
   } else if (control.Filename.empty()) {
     control.Filename = makeTempFileName(env, control.m_tempDir.view(), "");
   }
-  // The control's own configuration and its companion program are never written over.
+  const std::optional<std::string> target = admitPagePath(env, control, control.Filename, PageOperation::Write);
   std::optional<ReplacementFile> file;
-  if (!isReservedLocation(env, control.Filename)) file.emplace(env.fs, control.Filename);
+  if (target) file.emplace(env.fs, *target);
   if (!file || !file->isOpen()) {
     controlBox(env.ui, ansi("파일을 열 수 없습니다.\n") + diskAdvice(), "ERROR", mb::MB_OK);
     return control.ret = -1;

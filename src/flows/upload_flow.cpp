@@ -17,6 +17,7 @@
 #include "protect/seed_file.h"
 #include "transfer/upload_exchange.h"
 #include "transfer/url_parsing.h"
+#include "ui/path_consent.h"
 #include "ui/status_dialog.h"
 
 namespace zx {
@@ -62,11 +63,13 @@ std::optional<std::int32_t> chooseFile(const Env& env, ControlState& control) {
                                                    platform::ofn::OFN_HIDEREADONLY | platform::ofn::OFN_OVERWRITEPROMPT));
     if (!picked.ok) return control.ret = -2;
     control.Filename = picked.path;
+    control.recordPicked(picked.path);
   }
   // Only a regular file with an end: a folder opens for reading too, and a pseudo-file such as
   // /proc/self/environ would send what the page must not see, or never end.
-  if (env.fs.isOrdinaryFile(control.Filename) && env.fs.open(control.Filename, "rb").isOpen() &&
-      control.m_filePath.assign(control.Filename))
+  const std::optional<std::string> source = admitPagePath(env, control, control.Filename, PageOperation::Send);
+  if (source && env.fs.isOrdinaryFile(*source) && env.fs.open(*source, "rb").isOpen() &&
+      control.m_filePath.assign(*source))
     return std::nullopt;
   controlBox(env.ui, ansi("업로드 할 자료를 열 수 없습니다.\r\n다시 시도 하십시오.[") + control.Filename + "]", ansi("파일열기"),
              mb::MB_TASKMODAL);

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "core/config_store.h"
 #include "core/file_helpers.h"
 #include "core/messages.h"
 #include "flows/page_file_dialog.h"
@@ -10,6 +9,7 @@
 #include "platform/ui.h"
 #include "platform/xmldom.h"
 #include "xmlout/xml_file.h"
+#include "ui/path_consent.h"
 #include "xmlout/xml_text.h"
 
 namespace zx {
@@ -50,12 +50,13 @@ void retargetCopy(std::shared_ptr<ole::Dispatch>& copy, std::string_view text, s
 
 // The file to write: the user's choice, or a fresh temporary file when `dialog` is "0".
 // nullopt when the user cancelled.
-std::optional<std::string> chooseTarget(const platform::Env& env, const ControlState& control) {
+std::optional<std::string> chooseTarget(const platform::Env& env, ControlState& control) {
   if (control.dialog == "0") return makeTempFileName(env, control.m_tempDir.view(), "");
   platform::FileDialogRequest request = pageFileDialog(control, true, ansi("파일저장"), platform::ofn::OFN_OVERWRITEPROMPT);
   request.owner = platform::Owner::None;
   const platform::FileDialogResult answer = env.ui.fileDialog(request);
   if (!answer.ok) return std::nullopt;
+  control.recordPicked(answer.path);
   return answer.path;
 }
 
@@ -94,9 +95,11 @@ std::int32_t saveXmlDocument(const platform::Env& env, ControlState& control, co
     if (!target) return kCancelled;
     control.Filename = *target;
 
-    // The control's own configuration and its companion program are never written over.
-    if (!isReservedLocation(env, control.Filename) && writeXmlFile(env, documentOf(copy), control.Filename))
+    const std::optional<std::string> admitted = admitPagePath(env, control, control.Filename, PageOperation::Write);
+    if (admitted && writeXmlFile(env, documentOf(copy), *admitted)) {
+      control.recordProduced(control.Filename);
       return kWritten;
+    }
     controlBox(env.ui, ansi("XML 파일을 저장하는 중 에러가 발생했습니다.\n") + diskAdvice(),
                ansi("파일저장"), platform::mb::MB_TASKMODAL);
     return kFailed;

@@ -6,6 +6,7 @@
 #include <map>
 #include <nlohmann/json.hpp>
 
+#include "core/origin_grants.h"
 #include "core/origin_list.h"
 #include "core/package_owners.h"
 #include "platform/codepage.h"
@@ -139,8 +140,10 @@ int setRule(const std::vector<std::string>& words, OriginRule rule, platform::Re
     err << "zorvax: " << words[0] << " takes one origin, such as https://docs.example.com or http://127.0.0.1:8080\n";
     return 2;
   }
-  // Forgetting an origin forgets what it was given too: its packages go to whoever uses them next.
-  const bool forgotten = rule != OriginRule::Unknown || forgetOriginPackages(registry, *origin);
+  // Forgetting an origin forgets what it was given too: its packages go to whoever uses them
+  // next, and the folders the user granted it are dropped.
+  const bool forgotten = rule != OriginRule::Unknown ||
+                         (forgetOriginPackages(registry, *origin) && forgetGrantedFolders(registry, *origin));
   if (!forgotten || !setOriginRule(registry, *origin, rule)) {
     err << "zorvax: the configuration store refused the change\n";
     return 1;
@@ -167,18 +170,24 @@ int changeOwner(const std::vector<std::string>& words, platform::Registry& regis
   return 0;
 }
 
-// Every origin with a rule or a package: its rule on one line, then an indented line for each
-// package it owns.
+// Every origin with a rule, a package or a granted folder: its rule on one line, then an indented
+// line for each package it owns and each folder the user granted it.
 int listOrigins(platform::Registry& registry, std::ostream& out) {
   std::map<std::string, OriginRule> rules;
   for (const auto& [origin, rule] : rememberedOrigins(registry)) rules[origin] = rule;
   const auto packages = packagesByOrigin(registry);
   for (const auto& [origin, owned] : packages) rules.try_emplace(origin, OriginRule::Unknown);
+  std::map<std::string, std::vector<std::string>> folders;
+  for (auto& [origin, granted] : allGrantedFolders(registry)) {
+    rules.try_emplace(origin, OriginRule::Unknown);
+    folders[origin] = std::move(granted);
+  }
   for (const auto& [origin, rule] : rules) {
     out << origin << " " << originRuleName(rule) << "\n";
-    const auto owned = packages.find(origin);
-    if (owned == packages.end()) continue;
-    for (const auto& package : owned->second) out << "  package " << platform::ansiToUtf8(package) << "\n";
+    if (const auto owned = packages.find(origin); owned != packages.end())
+      for (const auto& package : owned->second) out << "  package " << platform::ansiToUtf8(package) << "\n";
+    if (const auto granted = folders.find(origin); granted != folders.end())
+      for (const auto& folder : granted->second) out << "  folder " << folder << "\n";
   }
   return 0;
 }

@@ -137,33 +137,13 @@ class BrowserHost {
     return failureReply(kOriginRefused, why);
   }
 
-  // The stored rule, else this page's earlier answer, else the user's answer when someone can
-  // be asked.
   bool allowed(const std::string& origin, std::string& why) {
-    switch (originRule(registry_, origin)) {
-      case OriginRule::Allowed:
-        return true;
-      case OriginRule::Denied:
-        why = "denied in the origin list";
-        return false;
-      case OriginRule::Unknown:
-        break;
-    }
-    if (const auto earlier = answered_.find(origin); earlier != answered_.end()) {
-      if (!earlier->second) why = "denied by the user";
-      return earlier->second;
-    }
-    if (!settings_.canAskUser) {
-      why = "not in the origin list, and no display to ask on";
-      return false;
-    }
-    const ConsentAnswer answer = askOriginConsent(ui_, origin);
-    answered_[origin] = answer.allowed;
-    if (answer.remember) setOriginRule(registry_, origin, answer.allowed ? OriginRule::Allowed : OriginRule::Denied);
-    log_.write(origin, std::string("consent: ") + (answer.allowed ? "allowed" : "denied") +
-                           (answer.remember ? ", remembered" : ""));
-    if (!answer.allowed) why = "denied by the user";
-    return answer.allowed;
+    const OriginDecision decision = gatekeeper_.decide(origin);
+    if (decision.asked)
+      log_.write(origin, std::string("consent: ") + (decision.asked->allowed ? "allowed" : "denied") +
+                             (decision.asked->remember ? ", remembered" : ""));
+    why = decision.why;
+    return decision.allowed;
   }
 
   PageUi& ui_;
@@ -172,7 +152,7 @@ class BrowserHost {
   BrowserHostSettings settings_;
   BrowserLog log_;
   std::map<long long, HeldControl> controls_;
-  std::map<std::string, bool> answered_;
+  OriginGatekeeper gatekeeper_{ui_, registry_, settings_.canAskUser};
   long long lastId_ = 0;
 };
 
@@ -231,6 +211,14 @@ int runBrowserHost(int in, int out, PageUi& ui, platform::Registry& registry, Co
   // The reader outlives this function when a stop signal ends the host while it waits on input.
   auto inbox = std::make_shared<Inbox>();
   std::thread([inbox, in] { inbox->readAll(in); }).detach();
+  // The reader and the stop signal only set the flag: a dialog waiting for the user in the
+  // interface's modal loop hears of the page's end from here.
+  std::jthread watcher([&ui](std::stop_token stop) {
+    while (!stop.stop_requested()) {
+      if (pageGoneFlag()) return ui.pageWentAway();
+      std::this_thread::sleep_for(kIdlePump);
+    }
+  });
   for (;;) {
     std::optional<Frame> frame = inbox->next(kIdlePump);
     if (!frame) {

@@ -46,7 +46,11 @@ class PageUi::TrackedView : public DialogView {
   void centreOver(Owner owner) override { view_->centreOver(owner); }
   Rect screenRect() const override { return view_->screenRect(); }
   void moveTo(const Rect& rect, bool topOfZOrder) override { view_->moveTo(rect, topOfZOrder); }
-  int runModal() override { return view_->runModal(); }
+  // A dialog that starts waiting after the page's end gets its Esc inside its modal loop too.
+  int runModal() override {
+    if (ui_.pageGone()) ui_.pageWentAway();
+    return view_->runModal();
+  }
   void endDialog(int result) override { view_->endDialog(result); }
 
  private:
@@ -87,6 +91,10 @@ void PageUi::dismissDialogs() {
   std::vector<TrackedView*> pending(live_.rbegin(), live_.rend());
   for (TrackedView* view : pending)
     if (std::find(live_.begin(), live_.end(), view) != live_.end()) view->dismiss();
+}
+
+void PageUi::pageWentAway() {
+  inner_->queue().postFromAnyThread([this] { dismissDialogs(); });
 }
 
 int PageUi::Queue::pump(int limit) {

@@ -4,8 +4,9 @@
 // is left to answer: every dialog of ours gets Esc at the next pump, so a transfer in progress
 // ends as a user's cancel ends it (its partial files removed); boxes are answered unseen, Yes
 // to a question (the only one is whether to cancel), OK otherwise; file dialogs and password
-// prompts are declined. A modal loop of the desktop's own (a dialog's, a box's) notices the end
-// only once it returns.
+// prompts are declined; a dialog waiting for an answer in the desktop's modal loop gets its Esc
+// there (pageWentAway), also one that starts waiting after the end. A box of the desktop's own
+// notices the end only once it returns.
 #include <atomic>
 #include <memory>
 #include <vector>
@@ -27,12 +28,18 @@ class PageUi : public platform::Ui {
   platform::MessageQueue& queue() override { return queue_; }
 
   bool pageGone() const { return pageGone_.load(); }
+  // Threads: any, once the page has gone. Every live dialog gets its Esc on the interface's own
+  // thread, inside a modal loop that waits for events too.
+  void pageWentAway();
 
  private:
   class Queue : public platform::MessageQueue {
    public:
     explicit Queue(PageUi& ui) : ui_(ui) {}
     void post(std::function<void()> message) override { ui_.inner_->queue().post(std::move(message)); }
+    void postFromAnyThread(std::function<void()> message) override {
+      ui_.inner_->queue().postFromAnyThread(std::move(message));
+    }
     size_t pending() const override { return ui_.inner_->queue().pending(); }
     int pump(int limit) override;
 

@@ -68,9 +68,10 @@ Browsers (docs/browser.md):
                          (the browser starts it; CALLER is what the browser passes)
   allow-origin ORIGIN    let pages of ORIGIN (https://host[:port]) create controls
   deny-origin ORIGIN     refuse them without asking
-  forget-origin ORIGIN   ask again next time (with a display; refuse without one), and take
-                         its packages back
-  origins                list the remembered origins, each with the packages it owns
+  forget-origin ORIGIN   ask again next time (with a display; refuse without one), take its
+                         packages back and drop the folders granted to it
+  origins                list the remembered origins, each with the packages it owns and
+                         the folders granted to it
   give-package PACKAGE ORIGIN
                          let pages of ORIGIN read and write PACKAGE's values too (a page
                          reaches only the packages its origin made or was given; a package

@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -148,9 +149,14 @@ class ZX_API MessageQueue {
   virtual size_t pending() const;
   // Dispatches at most `limit` queued messages without waiting; answers how many ran.
   virtual int pump(int limit);
+  // Threads: any. Runs `message` on the queue's own thread: at its next pump, or inside a modal
+  // loop of the interface that waits for the system's events (which it wakes).
+  virtual void postFromAnyThread(std::function<void()> message);
 
  private:
   std::deque<std::function<void()>> messages_;
+  std::mutex foreignMutex_;
+  std::deque<std::function<void()>> foreign_;
 };
 
 class ZX_API Ui {

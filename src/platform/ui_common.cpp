@@ -46,7 +46,17 @@ void MessageQueue::post(std::function<void()> message) { messages_.push_back(std
 
 size_t MessageQueue::pending() const { return messages_.size(); }
 
+void MessageQueue::postFromAnyThread(std::function<void()> message) {
+  std::lock_guard lock(foreignMutex_);
+  foreign_.push_back(std::move(message));
+}
+
 int MessageQueue::pump(int limit) {
+  {
+    std::lock_guard lock(foreignMutex_);
+    for (auto& message : foreign_) messages_.push_back(std::move(message));
+    foreign_.clear();
+  }
   int dispatched = 0;
   while (dispatched < limit && !messages_.empty()) {
     auto message = std::move(messages_.front());

@@ -1,5 +1,6 @@
 #include "ui/origin_consent.h"
 
+#include "core/origin_list.h"
 #include "platform/dialog_data.h"
 
 namespace zx {
@@ -44,6 +45,25 @@ ConsentAnswer askOriginConsent(platform::Ui& ui, std::string_view origin) {
   view->setFocus(consentdlg::kDenyButton);
   view->runModal();
   return handler.answer();
+}
+
+OriginDecision OriginGatekeeper::decide(const std::string& origin, const std::function<void()>& beforeAsking) {
+  switch (originRule(registry_, origin)) {
+    case OriginRule::Allowed:
+      return {true, {}, std::nullopt};
+    case OriginRule::Denied:
+      return {false, "denied in the origin list", std::nullopt};
+    case OriginRule::Unknown:
+      break;
+  }
+  if (const auto earlier = answered_.find(origin); earlier != answered_.end())
+    return {earlier->second, earlier->second ? "" : "denied by the user", std::nullopt};
+  if (!canAsk_) return {false, "not in the origin list, and no display to ask on", std::nullopt};
+  if (beforeAsking) beforeAsking();
+  const ConsentAnswer answer = askOriginConsent(ui_, origin);
+  answered_[origin] = answer.allowed;
+  if (answer.remember) setOriginRule(registry_, origin, answer.allowed ? OriginRule::Allowed : OriginRule::Denied);
+  return {answer.allowed, answer.allowed ? "" : "denied by the user", answer};
 }
 
 }  // namespace zx

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/config_store.h"
 #include "core/file_helpers.h"
+#include "core/page_scope.h"
 #include "platform/codepage.h"
 #include "platform/fixed_text.h"
 #include "platform/fs.h"
@@ -136,7 +136,8 @@ void CStatusDlg::runSaveAsLoop() {
       return;
     }
     std::string chosen = dialog.pathName();
-    // The control's own configuration is no place for a document.
+    // The user picked it, so the page may have it, but the control's own configuration is no place for
+    // a document, whoever asks.
     if (!isReservedLocation(env_, chosen) && probeWritable(env_.fs, chosen) && path.assign(chosen)) {
       enableChoices(false);
       EndDialog(statusdlg::kEndOk);

@@ -2,12 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
-#include <cstring>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
+#include "native_frames_io.h"
 #include "support/zx_test.h"
 
 namespace zx {
@@ -19,29 +18,8 @@ using test::TempDir;
 
 const std::string kOrigin = "http://127.0.0.1:8123";
 
-std::string frame(const std::string& bytes, std::uint32_t length) {
-  std::string out(4, '\0');
-  std::memcpy(out.data(), &length, 4);
-  return out + bytes;
-}
-std::string frame(const std::string& bytes) { return frame(bytes, static_cast<std::uint32_t>(bytes.size())); }
-std::string frame(const json& message) { return frame(message.dump()); }
-std::string frame(const char* bytes) { return frame(std::string(bytes)); }
-
-std::vector<json> replies(const std::string& out) {
-  std::vector<json> all;
-  size_t at = 0;
-  while (at + 4 <= out.size()) {
-    std::uint32_t length;
-    std::memcpy(&length, out.data() + at, 4);
-    EXPECT_LE(at + 4 + length, out.size()) << "a reply frame runs past the output";
-    EXPECT_LE(length, 1024u * 1024u) << "a reply frame passes the browser's limit";
-    all.push_back(json::parse(out.substr(at + 4, length)));
-    at += 4 + length;
-  }
-  EXPECT_EQ(at, out.size());
-  return all;
-}
+using hosttest::frame;
+using hosttest::replies;
 
 class BrowserHost : public ::testing::Test {
  protected:

@@ -14,6 +14,7 @@
 #include <sstream>
 #include <thread>
 
+#include "../host/native_frames_io.h"
 #include "peer_process.h"
 
 #include "support/zx_test.h"
@@ -113,6 +114,29 @@ class DesktopSession : public ::testing::Test {
     std::vector<std::string> args{"/bin/sh", "-c", command};
     std::vector<char*> argv{args[0].data(), args[1].data(), args[2].data(), nullptr};
     EXPECT_EQ(posix_spawn(&pid, "/bin/sh", nullptr, nullptr, argv.data(), environ), 0);
+    return pid;
+  }
+
+  // The browser host on the display, its standard input a pipe the test writes as the browser
+  // does (`input`); its replies go to a file.
+  pid_t startBrowserHost(int& input) {
+    int fds[2];
+    if (::pipe(fds) != 0) return -1;
+    std::string command = "exec env -u QT_QPA_PLATFORM DISPLAY=" + display_->name() + " " + binary("zorvax") +
+                          " --ui=qt --home " + home_.path() + " --native-messaging chrome-extension://test/ >" +
+                          home_.file("out") + " 2>" + home_.file("err");
+    std::vector<std::string> args{"/bin/sh", "-c", command};
+    std::vector<char*> argv{args[0].data(), args[1].data(), args[2].data(), nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[0], 0);
+    posix_spawn_file_actions_addclose(&actions, fds[0]);
+    posix_spawn_file_actions_addclose(&actions, fds[1]);
+    pid_t pid = -1;
+    EXPECT_EQ(posix_spawn(&pid, "/bin/sh", &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(fds[0]);
+    input = fds[1];
     return pid;
   }
 
@@ -227,6 +251,24 @@ TEST(DesktopHost, ChoosesItsInterfaceAndEndsCleanlyWhicheverWayItLeaves) {
   EXPECT_NE(unreached.err.find("cannot open the display"), std::string::npos) << unreached.err;
   auto noControlWindow = runCommand(zorvaxCommand(noDisplay, home, "--ui=console --show-control call getVersion"));
   EXPECT_EQ(noControlWindow.status, 2) << "the control's window needs the desktop";
+}
+
+TEST_F(DesktopSession, ABrowserHostWaitingOnTheConsentDialogEndsWhenItsPageGoes) {
+  for (const bool bySignal : {false, true}) {
+    int input = -1;
+    pid_t host = startBrowserHost(input);
+    const std::string create = hosttest::frame(std::string(R"({"id":1,"origin":"https://asking.example","create":true})"));
+    ASSERT_EQ(::write(input, create.data(), create.size()), static_cast<ssize_t>(create.size()));
+    ASSERT_FALSE(waitForWindow("ZorvAX 웹 사이트 허용").empty()) << errors();
+    // The browser closes the pipe, or asks the host to stop while the pipe stays open.
+    if (bySignal) ::kill(host, SIGTERM);
+    else ::close(input);
+    EXPECT_EQ(waitForExit(host, 20s), 0) << (bySignal ? "SIGTERM" : "end of input") << "\n" << errors();
+    if (bySignal) ::close(input);
+    auto replies = hosttest::replies(output());
+    ASSERT_EQ(replies.size(), 1u) << output();
+    EXPECT_EQ(replies[0]["code"], "0x80070005") << "nobody answered: refused";
+  }
 }
 
 TEST_F(DesktopSession, AboutBoxIsAWindowNamedByItsCaptionAndEnterClosesIt) {

@@ -17,6 +17,7 @@
 #include "qt_test_support.h"
 #include "support/zx_test.h"
 #include "ui/origin_consent.h"
+#include "ui/path_consent.h"
 #include "ui/status_dialog.h"
 
 namespace zx::test::qt {
@@ -141,13 +142,13 @@ TEST_F(TemplateDialogs, TheConsentDialogNamesTheOriginAndItsCheckBoxSaysWhetherT
       [](QWidget* window) {
         EXPECT_EQ(window->objectName(), "template301");
         ExpectedUnits units(window->font());
-        EXPECT_EQ(window->size(), QSize(units.x(240), units.y(104)));
+        EXPECT_EQ(window->size(), QSize(units.x(260), units.y(150)));
         auto* origin = window->findChild<StaticText*>("item3011");
         ASSERT_NE(origin, nullptr);
         EXPECT_EQ(origin->text(), "https://docs.example.com");
         auto* remember = window->findChild<QCheckBox*>("item3012");
         ASSERT_NE(remember, nullptr);
-        EXPECT_EQ(remember->geometry(), units.rect(10, 62, 220, 10));
+        EXPECT_EQ(remember->geometry(), units.rect(10, 112, 240, 10));
         EXPECT_FALSE(remember->isChecked());
         auto* deny = window->findChild<QPushButton*>("item2");
         ASSERT_NE(deny, nullptr);
@@ -168,6 +169,33 @@ TEST_F(TemplateDialogs, TheConsentDialogNamesTheOriginAndItsCheckBoxSaysWhetherT
   EXPECT_FALSE(answer.remember);
   whenModal([](QWidget*) {}, [](QWidget* window) { press(window, Qt::Key_Escape); });
   EXPECT_FALSE(askOriginConsent(*desktopUi(), "https://docs.example.com").allowed);
+}
+
+TEST_F(TemplateDialogs, ThePathQuestionNamesSiteOperationAndPathAndDeniesByDefault) {
+  whenModal(
+      [](QWidget* window) {
+        EXPECT_EQ(window->objectName(), "template302");
+        auto text = [window](const char* name) {
+          auto* item = window->findChild<StaticText*>(name);
+          return item ? item->text() : QString("(none)");
+        };
+        EXPECT_EQ(text("item3021"), "https://docs.example.com");
+        EXPECT_EQ(text("item3022"), "작업: 파일 쓰기 또는 바꾸기");
+        EXPECT_EQ(text("item3023"), "/home/user/notes.txt");
+        auto* deny = window->findChild<QPushButton*>("item2");
+        ASSERT_NE(deny, nullptr);
+        EXPECT_TRUE(deny->isDefault()) << "Enter denies";
+        saveScreenshot(window, "path_question");
+      },
+      [](QWidget* window) { click(window->findChild<QPushButton*>("item3025")); });
+  EXPECT_EQ(askPathConsent(*desktopUi(), "https://docs.example.com", PageOperation::Write, "/home/user/notes.txt"),
+            PathConsent::AllowFolder);
+  whenModal([](QWidget*) {}, [](QWidget* window) { click(window->findChild<QPushButton*>("item3024")); });
+  EXPECT_EQ(askPathConsent(*desktopUi(), "https://docs.example.com", PageOperation::Open, "/x"), PathConsent::AllowOnce);
+  whenModal([](QWidget*) {}, [](QWidget* window) { press(window, Qt::Key_Return); });
+  EXPECT_EQ(askPathConsent(*desktopUi(), "https://docs.example.com", PageOperation::Send, "/x"), PathConsent::Deny);
+  whenModal([](QWidget*) {}, [](QWidget* window) { press(window, Qt::Key_Escape); });
+  EXPECT_EQ(askPathConsent(*desktopUi(), "https://docs.example.com", PageOperation::Delete, "/x"), PathConsent::Deny);
 }
 
 class RecordingHandler : public platform::DialogHandler {

@@ -294,6 +294,32 @@ struct ConsentAnswers {
   }
 };
 
+const wchar_t kPathQuestionCaption[] = L"ZorvAX \uD30C\uC77C \uC0AC\uC6A9 \uD5C8\uC6A9";  // ZorvAX 파일 사용 허용
+constexpr int kPathQuestionOrigin = 3021, kPathQuestionPath = 3023, kPathQuestionOnce = 3024;
+
+// A person answering every path question that comes (Allow once or Deny), and the box that
+// tells of the refused operation.
+struct PathAnswers {
+  bool allow = false;
+  int asked = 0;
+  std::wstring origin;
+  std::wstring path;
+
+  std::function<bool()> step() {
+    return [this] {
+      if (HWND failed = findWindow(L"ERROR")) press(failed, IDOK);
+      HWND box = findWindow(kPathQuestionCaption);
+      if (!box || !IsWindowVisible(box)) return false;
+      ++asked;
+      origin = itemText(box, kPathQuestionOrigin);
+      path = itemText(box, kPathQuestionPath);
+      if (asked == 1) screenshot(L"path_question");
+      press(box, allow ? kPathQuestionOnce : IDCANCEL);
+      return false;  // keeps answering
+    };
+  }
+};
+
 std::wstring webOriginRule(const std::wstring& origin) {
   wchar_t value[32] = {};
   DWORD size = sizeof value;
@@ -905,9 +931,11 @@ class PageContainer : public Container {
     return SUCCEEDED(hr) ? withSite->SetSite(site.p) : hr;
   }
   static Ref<PageSite> pageAt(const wchar_t* url) { return Ref<PageSite>{new PageSite(url)}; }
-  HRESULT saveFile(const std::wstring& text) {
+  HRESULT saveFile(const std::wstring& text, long* answer = nullptr) {
     VARIANT result;
+    VariantInit(&result);
     HRESULT hr = tryCall(dispid(L"saveFile"), DISPATCH_METHOD, {text}, &result);
+    if (answer) *answer = V_VT(&result) == VT_I4 ? V_I4(&result) : -99;
     VariantClear(&result);
     return hr;
   }
@@ -932,7 +960,7 @@ TEST_F(PageContainer, APageTheUserRefusesGetsAccessDeniedFromEveryMemberAndNothi
 }
 
 TEST_F(PageContainer, APageTheUserAllowsDrivesTheControl) {
-  const std::wstring target = zx::wintest::programFolder() + L"allowed.txt";
+  const std::wstring target = temporaryFolder() + L"allowed.txt";
   prepareSaveTo(target);
   const Ref<PageSite> page = pageAt(L"https://docs.example/forms/page.html");
   ASSERT_EQ(siteOnPage(page), S_OK);
@@ -950,8 +978,45 @@ TEST_F(PageContainer, APageTheUserAllowsDrivesTheControl) {
   DeleteFileW(target.c_str());
 }
 
+TEST_F(PageContainer, AnAllowedPageWritesOutsideItsScopeOnlyWhenTheUserAgrees) {
+  const std::wstring outside = zx::wintest::programFolder() + L"outside-scope.txt";
+  prepareSaveTo(outside);
+  const Ref<PageSite> page = pageAt(L"https://scope.example/page.html");
+  ASSERT_EQ(siteOnPage(page), S_OK);
+  ConsentAnswers person{true};
+  PathAnswers paths;
+  const auto consent = person.step();
+  const auto question = paths.step();
+  User user({[consent, question] { return consent() || question(); }});
+  long result = 0;
+  EXPECT_EQ(saveFile(L"outside", &result), S_OK);
+  EXPECT_EQ(result, -1) << "denied: the member's own failure";
+  EXPECT_EQ(paths.asked, 1);
+  EXPECT_EQ(paths.origin, L"https://scope.example");
+  EXPECT_NE(paths.path.find(L"outside-scope.txt"), std::wstring::npos) << "the whole path is named";
+  EXPECT_FALSE(fileExists(outside));
+
+  // The control's temporary folder is the page's without a question.
+  const std::wstring inside = temporaryFolder() + L"inside-scope.txt";
+  EXPECT_EQ(tryPut(L"Filename", inside.c_str()), S_OK);
+  EXPECT_EQ(saveFile(L"inside", &result), S_OK);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(paths.asked, 1);
+  EXPECT_EQ(fileBytes(inside), "inside");
+  DeleteFileW(inside.c_str());
+
+  // Allowed once, the same path outside is written.
+  paths.allow = true;
+  EXPECT_EQ(tryPut(L"Filename", outside.c_str()), S_OK);
+  EXPECT_EQ(saveFile(L"allowed once", &result), S_OK);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(paths.asked, 2);
+  EXPECT_EQ(fileBytes(outside), "allowed once");
+  DeleteFileW(outside.c_str());
+}
+
 TEST_F(PageContainer, ARememberedAnswerHoldsForTheNextControlWithoutAQuestion) {
-  const std::wstring allowedTarget = zx::wintest::programFolder() + L"remembered.txt";
+  const std::wstring allowedTarget = temporaryFolder() + L"remembered.txt";
   prepareSaveTo(allowedTarget);
   const Ref<PageSite> allowedPage = pageAt(L"http://remembered.example:8081/");
   ASSERT_EQ(siteOnPage(allowedPage), S_OK);

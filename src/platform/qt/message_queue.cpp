@@ -1,7 +1,9 @@
 #include "platform/qt/message_queue.h"
 
 #include <QAbstractEventDispatcher>
+#include <QCoreApplication>
 #include <QEventLoop>
+#include <QMetaObject>
 
 namespace zx::platform::qt {
 
@@ -24,5 +26,9 @@ int QtMessageQueue::pump(int limit) {
 }
 
 bool QtMessageQueue::dispatchPosted() { return MessageQueue::pump(1) == 1; }
+
+void QtMessageQueue::postFromAnyThread(std::function<void()> message) {
+  QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(message), Qt::QueuedConnection);
+}
 
 }  // namespace zx::platform::qt

@@ -13,6 +13,8 @@ class QtMessageQueue : public MessageQueue {
   int pump(int limit) override;
   // Runs the oldest posted message; false when none waits.
   bool dispatchPosted();
+  // Through the toolkit's own queue, which wakes its event loops from any thread.
+  void postFromAnyThread(std::function<void()> message) override;
 };
 
 }  // namespace zx::platform::qt
