@@ -56,6 +56,7 @@ request_lines='{"id":1,"origin":"https://page.example","create":true}
   > "$seeds/native_messaging/frames"
 printf 'HTTP/1.1 200 OK\r\nQUJD\r\n  REVG  \r\n.\r\nafter\r\n' > "$seeds/download_reply/lines"
 { head -c 1200 /dev/zero | tr '\0' 'A'; printf '\r\nB\n'; } > "$seeds/download_reply/long"
+{ head -c 510 /dev/zero | tr '\0' 'A'; printf '\r'; } > "$seeds/download_reply/return-after-full-line"
 
 status=0
 for target in "${targets[@]}"; do
