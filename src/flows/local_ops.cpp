@@ -1,6 +1,7 @@
 #include "flows/local_ops.h"
 
 #include <optional>
+#include <vector>
 
 #include "core/config_store.h"
 #include "core/file_helpers.h"
@@ -8,6 +9,7 @@
 #include "core/messages.h"
 #include "flows/page_file_dialog.h"
 #include "platform/codepage.h"
+#include "platform/command_line.h"
 #include "platform/fs.h"
 #include "platform/shell.h"
 #include "platform/ui.h"
@@ -67,11 +69,13 @@ std::int32_t saveFile(const platform::Env& env, ControlState& control, const std
 
 std::int32_t runCompanion(const platform::Env& env, const ControlState& control) {
   const std::string program = companionProgramPath(env.registry);
-  // The option and the package are two arguments: a package text with spaces stays one. The
-  // line they would make is still bounded; an over-long one is refused rather than cut.
-  if (program.size() + std::string_view(" -PKGNAME ").size() + control.Package.size() > kCommandLineLimit)
-    return platform::launch::kPathNotFound;
-  return env.shell.launch(program, {"-PKGNAME", control.Package}, keepPumping(env.ui));
+  // The option and the package are two arguments: a package text with spaces or quotes stays
+  // one. The line Windows starts them with is bounded on every system; an over-long one, or a
+  // path no line can name, is refused rather than cut.
+  const std::vector<std::string> arguments{"-PKGNAME", control.Package};
+  const std::optional<std::string> line = platform::windowsCommandLine(program, arguments);
+  if (!line || line->size() > kCommandLineLimit) return platform::launch::kPathNotFound;
+  return env.shell.launch(program, arguments, keepPumping(env.ui));
 }
 
 }  // namespace zx

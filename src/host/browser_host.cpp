@@ -230,12 +230,13 @@ int runBrowserHost(int in, int out, PageUi& ui, platform::Registry& registry, Co
     json id;
     json reply;
     if (frame->kind == Frame::Kind::Message) {
-      json request = json::parse(frame->text, nullptr, false);
-      if (request.is_discarded()) {
-        reply = frameFailure(*frame);
+      std::string why;
+      const std::optional<json> request = parseStatement(frame->text, why);
+      if (!request) {
+        reply = failureReply(kBadStatement, why);
       } else {
-        if (request.is_object() && request.contains("id")) id = request["id"];
-        reply = host.handle(request);
+        if (request->is_object() && request->contains("id")) id = (*request)["id"];
+        reply = host.handle(*request);
       }
     } else {
       reply = frameFailure(*frame);

@@ -1,6 +1,9 @@
 #pragma once
 // The browser host's log in the configuration home: one line per event, the time (UTC), the
 // page's origin, then what happened. Each line is on disk before the next request is read.
+// Origins and events carry what a page sent, so their control characters (C0, DEL and C1) are
+// written as escapes (\n, \r, \t, \xHH) and a backslash as \\: one event stays one line and
+// a page cannot forge another or send the terminal that shows the log its sequences.
 #include <cstdio>
 #include <string>
 #include <string_view>

@@ -51,6 +51,31 @@ json reply(const Outcome& outcome) {
   return j;
 }
 
+// Whether the arrays and objects of `text` open deeper than kMaxStatementDepth; brackets inside
+// strings do not count. Only a counter is kept, so any depth of input is safe to scan.
+bool nestsTooDeep(std::string_view text) {
+  int depth = 0;
+  bool inString = false;
+  bool escaped = false;
+  for (const char c : text) {
+    if (inString) {
+      if (escaped)
+        escaped = false;
+      else if (c == '\\')
+        escaped = true;
+      else if (c == '"')
+        inString = false;
+    } else if (c == '"') {
+      inString = true;
+    } else if (c == '[' || c == '{') {
+      if (++depth > kMaxStatementDepth) return true;
+    } else if ((c == ']' || c == '}') && depth > 0) {
+      --depth;
+    }
+  }
+  return false;
+}
+
 using Verb = std::function<json(StatementRunner&, const json&)>;
 
 // In the order a statement naming two verbs is read.
@@ -90,10 +115,24 @@ json runJsonStatement(StatementRunner& runner, const json& statement) {
   return failureReply(kBadStatement, "unknown statement");
 }
 
+std::optional<json> parseStatement(std::string_view text, std::string& why) {
+  if (nestsTooDeep(text)) {
+    why = "nested deeper than " + std::to_string(kMaxStatementDepth) + " levels";
+    return std::nullopt;
+  }
+  json value = json::parse(text.begin(), text.end(), nullptr, false);
+  if (value.is_discarded()) {
+    why = "not JSON";
+    return std::nullopt;
+  }
+  return value;
+}
+
 json runJsonLine(StatementRunner& runner, std::string_view line) {
-  json statement = json::parse(line.begin(), line.end(), nullptr, false);
-  if (statement.is_discarded()) return failureReply(kBadStatement, "not JSON");
-  return runJsonStatement(runner, statement);
+  std::string why;
+  const std::optional<json> statement = parseStatement(line, why);
+  if (!statement) return failureReply(kBadStatement, why);
+  return runJsonStatement(runner, *statement);
 }
 
 std::string replyText(const json& reply) { return reply.dump(-1, ' ', false, json::error_handler_t::replace); }

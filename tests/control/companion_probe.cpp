@@ -1,5 +1,5 @@
 // Stands in for the companion program when a test starts it for real: writes the arguments it
-// was started with, joined by spaces, into "started" in its own folder.
+// was started with, each on a line of its own, into "started" in its own folder.
 #include <cstdio>
 #include <string>
 
@@ -13,8 +13,7 @@ int main(int argc, char** argv) {
   marker.erase(marker.find_last_of('\\') + 1);
   marker += "started";
   std::string line;
-  for (int i = 1; i < argc; ++i) line += (i > 1 ? " " : "") + std::string(argv[i]);
-  line += '\n';
+  for (int i = 1; i < argc; ++i) line += std::string(argv[i]) + '\n';
   std::FILE* out = std::fopen(marker.c_str(), "wb");
   if (!out) return 1;
   std::fwrite(line.data(), 1, line.size(), out);

@@ -23,7 +23,7 @@ namespace mb = platform::mb;
 
 const std::string kDiskAdvice = "디스크 여유 공간을 확인하시고, 이상이 없으면 다시 시도 하십시오.";
 
-// A companion program that writes the arguments it was started with, joined by spaces, into
+// A companion program that writes the arguments it was started with, one per line, into
 // "started" beside itself; and a file in its place that the system cannot start.
 #ifdef _WIN32
 void writeCompanion(const std::string& path) {
@@ -33,12 +33,20 @@ void writeCompanion(const std::string& path) {
 void writeCompanionThatCannotStart(const std::string& path) { test::writeFile(path, "no program"); }
 #else
 void writeCompanion(const std::string& path) {
-  test::writeFile(path, "#!/bin/sh\necho \"$@\" > \"$(dirname \"$0\")/started\"\n");
+  test::writeFile(path, "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$(dirname \"$0\")/started\"\n");
   chmod(path.c_str(), 0755);
 }
 // Ends at once with the status of a failed start.
 void writeCompanionThatCannotStart(const std::string& path) { test::writeFile(path, "#!/bin/sh\nexit 127\n"); }
 #endif
+
+// What the companion in `folder` wrote once started; empty when it did not start within 3 s.
+std::string startedArguments(const std::string& folder) {
+  const std::string marker = joinPath(folder, "started");
+  for (int i = 0; i < 300 && test::readFile(marker).empty(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  return test::readFile(marker);
+}
 
 class LocalOps : public ControlTest {};
 
@@ -236,17 +244,34 @@ TEST_F(LocalOps, RunStartsARealCompanionProgram) {
   writeConfigValue(registry(), "Path", tmp.path());
   put(*c, "Package", "P9 -x");
   EXPECT_GT(c->Run(), 31);
-  std::string marker = tmp.file("started");
-  for (int i = 0; i < 300 && test::readFile(marker).empty(); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  EXPECT_EQ(test::readFile(marker), "-PKGNAME P9 -x\n");
+  EXPECT_EQ(startedArguments(tmp.path()), "-PKGNAME\nP9 -x\n");
 
   // A companion that the system cannot start was not started.
   writeCompanionThatCannotStart(program);
   EXPECT_EQ(c->Run(), platform::launch::kBadFormat);
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+// Windows hands a program one command line: the package still arrives as one argument, and no
+// program at a prefix of the companion's path (the folder's name up to its first blank, as an
+// unquoted line would be read) is started instead.
+TEST_F(LocalOps, RunStartsTheCompanionAloneWithThePackageAsOneArgument) {
+  services.useSystemShell();
+  auto c = makeControl();
+  ASSERT_EQ(tmp.path().find(' '), std::string::npos);
+  const std::string folder = tmp.file("dir with space");
+  std::filesystem::create_directory(folder);
+  writeCompanion(joinPath(folder, "ZorvC.EXE"));
+  writeCompanion(tmp.file("dir.exe"));
+  writeConfigValue(registry(), "Path", folder);
+  const std::string package = "P 1 \"quoted\" a\\\"b\tc:\\end\\";
+  put(*c, "Package", package);
+  EXPECT_GT(c->Run(), 31);
+  EXPECT_EQ(startedArguments(folder), "-PKGNAME\n" + package + "\n");
+  EXPECT_FALSE(std::filesystem::exists(tmp.file("started"))) << test::readFile(tmp.file("started"));
+}
+
+#else
 // The fixed path is relative on Linux only; on Windows it names a drive.
 TEST_F(LocalOps, RunNeverStartsAProgramOfTheCurrentFolder) {
   services.useSystemShell();

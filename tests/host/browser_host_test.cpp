@@ -99,6 +99,47 @@ TEST_F(BrowserHost, FramesThatCarryNoRequestGetAnErrorAndTheHostGoesOn) {
   failed(r[8], "the input ended inside a message");   // the length promised more than came
 }
 
+// The request's text with one more member whose value is the given JSON text (built as text:
+// a value this deep cannot be copied or printed as a json object).
+std::string withMember(const json& request, const std::string& name, const std::string& valueText) {
+  std::string text = request.dump();
+  text.pop_back();
+  return text + ",\"" + name + "\":" + valueText + "}";
+}
+
+std::string nestedArrays(int levels) { return std::string(levels, '[') + std::string(levels, ']'); }
+
+TEST_F(BrowserHost, RequestsNestedDeeperThan64LevelsAreRefusedBeforeParsingAndTheHostGoesOn) {
+  // The request object is the first level.
+  auto r = serve(frame(create(1)) + frame(withMember(on(2, 1, {{"get", "Port"}}), "pad", nestedArrays(63))) +
+                 frame(withMember(on(3, 1, {{"get", "Port"}}), "pad", nestedArrays(64))) +
+                 frame(withMember({{"control", 1}, {"get", "Port"}}, "id", nestedArrays(100000))) +
+                 frame(withMember(on(4, 1, {{"call", "getVersion"}}), "args", nestedArrays(100000))) +
+                 frame(on(5, 1, {{"get", "Port"}})));
+  ASSERT_EQ(r.size(), 6u);
+  EXPECT_EQ(r[1], json({{"id", 2}, {"ok", true}, {"result", "80"}}));
+  for (int i = 2; i <= 4; ++i)
+    EXPECT_EQ(r[i], json({{"id", nullptr}, {"ok", false}, {"code", "0x80070057"}, {"error", "nested deeper than 64 levels"}}))
+        << i;
+  EXPECT_EQ(r[5], json({{"id", 5}, {"ok", true}, {"result", "80"}}));
+}
+
+TEST_F(BrowserHost, ControlCharactersAPageSendsStayInsideTheirLogLine) {
+  auto r = serve(frame(create(1, "https://x.example\n2026-01-01T00:00:00Z https://x.example create control 7")) +
+                 frame(create(2)) + frame(on(3, 1, {{"get", "Port\r\n\x1b[2Jforged\\n\t\x7f\u0085"}})));
+  ASSERT_EQ(r.size(), 3u);
+  EXPECT_EQ(r[0]["code"], "0x80070005");
+  const std::string text = log();
+  // host started, the refused create, the control made, the statement and its outcome, host ended.
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 6) << text;
+  EXPECT_NE(text.find(" https://x.example\\n2026-01-01T00:00:00Z https://x.example create control 7 create refused"),
+            std::string::npos) << text;
+  EXPECT_NE(text.find("control 1 get Port\\r\\n\\x1B[2Jforged\\\\n\\t\\x7F\\xC2\\x85 failed 0x80020006"),
+            std::string::npos) << text;
+  EXPECT_EQ(text.find('\x1b'), std::string::npos);
+  EXPECT_EQ(text.find('\r'), std::string::npos);
+}
+
 TEST_F(BrowserHost, ManyControlsKeepTheirOwnState) {
   std::string input;
   const int count = 40;

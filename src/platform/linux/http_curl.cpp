@@ -545,7 +545,9 @@ bool Request::readLine(char* buffer, std::size_t maxChars) {
       std::memcpy(buffer + stored, run, runLength);
       stored += runLength;
       taken += runLength;
-      if (taken < segment && from[taken] == '\r') ++taken;
+      // A carriage return after a full line is the next call's, wherever the body was cut into
+      // pieces on the way: reading it there may make an empty line, as byte-wise reading does.
+      if (stored < maxChars && taken < segment && from[taken] == '\r') ++taken;
     }
     consumed = consumed || taken > 0;
     t.inPos += taken;

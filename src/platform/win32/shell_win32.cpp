@@ -1,8 +1,10 @@
 // The shell's "open" action and the program launcher of the system.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/command_line.h"
 #include "platform/shell.h"
 
 #include "platform/win32/system_headers.h"
@@ -40,15 +42,16 @@ int SystemShell::openFolder(std::string_view folder, const WaitHook&) {
   return openWithShell(opener_.empty() ? "explorer.exe" : opener_.c_str(), std::string(folder).c_str());
 }
 
-// The system takes one command line: the program and its arguments joined by spaces, unquoted,
-// as the companion program has always been started.
+// The system takes one command line (platform/command_line.h): the program quoted, so that no
+// program at a prefix of its path is started instead, and each argument as the program's
+// runtime splits it back.
 // WinExec returns once the program has been started or refused: nothing to wait for.
 // Windows answers "path not found" for a program in a folder that does not exist; Wine answers
 // "file not found" there too, so the folder decides between the two.
 int SystemShell::launch(std::string_view program, const std::vector<std::string>& arguments, const WaitHook&) {
-  std::string commandLine(program);
-  for (const auto& argument : arguments) commandLine += " " + argument;
-  const int result = static_cast<int>(WinExec(commandLine.c_str(), SW_SHOW));
+  const std::optional<std::string> commandLine = windowsCommandLine(program, arguments);
+  if (!commandLine) return launch::kPathNotFound;
+  const int result = static_cast<int>(WinExec(commandLine->c_str(), SW_SHOW));
   if (result == ERROR_FILE_NOT_FOUND && !folderOfExists(program)) return ERROR_PATH_NOT_FOUND;
   return result;
 }
