@@ -23,7 +23,7 @@ std::string diskAdvice() { return ansi("디스크 여유 공간을 확인하시�
 
 void showFile(const platform::Env& env, const ControlState& control) {
   if (control.Filename.empty()) return;
-  if (env.shell.open(control.Filename, keepPumping(env.ui)) < 32)
+  if (env.shell.open(control.Filename, env.ui.nativeWindow(platform::Owner::Control), keepPumping(env.ui)) < 32)
     controlBox(env.ui, ansi("파일을 열 수 없습니다.\n") + control.Filename, ansi("파일열기"), mb::MB_TASKMODAL);
 }
 
