@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "core/messages.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
 
@@ -49,7 +50,17 @@ std::string makeIntermediateFile(const platform::Env& env, std::string_view temp
 }
 
 void removeAbandonedIntermediates(const platform::Env& env, std::string_view tempDir) {
+  if (isDebugEnabled(env.registry)) return;
   env.fs.removeAbandoned(tempDir, kIntermediatePrefix, kAbandonedAfter);
+}
+
+std::string keepAsDocument(platform::FileSystem& fs, std::string_view intermediate) {
+  const std::string folder = directoryOf(intermediate);
+  const std::string plain = fs.tempName(folder, "");  // the TMP rule may name another folder
+  if (plain.empty() || plain.size() > kPathCapacity || directoryOf(plain) != folder ||
+      !fs.renameFile(intermediate, plain))
+    return std::string(intermediate);
+  return plain;
 }
 
 std::string tempDirectoryOf(const platform::Env& env) {
