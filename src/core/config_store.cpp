@@ -19,8 +19,8 @@ using platform::Hive;
 using platform::Registry;
 namespace reg = platform::reg;
 
-constexpr size_t kValueBuffer = 1024;
-// The longest "Path" text; it is read with room for the terminator a writer may have stored.
+// The longest value text, and the longest "Path" text.
+constexpr size_t kValueLimit = 1024;
 constexpr size_t kInstallPathLimit = 255;
 constexpr size_t kPathCapacity = 511;
 constexpr size_t kKeyPathLimit = 1023;
@@ -58,12 +58,14 @@ std::unique_ptr<platform::RegKey> openConfigKey(Registry& registry, const std::s
 }
 
 std::optional<std::string> readKeyText(Registry& registry, const platform::RegKey& key, std::string_view name,
-                                       size_t capacity) {
-  std::vector<char> buffer(capacity, '\0');
-  std::uint32_t size = static_cast<std::uint32_t>(capacity);
+                                       size_t limit) {
+  std::vector<char> buffer(limit + 1, '\0');
+  std::uint32_t size = static_cast<std::uint32_t>(buffer.size());
   if (registry.queryValue(key, name, buffer.data(), &size) != reg::kSuccess) return std::nullopt;
-  // The data may fill the buffer without a terminator: the text ends at the data's end.
-  return std::string(buffer.data(), strnlen(buffer.data(), size));
+  // Stored with or without its terminator, the text ends at the first NUL or the data's end.
+  std::string text(buffer.data(), strnlen(buffer.data(), size));
+  if (text.size() > limit) return std::nullopt;
+  return text;
 }
 
 bool writeKeyText(Registry& registry, const platform::RegKey& key, std::string_view name, std::string_view text) {
@@ -74,7 +76,7 @@ bool writeKeyText(Registry& registry, const platform::RegKey& key, std::string_v
 std::string readConfigValue(Registry& registry, std::string_view name, std::string_view fallback) {
   auto key = openConfigKey(registry, nullptr, false);
   if (!key) return std::string(fallback);
-  auto text = readKeyText(registry, *key, name, kValueBuffer);
+  auto text = readKeyText(registry, *key, name, kValueLimit);
   if (!text || text->empty()) return std::string(fallback);
   return *text;
 }
@@ -93,9 +95,7 @@ bool readConfigFlag(Registry& registry, std::string_view name, bool fallback) {
 std::optional<std::string> readInstallPath(Registry& registry) {
   auto key = openConfigKey(registry, nullptr, false);
   if (!key) return std::nullopt;
-  auto text = readKeyText(registry, *key, "Path", kInstallPathLimit + 1);
-  if (!text || text->size() > kInstallPathLimit) return std::nullopt;
-  return text;
+  return readKeyText(registry, *key, "Path", kInstallPathLimit);
 }
 
 std::int32_t writePackageValue(Registry& registry, std::string_view package, std::string_view name,
@@ -168,7 +168,7 @@ std::int32_t setRegisterIfEmpty(Registry& registry, std::string_view package, st
                                 std::string_view value) {
   auto key = openPackageKey(registry, package);
   if (!key) return 1;
-  auto existing = readKeyText(registry, *key, name, kValueBuffer);
+  auto existing = readKeyText(registry, *key, name, kValueLimit);
   if (existing && !existing->empty()) return 0;
   return writeKeyText(registry, *key, name, value) ? 0 : 1;
 }
@@ -176,7 +176,7 @@ std::int32_t setRegisterIfEmpty(Registry& registry, std::string_view package, st
 std::string getRegisterValue(Registry& registry, std::string_view package, std::string_view name) {
   auto key = openPackageKey(registry, package);
   if (!key) return std::string();
-  return readKeyText(registry, *key, name, kValueBuffer).value_or(std::string());
+  return readKeyText(registry, *key, name, kValueLimit).value_or(std::string());
 }
 
 }  // namespace zx

@@ -49,10 +49,11 @@ std::int32_t setRegisterIfEmpty(platform::Registry& registry, std::string_view p
 // Empty text when there is no package key or no readable value.
 std::string getRegisterValue(platform::Registry& registry, std::string_view package, std::string_view name);
 
-// Reads a value of an open key as text into a buffer of `capacity` bytes: nullopt when it is
-// missing or does not fit; the text ends at the first NUL.
+// Reads a value of an open key as a text of at most `limit` characters: nullopt when it is
+// missing or longer. The text ends at the first NUL or the data's end; the read has room for
+// the terminating NUL the system's writer stores after a text of the full length.
 std::optional<std::string> readKeyText(platform::Registry& registry, const platform::RegKey& key,
-                                       std::string_view name, size_t capacity);
+                                       std::string_view name, size_t limit);
 bool writeKeyText(platform::Registry& registry, const platform::RegKey& key, std::string_view name,
                   std::string_view text);
 
