@@ -300,9 +300,11 @@ Connection::~Connection() { InternetCloseHandle(handle_->connection); }
 std::unique_ptr<Request> Connection::openRequest(std::string_view verb, std::string_view object,
                                                  std::string_view version, std::uint32_t requestFlags) {
   std::string verbText(verb.empty() ? std::string_view("GET") : verb), objectText(object), versionText(version);
+  // A redirect reaches the exchange, which follows it by its own rule (one hop, HTTP only, a
+  // POST without a body): the library's following would resend, change the verb and go on.
   HINTERNET handle = HttpOpenRequestA(handle_->connection, verbText.c_str(), objectText.c_str(),
                                       versionText.empty() ? nullptr : versionText.c_str(), nullptr, nullptr,
-                                      requestFlags, kContext);
+                                      requestFlags | INTERNET_FLAG_NO_AUTO_REDIRECT, kContext);
   if (!handle) fail(GetLastError());
   auto request = std::make_unique<Request>(engine_, objectText, versionText != "HTTP/1.1", verbText, requestFlags);
   request->transfer_ = std::make_unique<Request::Transfer>();
