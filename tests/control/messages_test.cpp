@@ -52,7 +52,9 @@ std::string systemWording(std::uint32_t code) {
 // Windows answers from the system's own table, so a Korean system shows its Korean texts and
 // every code the system knows has its text, not only the ones the control expects.
 TEST(ComErrorText, ComesFromTheSystemsMessageTable) {
-  for (std::uint32_t code : {0x80004003u /* E_POINTER */, 0x80070020u /* a sharing violation */}) {
+  // Codes of system errors, which Wine's table knows too (it has no texts for E_POINTER and its
+  // kind).
+  for (std::uint32_t code : {0x80070002u /* file not found */, 0x80070020u /* a sharing violation */}) {
     const std::string text = comErrorText(ole::hr(code));
     EXPECT_FALSE(systemWording(code).empty()) << std::hex << code;
     EXPECT_EQ(text, systemWording(code)) << std::hex << code;
