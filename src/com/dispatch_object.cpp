@@ -122,11 +122,12 @@ HRESULT DispatchObject::create(ClassFactory& factory, REFIID iid, void** object)
   }
   HRESULT hr = factory.createInstance(made->services_.env(made->ui_), made->object_);
   try {
-    if (control) {
+    if (control && SUCCEEDED(hr)) {
       made->gate_ = std::make_unique<PageOriginGate>(made->ui_, made->services_.registry());
-      made->embedding_ = std::make_unique<OleEmbedding>(*static_cast<IDispatch*>(made), made->ui_,
+      made->embedding_ = std::make_unique<OleEmbedding>(*static_cast<IDispatch*>(made),
+                                                        static_cast<CZorvAXCtrl&>(*made->object_), made->ui_,
                                                         [gate = made->gate_.get()] { gate->siteChanged(); });
-    } else made->page_ = std::make_unique<PropertyPageObject>(*static_cast<IDispatch*>(made));
+    } else if (!control) made->page_ = std::make_unique<PropertyPageObject>(*static_cast<IDispatch*>(made));
   } catch (const std::bad_alloc&) {
     hr = E_OUTOFMEMORY;
   }

@@ -29,6 +29,14 @@ void releaseAndNull(T*& p) {
   p = nullptr;
 }
 
+// The browser's window: a page's host nests the control's window three levels below it (the
+// browser, its frame, the document, the control's site).
+HWND browserAbove(HWND controlWindow) {
+  HWND window = controlWindow;
+  for (int level = 0; level < 3 && window; ++level) window = GetParent(window);
+  return window;
+}
+
 void registerWindowClass(HINSTANCE module, WNDPROC procedure) {
   WNDCLASSW windowClass{};
   windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
@@ -41,8 +49,9 @@ void registerWindowClass(HINSTANCE module, WNDPROC procedure) {
 
 }  // namespace
 
-OleEmbedding::OleEmbedding(IUnknown& outer, platform::Win32Ui& ui, std::function<void()> siteChanged)
-    : outer_(outer), ui_(ui), siteChanged_(std::move(siteChanged)), extent_(kDefaultExtent), events_(outer, systemId(ids::IID_DZorvAXEvents())) {}
+OleEmbedding::OleEmbedding(IUnknown& outer, CZorvAXCtrl& control, platform::Win32Ui& ui,
+                           std::function<void()> siteChanged)
+    : outer_(outer), control_(control), ui_(ui), siteChanged_(std::move(siteChanged)), extent_(kDefaultExtent), events_(outer, systemId(ids::IID_DZorvAXEvents())) {}
 
 OleEmbedding::~OleEmbedding() {
   destroyWindow();
@@ -193,7 +202,8 @@ HRESULT OleEmbedding::activateInPlace(IOleClientSite* site, HWND parent, LPCRECT
                               placed.left, placed.top, placed.right - placed.left, placed.bottom - placed.top, host,
                               nullptr, module, nullptr);
     if (!window_) return E_FAIL;
-    ui_.setControlWindow(window_);
+    control_.m_hBrowserWnd = reinterpret_cast<std::uintptr_t>(browserAbove(window_));
+    ui_.setControlWindow(window_, reinterpret_cast<HWND>(control_.m_hBrowserWnd));
   }
   ShowWindow(window_, SW_SHOW);
   if (uiActive && !uiActive_) {
@@ -238,7 +248,7 @@ void OleEmbedding::destroyWindow() {
   if (!window_) return;
   HWND window = window_;
   window_ = nullptr;
-  ui_.setControlWindow(nullptr);
+  ui_.setControlWindow(nullptr, nullptr);
   DestroyWindow(window);
 }
 
@@ -311,7 +321,7 @@ HRESULT OleEmbedding::GetClassID(CLSID* clsid) {
 }
 
 HRESULT OleEmbedding::InitNew() {
-  dirty_ = false;
+  control_.clearModifiedFlag();
   return S_OK;
 }
 
@@ -323,7 +333,7 @@ HRESULT OleEmbedding::Load(LPSTREAM stream) {
   HRESULT hr = stream->Read(&version, sizeof version, &read);
   if (FAILED(hr)) return hr;
   if (read != sizeof version || HIWORD(version) != HIWORD(kVersion)) return E_FAIL;
-  dirty_ = false;
+  control_.clearModifiedFlag();
   return S_OK;
 }
 
@@ -331,7 +341,7 @@ HRESULT OleEmbedding::Save(LPSTREAM stream, BOOL clearDirty) {
   if (!stream) return E_POINTER;
   const DWORD version = kVersion;
   HRESULT hr = stream->Write(&version, sizeof version, nullptr);
-  if (SUCCEEDED(hr) && clearDirty) dirty_ = false;
+  if (SUCCEEDED(hr) && clearDirty) control_.clearModifiedFlag();
   return hr;
 }
 
@@ -352,7 +362,7 @@ HRESULT OleEmbedding::Load(IPropertyBag* bag, IErrorLog* log) {
     VariantClear(&value);
     if (!ours) return E_FAIL;
   }
-  dirty_ = false;
+  control_.clearModifiedFlag();
   return S_OK;
 }
 
@@ -363,7 +373,7 @@ HRESULT OleEmbedding::Save(IPropertyBag* bag, BOOL clearDirty, BOOL) {
   V_VT(&value) = VT_I4;
   V_I4(&value) = static_cast<LONG>(kVersion);
   HRESULT hr = bag->Write(kVersionName, &value);
-  if (SUCCEEDED(hr) && clearDirty) dirty_ = false;
+  if (SUCCEEDED(hr) && clearDirty) control_.clearModifiedFlag();
   return hr;
 }
 

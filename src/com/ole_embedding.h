@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "com/connection_points.h"
+#include "control/zorvax_ctrl.h"
 #include "platform/win32/win32_ui.h"
 
 #include <oleidl.h>
@@ -24,8 +25,9 @@ class OleEmbedding final : public IOleObject,
                            public ISpecifyPropertyPages,
                            public IQuickActivate {
  public:
-  // `siteChanged` runs whenever a container gives the control another client site.
-  OleEmbedding(IUnknown& outer, platform::Win32Ui& ui, std::function<void()> siteChanged);
+  // `control` is the object `outer` stands for; `siteChanged` runs whenever a container gives
+  // the control another client site.
+  OleEmbedding(IUnknown& outer, CZorvAXCtrl& control, platform::Win32Ui& ui, std::function<void()> siteChanged);
   ~OleEmbedding();
   OleEmbedding(const OleEmbedding&) = delete;
   OleEmbedding& operator=(const OleEmbedding&) = delete;
@@ -94,9 +96,10 @@ class OleEmbedding final : public IOleObject,
   HRESULT STDMETHODCALLTYPE GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) override;
   HRESULT STDMETHODCALLTYPE GetExtent(DWORD aspect, LONG, DVTARGETDEVICE*, LPSIZEL size) override;
 
-  // IPersist, IPersistStreamInit, IPersistPropertyBag: the state is the version number alone.
+  // IPersist, IPersistStreamInit, IPersistPropertyBag: the state is the version number alone;
+  // a property the page changed marks it unsaved until a save that clears it.
   HRESULT STDMETHODCALLTYPE GetClassID(CLSID* clsid) override;
-  HRESULT STDMETHODCALLTYPE IsDirty() override { return dirty_ ? S_OK : S_FALSE; }
+  HRESULT STDMETHODCALLTYPE IsDirty() override { return control_.isModified() ? S_OK : S_FALSE; }
   HRESULT STDMETHODCALLTYPE Load(LPSTREAM stream) override;
   HRESULT STDMETHODCALLTYPE Save(LPSTREAM stream, BOOL clearDirty) override;
   HRESULT STDMETHODCALLTYPE GetSizeMax(ULARGE_INTEGER* size) override;
@@ -125,6 +128,7 @@ class OleEmbedding final : public IOleObject,
   void destroyWindow();
 
   IUnknown& outer_;
+  CZorvAXCtrl& control_;
   platform::Win32Ui& ui_;
   std::function<void()> siteChanged_;
   IOleClientSite* site_ = nullptr;
@@ -135,7 +139,6 @@ class OleEmbedding final : public IOleObject,
   HWND window_ = nullptr;
   SIZEL extent_;  // HIMETRIC
   bool uiActive_ = false;
-  bool dirty_ = false;
   EventConnections events_;
 };
 

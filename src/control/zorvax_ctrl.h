@@ -43,7 +43,10 @@ class CZorvAXCtrl : public ole::Dispatch, public ControlState {
   void OnPortChanged();
   void OnPackageChanged();
   void OnHostnameChanged();
+  // The persistent state changed since it was last loaded or saved (what a container asks
+  // before it saves the page).
   void SetModifiedFlag() { m_modified = true; }
+  void clearModifiedFlag() { m_modified = false; }
   bool isModified() const { return m_modified; }
 
   // Script methods (ANSI text in and out).

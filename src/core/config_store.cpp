@@ -21,8 +21,8 @@ using platform::Hive;
 using platform::Registry;
 namespace reg = platform::reg;
 
-constexpr size_t kValueBuffer = 1024;
-// The longest "Path" text; it is read with room for the terminator a writer may have stored.
+// The longest value text, and the longest "Path" text.
+constexpr size_t kValueLimit = 1024;
 constexpr size_t kInstallPathLimit = 255;
 constexpr size_t kKeyPathLimit = 1023;
 const char* const kMissingMarker = "_____";
@@ -64,7 +64,7 @@ bool writeKeyText(Registry& registry, const platform::RegKey& key, std::string_v
 std::string readConfigValue(Registry& registry, std::string_view name, std::string_view fallback) {
   auto key = openConfigKey(registry, nullptr, false);
   if (!key) return std::string(fallback);
-  auto text = readKeyText(registry, *key, name, kValueBuffer);
+  auto text = readKeyText(registry, *key, name, kValueLimit);
   if (!text || text->empty()) return std::string(fallback);
   return *text;
 }
@@ -93,9 +93,7 @@ std::uint64_t decompressionReserve(Registry& registry) {
 std::optional<std::string> readInstallPath(Registry& registry) {
   auto key = openConfigKey(registry, nullptr, false);
   if (!key) return std::nullopt;
-  auto text = readKeyText(registry, *key, "Path", kInstallPathLimit + 1);
-  if (!text || text->size() > kInstallPathLimit) return std::nullopt;
-  return text;
+  return readKeyText(registry, *key, "Path", kInstallPathLimit);
 }
 
 bool openOrMakePackageKey(Registry& registry, const ControlState& control) {
@@ -170,7 +168,7 @@ std::int32_t setRegisterIfEmpty(Registry& registry, const ControlState& control,
                                 std::string_view value) {
   auto key = openPackageKey(registry, control, false);
   if (!key) return 1;
-  auto existing = readKeyText(registry, *key, name, kValueBuffer);
+  auto existing = readKeyText(registry, *key, name, kValueLimit);
   if (existing && !existing->empty()) return 0;
   return writeKeyText(registry, *key, name, value) ? 0 : 1;
 }
@@ -178,7 +176,7 @@ std::int32_t setRegisterIfEmpty(Registry& registry, const ControlState& control,
 std::string getRegisterValue(Registry& registry, const ControlState& control, std::string_view name) {
   auto key = openPackageKey(registry, control, false);
   if (!key) return std::string();
-  return readKeyText(registry, *key, name, kValueBuffer).value_or(std::string());
+  return readKeyText(registry, *key, name, kValueLimit).value_or(std::string());
 }
 
 }  // namespace zx

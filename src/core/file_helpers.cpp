@@ -4,6 +4,7 @@
 #include <chrono>
 #include <random>
 
+#include "core/messages.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
 #include "platform/fixed_text.h"
@@ -62,7 +63,17 @@ std::string makeIntermediateFile(const platform::Env& env, std::string_view temp
 }
 
 void removeAbandonedIntermediates(const platform::Env& env, std::string_view tempDir) {
+  if (isDebugEnabled(env.registry)) return;
   env.fs.removeAbandoned(tempDir, kIntermediatePrefix, kAbandonedAfter);
+}
+
+std::string keepAsDocument(platform::FileSystem& fs, std::string_view intermediate) {
+  const std::string folder = directoryOf(intermediate);
+  const std::string plain = fs.tempName(folder, "");  // the TMP rule may name another folder
+  if (plain.empty() || plain.size() > kPathCapacity || directoryOf(plain) != folder ||
+      !fs.renameFile(intermediate, plain))
+    return std::string(intermediate);
+  return plain;
 }
 
 std::string tempDirectoryOf(const platform::Env& env) {

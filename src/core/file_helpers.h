@@ -18,8 +18,13 @@ inline constexpr std::string_view kIntermediatePrefix = "zxpart-";
 // for as long as this process uses it; empty text after 5 failures.
 std::string makeIntermediateFile(const platform::Env& env, std::string_view tempDir);
 // Removes intermediates in tempDir that a process left behind when it ended without removing
-// them (killed, crashed): unlocked, and unchanged for an hour.
+// them (killed, crashed): unlocked, and unchanged for an hour. With the debug switch on it
+// removes nothing: the switch keeps intermediates for inspection.
 void removeAbandonedIntermediates(const platform::Env& env, std::string_view tempDir);
+// An intermediate that has become the user's document without its own name: renamed to a
+// plain temporary name in its folder, out of the clean-up's reach. The old path when that
+// fails.
+std::string keepAsDocument(platform::FileSystem& fs, std::string_view intermediate);
 // The directory in which temporary files are made.
 std::string tempDirectoryOf(const platform::Env& env);
 // The text before the last separator; a root keeps its separator; no separator: empty text.

@@ -5,6 +5,7 @@
 
 #include "core/config_store.h"
 #include "platform/codepage.h"
+#include "platform/system_message.h"
 
 namespace zx {
 
@@ -40,53 +41,10 @@ int applicationBox(platform::Ui& ui, std::string_view text) {
   return ui.messageBox(Owner::None, applicationTitle(), text, mb::MB_OK);
 }
 
-namespace {
-
-struct SystemMessage {
-  std::uint32_t code;
-  const char* text;
-};
-
-// The system's message table for the result codes this control meets; each text ends with
-// the line break the system puts after its messages.
-const SystemMessage kSystemMessages[] = {
-    {0x80004001, "Not implemented\r\n"},
-    {0x80004002, "No such interface supported\r\n"},
-    {0x80004003, "Invalid pointer\r\n"},
-    {0x80004004, "Operation aborted\r\n"},
-    {0x80004005, "Unspecified error\r\n"},
-    {0x8000FFFF, "Catastrophic failure\r\n"},
-    {0x80070002, "The system cannot find the file specified.\r\n"},
-    {0x80070003, "The system cannot find the path specified.\r\n"},
-    {0x80070005, "Access is denied.\r\n"},
-    {0x8007000E, "Not enough memory resources are available to complete this operation.\r\n"},
-    {0x80070057, "The parameter is incorrect.\r\n"},
-    {0x80020001, "Unknown interface.\r\n"},
-    {0x80020003, "Member not found.\r\n"},
-    {0x80020004, "Parameter not found.\r\n"},
-    {0x80020005, "Type mismatch.\r\n"},
-    {0x80020006, "Unknown name.\r\n"},
-    {0x80020009, "Exception occurred.\r\n"},
-    {0x8002000E, "Invalid number of parameters.\r\n"},
-    {0x80040111, "ClassFactory cannot supply requested class\r\n"},
-    {0x80040154, "Class not registered\r\n"},
-    {0x800401F3, "Invalid class string\r\n"},
-    {0x800C0005, "The system cannot locate the resource specified.\r\n"},
-    {0x800C0008, "The download of the specified resource has failed.\r\n"},
-};
-
-const char* systemMessage(std::uint32_t code) {
-  for (const auto& m : kSystemMessages)
-    if (m.code == code) return m.text;
-  return nullptr;
-}
-
-}  // namespace
-
 std::string comErrorText(ole::HRESULT code) {
   auto value = static_cast<std::uint32_t>(code);
-  if (const char* message = systemMessage(value)) {
-    std::string text = message;
+  if (std::optional<std::string> message = platform::systemMessageText(value)) {
+    std::string text = std::move(*message);
     if (text.size() > 1 && text.back() == '\n') {
       text.pop_back();
       if (!text.empty() && text.back() == '\r') text.pop_back();

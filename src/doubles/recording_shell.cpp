@@ -9,11 +9,12 @@ int RecordingShell::record(ShellRequest request, const platform::WaitHook& while
   return answer ? answer(recorded) : platform::launch::kStarted;
 }
 
-int RecordingShell::open(std::string_view path, const platform::WaitHook& whileWaiting) {
-  return record({"open", std::string(path), {}}, whileWaiting);
+int RecordingShell::open(std::string_view path, platform::NativeWindow owner, const platform::WaitHook& whileWaiting) {
+  return record({"open", std::string(path), {}, owner}, whileWaiting);
 }
-int RecordingShell::openFolder(std::string_view folder, const platform::WaitHook& whileWaiting) {
-  return record({"folder", std::string(folder), {}}, whileWaiting);
+int RecordingShell::openFolder(std::string_view folder, platform::NativeWindow owner,
+                               const platform::WaitHook& whileWaiting) {
+  return record({"folder", std::string(folder), {}, owner}, whileWaiting);
 }
 int RecordingShell::launch(std::string_view program, const std::vector<std::string>& arguments,
                            const platform::WaitHook& whileWaiting) {

@@ -12,6 +12,7 @@ struct ShellRequest {
   std::string verb;        // "open", "folder" or "launch"
   std::string target;      // ANSI path of the file, folder or program
   std::vector<std::string> arguments;  // a launched program's, ANSI
+  platform::NativeWindow owner = 0;    // the window an open or a folder window belongs to
 };
 
 class RecordingShell : public platform::Shell {
@@ -22,8 +23,9 @@ class RecordingShell : public platform::Shell {
   // while the started program decides.
   bool asksWaitHook = false;
 
-  int open(std::string_view path, const platform::WaitHook& whileWaiting) override;
-  int openFolder(std::string_view folder, const platform::WaitHook& whileWaiting) override;
+  int open(std::string_view path, platform::NativeWindow owner, const platform::WaitHook& whileWaiting) override;
+  int openFolder(std::string_view folder, platform::NativeWindow owner,
+                 const platform::WaitHook& whileWaiting) override;
   int launch(std::string_view program, const std::vector<std::string>& arguments,
              const platform::WaitHook& whileWaiting) override;
 

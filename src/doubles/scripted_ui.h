@@ -36,6 +36,11 @@ class ScriptedUi : public platform::Ui, public platform::DialogObserver {
   std::unique_ptr<platform::DialogView> createDialog(const platform::DialogTemplate& dialogTemplate, platform::DialogHandler& handler,
                                            platform::Owner owner) override;
   platform::MessageQueue& queue() override { return queue_; }
+  // A made-up handle per owner, so a test sees which window a shell request was given.
+  platform::NativeWindow nativeWindow(platform::Owner owner) const override {
+    return owner == platform::Owner::None ? 0 : kWindowBase + static_cast<platform::NativeWindow>(owner);
+  }
+  static constexpr platform::NativeWindow kWindowBase = 0x7000;
 
   // Answers, consumed in order by the prompts they are for. Unanswered boxes get their first
   // button, unanswered file dialogs and password prompts are cancelled.

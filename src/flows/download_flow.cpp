@@ -68,7 +68,7 @@ void offerCompletedFile(const Env& env, ControlState& control, std::unique_ptr<C
                         const std::string& name, std::int32_t size) {
   if (control.openChosen) {
     updateStatus(ansi("다운로드 되었습니다.").c_str(), name.c_str(), size, size);
-    if (env.shell.open(control.m_filePath.view(), keepPumping(env.ui)) < 32)
+    if (env.shell.open(control.m_filePath.view(), env.ui.nativeWindow(platform::Owner::Control), keepPumping(env.ui)) < 32)
       controlBox(env.ui,
                  ansi("다운로드 하였으나 파일을 열 수 없습니다.\n이 자료를 열 수 있는 프로그램이 설치 되었는지 "
                       "확인하십시오.\n") + control.m_filePath.str(),
@@ -156,9 +156,12 @@ std::int32_t transferAndPlace(const Env& env, ControlState& control, const Targe
   }
 
   if (control.openChosen || control.m_isVistaOrLater) {
-    // Candidates that would not fit a path buffer are never used.
+    // Candidates that would not fit a path buffer are never used. Without a name of its own the
+    // document still must not look like an intermediate, which the clean-up would remove.
     if (auto moved = moveToUniqueName(env.fs, target.name, control.m_filePath.view()))
       (void)control.m_filePath.assign(*moved);
+    else
+      (void)control.m_filePath.assign(keepAsDocument(env.fs, control.m_filePath.view()));
   } else if ((control.ret = copyWithProgress(env, control.m_filePath, target.path, deleteInputs)) != 0) {
     return control.ret;
   }

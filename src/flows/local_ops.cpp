@@ -27,7 +27,7 @@ constexpr size_t kCommandLineLimit = 1023;
 void showFile(const platform::Env& env, const ControlState& control) {
   if (control.Filename.empty()) return;
   const std::optional<std::string> target = admitPagePath(env, control, control.Filename, PageOperation::Open);
-  if (!target || env.shell.open(*target, keepPumping(env.ui)) < 32)
+  if (!target || env.shell.open(*target, env.ui.nativeWindow(platform::Owner::Control), keepPumping(env.ui)) < 32)
     controlBox(env.ui, ansi("파일을 열 수 없습니다.\n") + control.Filename, ansi("파일열기"), mb::MB_TASKMODAL);
 }
 

@@ -5,4 +5,4 @@
 #define ZX_PROP_PAGE_FRAME(FRAME) FRAME(200, CHILD, 0, 0, 250, 62, "", 8, "MS Sans Serif")
 
 #define ZX_PROP_PAGE_ITEMS(ITEM) \
-  ITEM(LTEXT, -1, 7, 25, 229, 16, "TODO: Place controls to manipulate properties of ZorvAX Control on this dialog.")
+  ITEM(LTEXT, -1, 7, 25, 229, 16, "ZorvAX Control has no settings to change here; the page sets its properties by script.")

@@ -74,10 +74,10 @@ class ZX_API Registry {
   virtual std::vector<RegValue> values(const RegKey& key) = 0;
 };
 
-// A value of an open key as text: nothing when it is missing or does not fit `capacity`
-// bytes (the whole of it without a capacity); the text ends at the first NUL.
+// A value of an open key as a text of at most `limit` characters (the whole of it without a
+// limit): nothing when it is missing or longer. The text ends at the first NUL or the data's end.
 std::optional<std::string> readKeyText(Registry& registry, const RegKey& key, std::string_view name,
-                                       std::size_t capacity);
+                                       std::size_t limit);
 std::optional<std::string> readKeyText(Registry& registry, const RegKey& key, std::string_view name);
 
 }  // namespace zx::platform

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/api.h"
+#include "platform/ui.h"
 #include "platform/wait.h"
 
 namespace zx::platform {
@@ -27,11 +28,12 @@ class ZX_API Shell {
  public:
   virtual ~Shell() = default;
   // Opens a file with the desktop's opener; >31 on success, an old error code otherwise.
+  // `owner` is the window the shell's own windows belong to (Ui::nativeWindow; 0: none).
   // While an opener decides, `whileWaiting` runs at least every 100 ms; when it answers Stop
   // the opener is left to finish on its own and counts as started.
-  virtual int open(std::string_view path, const WaitHook& whileWaiting) = 0;
-  // Opens a folder window on `folder`, waiting as `open` does.
-  virtual int openFolder(std::string_view folder, const WaitHook& whileWaiting) = 0;
+  virtual int open(std::string_view path, NativeWindow owner, const WaitHook& whileWaiting) = 0;
+  // Opens a folder window on `folder`, owned and waiting as `open` is.
+  virtual int openFolder(std::string_view folder, NativeWindow owner, const WaitHook& whileWaiting) = 0;
   // Starts `program` (a full path, taken as it is and never searched for) with `arguments`,
   // each passed as one argument; a system with command lines joins them there. >31 when the
   // program started; 11 also when it ends at once with the status of a failed start (127).
@@ -48,8 +50,8 @@ class ZX_API SystemShell : public Shell {
   // `opener` is the program given each file or folder to open instead of the desktop's.
   explicit SystemShell(std::string opener) : opener_(std::move(opener)) {}
 
-  int open(std::string_view path, const WaitHook& whileWaiting) override;
-  int openFolder(std::string_view folder, const WaitHook& whileWaiting) override;
+  int open(std::string_view path, NativeWindow owner, const WaitHook& whileWaiting) override;
+  int openFolder(std::string_view folder, NativeWindow owner, const WaitHook& whileWaiting) override;
   int launch(std::string_view program, const std::vector<std::string>& arguments,
              const WaitHook& whileWaiting) override;
 

@@ -24,6 +24,8 @@ enum class Owner { None, Control, StatusDialog, Dialog };
 // Owner::StatusDialog is the visible dialog of this template (the status dialog's).
 inline constexpr int kStatusDialogTemplate = 201;
 ZX_API const char* ownerName(Owner owner);
+// A system window's handle as the system's calls take it (an HWND on Windows); 0 is none.
+using NativeWindow = std::uintptr_t;
 
 namespace mb {
 constexpr unsigned MB_OK = 0x0000, MB_OKCANCEL = 0x0001, MB_YESNOCANCEL = 0x0003,
@@ -168,6 +170,9 @@ class ZX_API Ui {
   virtual std::unique_ptr<DialogView> createDialog(const DialogTemplate& dialogTemplate, DialogHandler& handler,
                                                    Owner owner) = 0;
   virtual MessageQueue& queue() = 0;
+  // The system window that stands for `owner`, for the system's own windows that take an owner
+  // (the shell's); 0 where the interface has no system windows, or there is none now.
+  virtual NativeWindow nativeWindow(Owner) const { return 0; }
 };
 
 }  // namespace zx::platform

@@ -97,7 +97,7 @@ void CStatusDlg::OnOpen() {
   // Disabled before the opener runs: the shell pumps messages while it waits, and a second
   // click would start the opener again.
   enableChoices(false);
-  if (progressMode) env_.shell.open(path.view(), keepPumping(env_.ui));
+  if (progressMode) env_.shell.open(path.view(), env_.ui.nativeWindow(Owner::StatusDialog), keepPumping(env_.ui));
   EndDialog(kEndOk);
 }
 
@@ -105,7 +105,8 @@ void CStatusDlg::OnSave() {
   openChosen = false;
   if (progressMode) {
     enableChoices(false);
-    env_.shell.openFolder(directoryOf(path.view()), keepPumping(env_.ui));
+    env_.shell.openFolder(directoryOf(path.view()), env_.ui.nativeWindow(Owner::StatusDialog),
+                          keepPumping(env_.ui));
     EndDialog(kEndOk);
   } else if (!vistaMode) {
     runSaveAsLoop();

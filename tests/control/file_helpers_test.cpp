@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 
+#include "core/config_store.h"
 #include "core/file_helpers.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
@@ -134,6 +136,34 @@ TEST(FileHelpers, IntermediatesAreLockedAndOnlyAbandonedOnesAreCleanedUp) {
   EXPECT_EQ(dir.files(), left);
   deleteIfNamed(services.system.fs(), inUse);
   EXPECT_FALSE(std::filesystem::exists(inUse));
+}
+
+// What the clean-up must not take: intermediates the debug switch keeps for inspection, and a
+// download that became the user's document without a name of its own.
+TEST(FileHelpers, TheCleanUpSparesKeptIntermediatesAndDocuments) {
+  TempDir dir, home;
+  test::TestServices services(home.path(), "");
+  const platform::Env env = services.env();
+  auto abandon = [&](const std::string& name) {
+    test::writeFile(dir.file(name), "left by a transfer");
+    std::filesystem::last_write_time(dir.file(name), std::filesystem::file_time_type::clock::now() - std::chrono::hours(2));
+  };
+  abandon("zxpart-kept");
+  writeConfigValue(env.registry, "debug", "true");
+  removeAbandonedIntermediates(env, dir.path());
+  EXPECT_TRUE(std::filesystem::exists(dir.file("zxpart-kept"))) << "the debug switch keeps it";
+  writeConfigValue(env.registry, "debug", "false");
+  removeAbandonedIntermediates(env, dir.path());
+  EXPECT_FALSE(std::filesystem::exists(dir.file("zxpart-kept")));
+
+  const std::string received = makeIntermediateFile(env, dir.path());
+  const std::string document = keepAsDocument(env.fs, received);
+  EXPECT_EQ(directoryOf(document), dir.path());
+  EXPECT_NE(lastElement(document).rfind(kIntermediatePrefix, 0), 0u) << document;
+  EXPECT_FALSE(std::filesystem::exists(received));
+  abandon(lastElement(document));
+  test::anotherFileSystem()->removeAbandoned(dir.path(), kIntermediatePrefix, std::chrono::hours(1));
+  EXPECT_TRUE(std::filesystem::exists(document));
 }
 
 

@@ -110,6 +110,18 @@ TEST_F(LocalOps, SaveFileIntoAnUnwritablePlaceShowsTheErrorBox) {
     EXPECT_EQ(after.back().text, "파일에 기록할 수 없습니다.\n" + kDiskAdvice);
     EXPECT_EQ(after.back().caption, "ERROR");
   }
+#else
+  // Under Wine, drive Z: is the Linux root, and Linux's full device is a file that opens and
+  // then refuses every write as a full disk does.
+  put(*c, "Filename", "Z:\\dev\\full");
+  EXPECT_EQ(c->saveFile(std::string(100000, 'z')), -1);
+  EXPECT_EQ(c->ret, -1);
+  auto after = user->boxes();
+  ASSERT_EQ(after.size(), 2u);
+  EXPECT_EQ(after.back().text, "파일에 기록할 수 없습니다.\n" + kDiskAdvice);
+  EXPECT_EQ(after.back().caption, "ERROR");
+  EXPECT_EQ(after.back().owner, platform::Owner::Control);
+  EXPECT_EQ(after.back().flags, mb::MB_OK);
 #endif
 }
 
@@ -173,6 +185,7 @@ TEST_F(LocalOps, ShowRemoveAndGetPath) {
   call(*c, "showFile");
   ASSERT_EQ(shell.requests.size(), 1u);
   EXPECT_EQ(shell.requests[0].verb, "open");
+  EXPECT_EQ(shell.requests[0].owner, user->nativeWindow(platform::Owner::Control)) << "the control's window owns it";
   ASSERT_EQ(user->boxes().size(), 1u);
   EXPECT_EQ(user->boxes()[0].text, "파일을 열 수 없습니다.\n없는파일.txt");
   EXPECT_EQ(user->boxes()[0].caption, "파일열기");

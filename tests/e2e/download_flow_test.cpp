@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "core/config_store.h"
+#include "core/file_helpers.h"
 #include "flows/download_flow.h"
 #include "flow_fixture.h"
 #include "platform/codepage.h"
@@ -65,6 +66,20 @@ TEST_F(DownloadFlow, TakenNamesCountUpAndTheUsersFilesStay) {
   EXPECT_EQ(zx::test::readFile(tmp.file("report.hwp")), "the user's own report");
   EXPECT_EQ(zx::test::readFile(tmp.file("report(1).hwp")), document);
   EXPECT_EQ(zx::test::readFile(tmp.file("report(2).hwp")), document);
+}
+
+// With every candidate name taken the document keeps a name of the temporary kind, but not an
+// intermediate's, which another control's start-up clean-up would delete an hour later.
+TEST_F(DownloadFlow, ADocumentWithoutAFreeNameIsNoIntermediate) {
+  zx::test::writeFile(tmp.file("memo.txt"), "taken");
+  for (int counter = 1; counter < 4999; ++counter)
+    zx::test::writeFile(tmp.file("memo(" + std::to_string(counter) + ").txt"), "taken");
+  auto control = serve("memo.txt", "the server's memo\r\n", "0");
+  ASSERT_EQ(download(*control, "1", "1"), 0);
+  const std::string placed = filenameOf(*control);
+  EXPECT_EQ(zx::directoryOf(placed), tmp.path());
+  EXPECT_NE(zx::lastElement(placed).rfind(zx::kIntermediatePrefix, 0), 0u) << placed;
+  EXPECT_EQ(zx::test::readFile(placed), "the server's memo\r\n");
 }
 
 TEST_F(DownloadFlow, CancellingTheChoiceDialogFetchesNothingAndSaysNothing) {
@@ -131,6 +146,7 @@ TEST_F(DownloadFlow, SaveOnAnOlderSystemProbesUntilAFolderTakesTheCopy) {
   ASSERT_EQ(shell.requests.size(), 1u);
   EXPECT_EQ(shell.requests[0].verb, "open");
   EXPECT_EQ(shell.requests[0].target, tmp.file("out/saved.hwp"));
+  EXPECT_EQ(shell.requests[0].owner, user->nativeWindow(zx::platform::Owner::StatusDialog));
   EXPECT_TRUE(user->liveDialogs().empty());
 }
 
@@ -242,6 +258,7 @@ TEST_F(DownloadFlow, OpenChoiceWithoutAProgramForTheFileSaysSoAndKeepsTheFile) {
   ASSERT_EQ(shell.requests.size(), 1u);
   EXPECT_EQ(shell.requests[0].verb, "open");
   EXPECT_EQ(shell.requests[0].target, tmp.file("memo.xyz"));
+  EXPECT_EQ(shell.requests[0].owner, user->nativeWindow(zx::platform::Owner::Control)) << "the control's window owns it";
   ASSERT_EQ(user->boxes().size(), 1u);
   EXPECT_EQ(user->itemTexts(sd::kTemplateId, sd::kUpperText).back(), "다운로드 되었습니다.");
   EXPECT_EQ(user->itemTexts(sd::kTemplateId, sd::kLowerText).back(), "memo.xyz");

@@ -75,7 +75,7 @@ TEST_F(ModuleDialogTest, PropertiesVerbShowsThePageAndReleasesIt) {
   EXPECT_TRUE(page.caption.empty());
   EXPECT_EQ((std::vector<int>{page.width, page.height}), (std::vector<int>{250, 62}));
   ASSERT_EQ(page.items.size(), 1u);
-  EXPECT_EQ(page.items[0].text, "TODO: Place controls to manipulate properties of ZorvAX Control on this dialog.");
+  EXPECT_EQ(page.items[0].text, "ZorvAX Control has no settings to change here; the page sets its properties by script.");
   EXPECT_EQ((std::vector<int>{page.items[0].x, page.items[0].y, page.items[0].width, page.items[0].height}),
             (std::vector<int>{7, 25, 229, 16}));
   EXPECT_EQ(propertyPageIds(), std::vector<ole::Guid>{ids::CLSID_ZorvAXPropPage()});

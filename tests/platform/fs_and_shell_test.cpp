@@ -91,7 +91,7 @@ TEST(Shell, LauncherPassesArgumentsApartAndKeepsTheOldCodes) {
   test::writeFile(dir.file("fails.EXE"), "#!/bin/sh\nexit 127\n");
   chmod(dir.file("fails.EXE").c_str(), 0755);
   EXPECT_EQ(shell.launch(dir.file("fails.EXE"), {}, {}), launch::kBadFormat);
-  EXPECT_EQ(shell.open(dir.file("absent.txt"), {}), launch::kFileNotFound);
+  EXPECT_EQ(shell.open(dir.file("absent.txt"), 0, {}), launch::kFileNotFound);
 
   // While the launcher watches a program for a start that failed, the caller's window works.
   test::writeFile(dir.file("long.EXE"), "#!/bin/sh\nsleep 5\n");
@@ -125,18 +125,18 @@ TEST(Shell, OpenerVerdictsAndTheCallersWaitHook) {
     return WaitAnswer::KeepWaiting;
   };
 
-  EXPECT_EQ(SystemShell(opener("yes", "exit 0")).open(dir.file("doc.txt"), counting), launch::kStarted);
-  EXPECT_LT(SystemShell(opener("no", "exit 3")).open(dir.file("doc.txt"), counting), 32);
-  EXPECT_EQ(SystemShell(opener("no", "exit 3")).openFolder(dir.file("missing"), counting), launch::kPathNotFound);
+  EXPECT_EQ(SystemShell(opener("yes", "exit 0")).open(dir.file("doc.txt"), 0, counting), launch::kStarted);
+  EXPECT_LT(SystemShell(opener("no", "exit 3")).open(dir.file("doc.txt"), 0, counting), 32);
+  EXPECT_EQ(SystemShell(opener("no", "exit 3")).openFolder(dir.file("missing"), 0, counting), launch::kPathNotFound);
 
   asked = 0;
-  EXPECT_EQ(SystemShell(opener("slow", "sleep 0.5")).openFolder(dir.path(), counting), launch::kStarted);
+  EXPECT_EQ(SystemShell(opener("slow", "sleep 0.5")).openFolder(dir.path(), 0, counting), launch::kStarted);
   EXPECT_GE(asked, 2) << "the hook runs while the opener decides";
 
   asked = 0;
   std::string marker = dir.file("opened");
   SystemShell stalled(opener("stalled", "sleep 5; touch '" + marker + "'"));
-  EXPECT_EQ(stalled.open(dir.file("doc.txt"), [&] { return ++asked == 3 ? WaitAnswer::Stop : WaitAnswer::KeepWaiting; }),
+  EXPECT_EQ(stalled.open(dir.file("doc.txt"), 0, [&] { return ++asked == 3 ? WaitAnswer::Stop : WaitAnswer::KeepWaiting; }),
             launch::kStarted);
   EXPECT_EQ(asked, 3);
   EXPECT_FALSE(std::filesystem::exists(marker)) << "a Stop returns without waiting for the opener";

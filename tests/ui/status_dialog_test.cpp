@@ -129,6 +129,7 @@ TEST_F(StatusDialog, CompletedDialogOpensFileOrFolderAndFreesItself) {
   ASSERT_EQ(shell.requests.size(), 1u);
   EXPECT_EQ(shell.requests[0].verb, "folder");
   EXPECT_EQ(shell.requests[0].target, "/srv/in");
+  EXPECT_EQ(shell.requests[0].owner, user->nativeWindow(platform::Owner::StatusDialog)) << "the dialog owns the folder window";
   EXPECT_EQ(user->boxes().size(), boxes) << "closing the completed dialog asks nothing";
   EXPECT_TRUE(user->liveDialogs().empty()) << "the dialog freed itself";
 }

@@ -1,13 +1,16 @@
 // Reads the module's resources back through the system's own loaders: this program links the
 // same resource object as the module, so its type library (resource TYPELIB 1, compiled by
 // widl), version resource and string table are the module's. Under Wine that also shows that
-// Wine's oleaut32 accepts what widl wrote.
+// Wine's oleaut32 accepts what widl wrote. The toolbox bitmap is read from the built module
+// itself, which the registration names for it.
 
 #include <windows.h>
 #include <oleauto.h>
 #include <olectl.h>
 
 #include <gtest/gtest.h>
+
+#include "support/child_process.h"
 
 #include <string>
 #include <vector>
@@ -303,6 +306,29 @@ TEST(StringResources, HoldTheTypeNamesAndThePageCaption) {
   EXPECT_EQ(text(2), L"ZorvAX Property Page");
   EXPECT_EQ(text(200), L"General");
   EXPECT_EQ(text(3), L"");
+}
+
+// The registration gives containers "<module>, 1" as the control's toolbox picture.
+TEST(BitmapResource, TheModuleHoldsTheToolboxBitmapTheRegistrationNames) {
+  HMODULE module = LoadLibraryExW((zx::wintest::programFolder() + L"zorvax.ocx").c_str(), nullptr,
+                                  LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  ASSERT_NE(module, nullptr) << "zorvax.ocx beside the program";
+  EXPECT_NE(FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(2) /* RT_BITMAP */), nullptr);
+  HBITMAP bitmap = static_cast<HBITMAP>(LoadImageW(module, MAKEINTRESOURCEW(1), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  ASSERT_NE(bitmap, nullptr);
+  BITMAP shape{};
+  ASSERT_EQ(GetObjectW(bitmap, sizeof shape, &shape), static_cast<int>(sizeof shape));
+  EXPECT_EQ(shape.bmWidth, 16);
+  EXPECT_EQ(shape.bmHeight, 15);
+  // The control's own picture: a white field with the ellipse in it.
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  EXPECT_EQ(GetPixel(dc, 0, 0), RGB(255, 255, 255));
+  EXPECT_NE(GetPixel(dc, 8, 7), RGB(255, 255, 255));
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(bitmap);
+  FreeLibrary(module);
 }
 
 }  // namespace

@@ -73,12 +73,13 @@ int runOpener(const std::string& opener, std::string_view target, const WaitHook
 
 SystemShell::SystemShell() : opener_("/usr/bin/xdg-open") {}
 
-int SystemShell::open(std::string_view path, const WaitHook& whileWaiting) {
+// The desktop's opener takes no owner window.
+int SystemShell::open(std::string_view path, NativeWindow, const WaitHook& whileWaiting) {
   if (!posix::exists(path)) return launch::kFileNotFound;
   return runOpener(opener_, path, whileWaiting);
 }
 
-int SystemShell::openFolder(std::string_view folder, const WaitHook& whileWaiting) {
+int SystemShell::openFolder(std::string_view folder, NativeWindow, const WaitHook& whileWaiting) {
   if (!posix::isDirectory(folder)) return launch::kPathNotFound;
   return runOpener(opener_, folder, whileWaiting);
 }

@@ -312,7 +312,10 @@ std::unique_ptr<Request> Connection::openRequest(std::string_view verb, std::str
                                                  std::string_view version, std::uint32_t requestFlags) {
   std::string verbText(verb.empty() ? std::string_view("GET") : verb), objectText(object), versionText(version);
   // The library checks that the certificate names the host; nothing here may switch that off.
-  const DWORD libraryFlags = requestFlags & ~static_cast<DWORD>(INTERNET_FLAG_IGNORE_CERT_CN_INVALID);
+  // A redirect reaches the exchange, which follows it by its own rule (one hop, HTTP only, a
+  // POST without a body): the library's following would resend, change the verb and go on.
+  const DWORD libraryFlags =
+      (requestFlags & ~static_cast<DWORD>(INTERNET_FLAG_IGNORE_CERT_CN_INVALID)) | INTERNET_FLAG_NO_AUTO_REDIRECT;
   HINTERNET handle = HttpOpenRequestA(handle_->connection, verbText.c_str(), objectText.c_str(),
                                       versionText.empty() ? nullptr : versionText.c_str(), nullptr, nullptr,
                                       libraryFlags, kContext);

@@ -22,8 +22,8 @@ bool folderOfExists(std::string_view program) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-int openWithShell(const char* file, const char* parameters) {
-  HINSTANCE result = ShellExecuteA(nullptr, "open", file, parameters, nullptr, SW_SHOW);
+int openWithShell(NativeWindow owner, const char* file, const char* parameters) {
+  HINSTANCE result = ShellExecuteA(reinterpret_cast<HWND>(owner), "open", file, parameters, nullptr, SW_SHOW);
   return static_cast<int>(reinterpret_cast<std::intptr_t>(result));
 }
 
@@ -33,13 +33,14 @@ SystemShell::SystemShell() = default;
 
 // ShellExecute answers once the associated program has been started or refused, so there is
 // no verdict to wait for and the wait hook is not needed.
-int SystemShell::open(std::string_view path, const WaitHook&) {
+int SystemShell::open(std::string_view path, NativeWindow owner, const WaitHook&) {
   std::string file(path);
-  return opener_.empty() ? openWithShell(file.c_str(), nullptr) : openWithShell(opener_.c_str(), file.c_str());
+  return opener_.empty() ? openWithShell(owner, file.c_str(), nullptr)
+                         : openWithShell(owner, opener_.c_str(), file.c_str());
 }
 
-int SystemShell::openFolder(std::string_view folder, const WaitHook&) {
-  return openWithShell(opener_.empty() ? "explorer.exe" : opener_.c_str(), std::string(folder).c_str());
+int SystemShell::openFolder(std::string_view folder, NativeWindow owner, const WaitHook&) {
+  return openWithShell(owner, opener_.empty() ? "explorer.exe" : opener_.c_str(), std::string(folder).c_str());
 }
 
 // The system takes one command line (platform/command_line.h): the program quoted, so that no

@@ -18,9 +18,13 @@ class Win32Ui : public Ui {
   std::unique_ptr<DialogView> createDialog(const DialogTemplate& dialogTemplate, DialogHandler& handler,
                                            Owner owner) override;
   MessageQueue& queue() override { return queue_; }
+  NativeWindow nativeWindow(Owner owner) const override {
+    return reinterpret_cast<NativeWindow>(windows_.ownerOf(owner));
+  }
 
-  // The window an embedding container made for the control (nullptr when it goes).
-  void setControlWindow(HWND control) { windows_.setControlWindow(control); }
+  // The window an embedding container made for the control and the browser window the control
+  // recorded above it (nullptr when they go).
+  void setControlWindow(HWND control, HWND browser) { windows_.setControlWindow(control, browser); }
 
  private:
   Win32Windows windows_;

@@ -27,13 +27,9 @@ void Win32Windows::markControlDialog(HWND window, bool mark) {
   else RemovePropW(window, kDialogMark);
 }
 
-void Win32Windows::setControlWindow(HWND control) {
+void Win32Windows::setControlWindow(HWND control, HWND browser) {
   control_ = control;
-  browser_ = nullptr;
-  if (!control) return;
-  HWND parent = GetParent(control);
-  HWND grandParent = parent ? GetParent(parent) : nullptr;
-  browser_ = grandParent ? GetParent(grandParent) : nullptr;
+  browser_ = browser;
 }
 
 HWND Win32Windows::controlWindow() const { return liveWindow(control_); }

@@ -20,9 +20,9 @@ class Win32Windows {
   static bool isControlDialog(HWND window);
   static void markControlDialog(HWND window, bool mark);
 
-  // The control's window (nullptr: none, or gone). The browser window is the parent of the
-  // parent of the control window's parent, as the page's host nests it.
-  void setControlWindow(HWND control);
+  // The control's window and the browser window the control recorded when its window was
+  // made (nullptr: none, or gone).
+  void setControlWindow(HWND control, HWND browser);
   HWND controlWindow() const;
   HWND browserWindow() const;
 
