@@ -11,6 +11,8 @@ packages=(
   nlohmann-json3-dev libssl-dev zlib1g-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   curl openssl gzip coreutils time xdg-utils python3
+  # The adapter test makes a network of its own (ip link in a new network namespace).
+  iproute2
   clang libclang-rt-14-dev
   # Windows cross-build (scripts/build-windows.sh) and its tests under Wine.
   mingw-w64 mingw-w64-tools libz-mingw-w64-dev libwine-dev wine64
