@@ -140,9 +140,12 @@ void deleteIfNamed(platform::FileSystem& fs, std::string_view path) {
   if (!path.empty()) fs.removeFile(path);
 }
 
-ReplacementFile::ReplacementFile(platform::FileSystem& fs, std::string_view target)
-    : fs_(fs), target_(fs.realLocation(target).value_or(std::string(target))) {
-  if (!fs.exists(target_) || fs.isRegularFile(target_)) beside_ = makeIntermediateBeside(fs, directoryOf(target_));
+ReplacementFile::ReplacementFile(platform::FileSystem& fs, std::string_view target) : fs_(fs) {
+  const std::optional<std::string> real = fs.realLocation(target);
+  target_ = real.value_or(std::string(target));
+  // Where the target leads could not be told (its folder is missing): nothing goes beside it,
+  // and opening the target itself fails or succeeds as it would have.
+  if (real && (!fs.exists(target_) || fs.isRegularFile(target_))) beside_ = makeIntermediateBeside(fs, directoryOf(target_));
   file_ = fs.open(beside_.empty() ? target_ : beside_, "wb");
 }
 

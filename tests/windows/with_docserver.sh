@@ -76,7 +76,7 @@ windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 export ZX_DOCSERVER_DOWNLOAD_URL ZX_DOCSERVER_UPLOAD_URL ZX_DOCSERVER_PUBKEY ZX_DOCSERVER_CERT ZX_DOCSERVER_DATA \
   ZX_DOCSERVER_STATE ZX_DOCSERVER_ELSEWHERE_UPLOAD_URL ZX_DOCSERVER_ELSEWHERE_CERT ZX_DOCSERVER_ELSEWHERE_STATE
 ZX_DOCSERVER_DOWNLOAD_URL=$(value main download-url)
-ZX_DOCSERVER_UPLOAD_URL=$(value main upload-url)
+ZX_DOCSERVER_UPLOAD_URL=$(value main upload-url | sed s/127.0.0.1/localhost/)
 ZX_DOCSERVER_PUBKEY=$(value main pubkey)
 ZX_DOCSERVER_CERT=$(windows_path "$(value main certificate)")
 ZX_DOCSERVER_DATA=$(windows_path "$(value main data)")
