@@ -7,7 +7,7 @@
 # The server's documents folder holds the test documents below. The command finds the server
 # through the environment (Wine hands it on to Windows programs):
 #   ZX_DOCSERVER_DOWNLOAD_URL  http://127.0.0.1:PORT/docs/
-#   ZX_DOCSERVER_UPLOAD_URL    https://127.0.0.1:PORT/upload
+#   ZX_DOCSERVER_UPLOAD_URL    https://localhost:PORT/upload
 #   ZX_DOCSERVER_PUBKEY        the page's Pubkey
 #   ZX_DOCSERVER_CERT          the server's certificate (PEM), as a Windows path (Z:\...)
 #   ZX_DOCSERVER_DATA          the documents folder, as a Windows path
@@ -76,6 +76,7 @@ windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 export ZX_DOCSERVER_DOWNLOAD_URL ZX_DOCSERVER_UPLOAD_URL ZX_DOCSERVER_PUBKEY ZX_DOCSERVER_CERT ZX_DOCSERVER_DATA \
   ZX_DOCSERVER_STATE ZX_DOCSERVER_ELSEWHERE_UPLOAD_URL ZX_DOCSERVER_ELSEWHERE_CERT ZX_DOCSERVER_ELSEWHERE_STATE
 ZX_DOCSERVER_DOWNLOAD_URL=$(value main download-url)
+# By name: Wine's certificate check matches no IP address entry (docs/windows.md).
 ZX_DOCSERVER_UPLOAD_URL=$(value main upload-url | sed s/127.0.0.1/localhost/)
 ZX_DOCSERVER_PUBKEY=$(value main pubkey)
 ZX_DOCSERVER_CERT=$(windows_path "$(value main certificate)")
