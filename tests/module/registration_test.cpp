@@ -40,6 +40,19 @@ std::string valueOf(platform::Registry& registry, const std::string& path, const
   return "<missing>";
 }
 
+// Makes the store at `database` refuse every new key named `name`, wherever it goes.
+bool refuseKeysNamed(const std::string& database, const std::string& name) {
+  sqlite3* handle = nullptr;
+  if (sqlite3_open(database.c_str(), &handle) != SQLITE_OK) return false;
+  static int triggers = 0;
+  const std::string sql = "CREATE TRIGGER refuse_" + std::to_string(++triggers) +
+                          " BEFORE INSERT ON keys WHEN NEW.name = '" + name +
+                          "' BEGIN SELECT RAISE(ABORT, 'read only'); END";
+  const bool made = sqlite3_exec(handle, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+  sqlite3_close(handle);
+  return made;
+}
+
 class RegistrationTest : public test::ControlTest {};
 
 TEST_F(RegistrationTest, RegisterWritesTheControlPageAndLibraryInTheStandardLayout) {
@@ -125,15 +138,7 @@ TEST_F(RegistrationTest, AStoreThatCannotBeWrittenFailsTheStepItStops) {
 
   // A store that takes everything but the control's class key: the class step fails.
   ASSERT_TRUE(registry().createKey(Hive::ClassesRoot, "Probe", reg::kKeyAllAccess));
-  sqlite3* handle = nullptr;
-  ASSERT_EQ(sqlite3_open(database.c_str(), &handle), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(handle,
-                         "CREATE TRIGGER refuse_class BEFORE INSERT ON keys "
-                         "WHEN NEW.name = '{40B8C7BB-FD7C-44CA-BF70-5ADB0DC635CB}' "
-                         "BEGIN SELECT RAISE(ABORT, 'read only'); END",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
-  sqlite3_close(handle);
+  ASSERT_TRUE(refuseKeysNamed(database, "{40B8C7BB-FD7C-44CA-BF70-5ADB0DC635CB}"));
   EXPECT_EQ(registerModule(registry()), ole::SELFREG_E_CLASS);
   EXPECT_TRUE(isTypeLibraryRegistered(registry()));
   EXPECT_EQ(clsidFromProgId(registry(), "ZORVAX.ZorvAXCtrl.1"), std::nullopt);
@@ -144,14 +149,7 @@ TEST_F(RegistrationTest, CategoryStepsThatFailLeaveTheResultAlone) {
   // implemented-category entry: the class registers all the same, and silently.
   ASSERT_TRUE(registry().createKey(Hive::ClassesRoot, "Probe", reg::kKeyAllAccess));
   const std::string database = home.file("registry.db");
-  sqlite3* handle = nullptr;
-  ASSERT_EQ(sqlite3_open(database.c_str(), &handle), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(handle,
-                         "CREATE TRIGGER refuse_category BEFORE INSERT ON keys "
-                         "WHEN NEW.name = '{7DD95801-9882-11CF-9FA9-00AA006C42C4}' "
-                         "BEGIN SELECT RAISE(ABORT, 'read only'); END",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
+  ASSERT_TRUE(refuseKeysNamed(database, kScriptable));
   ASSERT_EQ(registerModule(registry()), ole::S_OK);
   const std::string control = kControlKey;
   EXPECT_FALSE(keyExists(registry(), std::string("Component Categories\\") + kScriptable));
@@ -160,13 +158,7 @@ TEST_F(RegistrationTest, CategoryStepsThatFailLeaveTheResultAlone) {
   EXPECT_TRUE(clsidFromProgId(registry(), "ZORVAX.ZorvAXCtrl.1").has_value());
 
   ASSERT_EQ(unregisterModule(registry()), ole::S_OK);
-  ASSERT_EQ(sqlite3_exec(handle,
-                         "CREATE TRIGGER refuse_implemented BEFORE INSERT ON keys "
-                         "WHEN NEW.name = 'Implemented Categories' "
-                         "BEGIN SELECT RAISE(ABORT, 'read only'); END",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
-  sqlite3_close(handle);
+  ASSERT_TRUE(refuseKeysNamed(database, "Implemented Categories"));
   ASSERT_TRUE(registry().deleteTree(Hive::ClassesRoot, control) == reg::kSuccess);
   EXPECT_EQ(registerModule(registry()), ole::S_OK);
   EXPECT_FALSE(keyExists(registry(), control + "\\Implemented Categories"));
